@@ -1,0 +1,2 @@
+// Application: not built yet.
+#include "app/Application.h"

@@ -1,0 +1,2 @@
+// Application: not built yet.
+#pragma once

@@ -1,0 +1,120 @@
+// Debug output: entry-point lookup, the two callback forms and the message formatter.
+#include "app/DebugOutput.h"
+
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+const char* sourceWord(GLenum source) {
+    switch (source) {
+    case GL_DEBUG_SOURCE_API:
+    case GL_DEBUG_CATEGORY_API_ERROR_AMD:
+        return "API";
+    case GL_DEBUG_SOURCE_WINDOW_SYSTEM:
+    case GL_DEBUG_CATEGORY_WINDOW_SYSTEM_AMD:
+        return "Window System";
+    case GL_DEBUG_SOURCE_SHADER_COMPILER:
+    case GL_DEBUG_CATEGORY_SHADER_COMPILER_AMD:
+        return "Shader Compiler";
+    case GL_DEBUG_SOURCE_THIRD_PARTY:
+        return "Third Party";
+    case GL_DEBUG_SOURCE_APPLICATION:
+    case GL_DEBUG_CATEGORY_APPLICATION_AMD:
+        return "Application";
+    case GL_DEBUG_SOURCE_OTHER:
+    case GL_DEBUG_CATEGORY_OTHER_AMD:
+        return "Other";
+    default:
+        return "Unknown";
+    }
+}
+
+const char* typeWord(GLenum type) {
+    switch (type) {
+    case GL_DEBUG_TYPE_ERROR:
+        return "Error";
+    case GL_DEBUG_TYPE_DEPRECATED_BEHAVIOR:
+    case GL_DEBUG_CATEGORY_DEPRECATION_AMD:
+        return "Deprecated Behavior";
+    case GL_DEBUG_TYPE_UNDEFINED_BEHAVIOR:
+    case GL_DEBUG_CATEGORY_UNDEFINED_BEHAVIOR_AMD:
+        return "Undefined Behavior";
+    case GL_DEBUG_TYPE_PORTABILITY:
+        return "Portability";
+    case GL_DEBUG_TYPE_PERFORMANCE:
+    case GL_DEBUG_CATEGORY_PERFORMANCE_AMD:
+        return "Performance";
+    case GL_DEBUG_TYPE_OTHER:
+    case GL_DEBUG_CATEGORY_OTHER_AMD:
+        return "Other";
+    default:
+        return "Unknown";
+    }
+}
+
+// The AMD severities share their values with the core ones.
+const char* severityWord(GLenum severity) {
+    switch (severity) {
+    case GL_DEBUG_SEVERITY_HIGH:
+        return "High";
+    case GL_DEBUG_SEVERITY_MEDIUM:
+        return "Medium";
+    case GL_DEBUG_SEVERITY_LOW:
+        return "Low";
+    default:
+        return "Unknown";
+    }
+}
+
+template <typename Proc> Proc lookUp(const char* name) {
+    return reinterpret_cast<Proc>(glfwGetProcAddress(name));
+}
+
+} // namespace
+
+std::string formatDebugMessage(GLenum source, GLenum type, GLuint id, GLenum severity,
+                               const std::string& message) {
+    std::stringstream line;
+    line << "OpenGL Error: " << message << " [Source = " << sourceWord(source)
+         << ", Type = " << typeWord(type) << ", Severity = " << severityWord(severity)
+         << ", ID = " << id << "]";
+    return line.str();
+}
+
+void GLAPIENTRY glDebugOutputCallback(GLenum source, GLenum type, GLuint id, GLenum severity,
+                                      GLsizei /*length*/, const GLchar* message,
+                                      const void* /*userParam*/) {
+    std::cout << formatDebugMessage(source, type, id, severity, message ? message : "")
+              << std::endl;
+}
+
+void GLAPIENTRY glDebugOutputCallback(GLuint id, GLenum category, GLenum severity,
+                                      GLsizei /*length*/, const GLchar* message,
+                                      GLvoid* /*userParam*/) {
+    std::cout << formatDebugMessage(category, category, id, severity, message ? message : "")
+              << std::endl;
+}
+
+bool installDebugOutput() {
+    auto core = lookUp<PFNGLDEBUGMESSAGECALLBACKPROC>("glDebugMessageCallback");
+    auto arb = lookUp<PFNGLDEBUGMESSAGECALLBACKARBPROC>("glDebugMessageCallbackARB");
+    auto amd = lookUp<PFNGLDEBUGMESSAGECALLBACKAMDPROC>("glDebugMessageCallbackAMD");
+
+    // Overload selection needs the exact pointer types of the two forms.
+    GLDEBUGPROC coreCallback = glDebugOutputCallback;
+    GLDEBUGPROCAMD amdCallback = glDebugOutputCallback;
+    if (core) {
+        core(coreCallback, nullptr);
+    } else if (arb) {
+        arb(coreCallback, nullptr);
+    } else if (amd) {
+        amd(amdCallback, nullptr);
+    } else {
+        return false;
+    }
+    if (core || arb) {
+        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    }
+    return true;
+}

@@ -1,0 +1,2 @@
+// IniFile: not built yet.
+#pragma once

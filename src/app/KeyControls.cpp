@@ -1,0 +1,2 @@
+// KeyControls: not built yet.
+#include "app/KeyControls.h"

@@ -1,0 +1,2 @@
+// KeyControls: not built yet.
+#pragma once

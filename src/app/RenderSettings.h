@@ -1,0 +1,27 @@
+// The global record of run-time switches, light mode and screen size. The key callback, the
+// settings file and the renderer's constructor write it; the passes read it every frame.
+// Statically initialised (no constructor runs), so it is valid before main() and needs no lock:
+// everything runs on the one thread that owns the window.
+#pragma once
+
+#include <cstdint>
+
+// Which lighting terms the lighting pass applies; passed to the shader as its integer value.
+enum LightMode : std::int32_t {
+    AMBIENT_DIFFUSE_SPECULAR = 0,
+    AMBIENT_DIFFUSE = 1,
+    AMBIENT = 2,
+};
+
+struct RenderSettings {
+    static inline bool bumpMapping = true;            // F2; "bumpMappingEnabled"
+    static inline bool bloom = true;                  // F3; lit image goes through HDR + bloom
+    static inline bool ssao = true;                   // F4; SSAO pass and "ssaoEnabled"
+    static inline bool transparentObjects = true;     // F5; forward pass for windows and flames
+    static inline bool omnidirectionalShadows = true; // F6; cube maps and "omniDirShadowsEnabled"
+    static inline bool updateShadowMaps = true;       // options.ini; false: cube maps once only
+    static inline int screenWidth = 1024;             // set by the Renderer to the window size
+    static inline int screenHeight = 768;
+    static inline LightMode lightMode = AMBIENT_DIFFUSE_SPECULAR; // F1; "lightMode"
+    static inline bool coloredShadows = false;                    // F7; "colorShadowsEnabled"
+};

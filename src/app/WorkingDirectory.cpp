@@ -1,0 +1,2 @@
+// WorkingDirectory: not built yet.
+#include "app/WorkingDirectory.h"

@@ -1,0 +1,2 @@
+// WorkingDirectory: not built yet.
+#pragma once

@@ -1,0 +1,2 @@
+// Framebuffer: not built yet.
+#include "gpu/Framebuffer.h"

@@ -1,0 +1,2 @@
+// Framebuffer: not built yet.
+#pragma once

@@ -1,0 +1,2 @@
+// Mesh: not built yet.
+#include "gpu/Mesh.h"

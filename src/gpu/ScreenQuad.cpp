@@ -1,0 +1,2 @@
+// ScreenQuad: not built yet.
+#include "gpu/ScreenQuad.h"

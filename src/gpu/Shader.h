@@ -1,0 +1,2 @@
+// Shader: not built yet.
+#pragma once

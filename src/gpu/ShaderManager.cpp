@@ -1,0 +1,2 @@
+// ShaderManager: not built yet.
+#include "gpu/ShaderManager.h"

@@ -1,0 +1,2 @@
+// ShaderManager: not built yet.
+#pragma once

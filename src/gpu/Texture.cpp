@@ -1,0 +1,2 @@
+// Texture: not built yet.
+#include "gpu/Texture.h"

@@ -1,0 +1,2 @@
+// AnimatedTextureTechnique: not built yet.
+#include "render/AnimatedTextureTechnique.h"

@@ -1,0 +1,2 @@
+// AnimatedTextureTechnique: not built yet.
+#pragma once

@@ -1,0 +1,2 @@
+// Billboard: not built yet.
+#include "render/Billboard.h"

@@ -1,0 +1,2 @@
+// Billboard: not built yet.
+#pragma once

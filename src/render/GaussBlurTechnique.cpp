@@ -1,0 +1,2 @@
+// GaussBlurTechnique: not built yet.
+#include "render/GaussBlurTechnique.h"

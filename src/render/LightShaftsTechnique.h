@@ -1,0 +1,2 @@
+// LightShaftsTechnique: not built yet.
+#pragma once

@@ -1,0 +1,2 @@
+// OmnidirectionalShadowMappingTechnique: not built yet.
+#include "render/OmnidirectionalShadowMappingTechnique.h"

@@ -1,0 +1,2 @@
+// OmnidirectionalShadowMappingTechnique: not built yet.
+#pragma once

@@ -1,0 +1,2 @@
+// Renderer: not built yet.
+#include "render/Renderer.h"

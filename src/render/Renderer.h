@@ -1,0 +1,2 @@
+// Renderer: not built yet.
+#pragma once

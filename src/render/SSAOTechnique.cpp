@@ -1,0 +1,2 @@
+// SSAOTechnique: not built yet.
+#include "render/SSAOTechnique.h"

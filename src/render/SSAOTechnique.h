@@ -1,0 +1,2 @@
+// SSAOTechnique: not built yet.
+#pragma once

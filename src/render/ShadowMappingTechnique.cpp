@@ -1,0 +1,2 @@
+// ShadowMappingTechnique: not built yet.
+#include "render/ShadowMappingTechnique.h"

@@ -1,0 +1,2 @@
+// ShadowMappingTechnique: not built yet.
+#pragma once

@@ -1,0 +1,2 @@
+// Camera: not built yet.
+#include "scene/Camera.h"

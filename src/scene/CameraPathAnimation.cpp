@@ -1,0 +1,2 @@
+// CameraPathAnimation: not built yet.
+#include "scene/CameraPathAnimation.h"

@@ -1,0 +1,2 @@
+// CameraPathAnimation: not built yet.
+#pragma once

@@ -1,0 +1,2 @@
+// FreeLookController: not built yet.
+#include "scene/FreeLookController.h"

@@ -1,0 +1,2 @@
+// FreeLookController: not built yet.
+#pragma once

@@ -1,0 +1,2 @@
+// Light: not built yet.
+#include "scene/Light.h"

@@ -1,0 +1,2 @@
+// Light: not built yet.
+#pragma once

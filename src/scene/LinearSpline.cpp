@@ -1,0 +1,2 @@
+// LinearSpline: not built yet.
+#include "scene/LinearSpline.h"

@@ -1,0 +1,2 @@
+// LinearSpline: not built yet.
+#pragma once

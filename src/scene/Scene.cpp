@@ -1,0 +1,2 @@
+// Scene: not built yet.
+#include "scene/Scene.h"

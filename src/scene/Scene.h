@@ -1,0 +1,2 @@
+// Scene: not built yet.
+#pragma once

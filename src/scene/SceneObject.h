@@ -1,0 +1,2 @@
+// SceneObject: not built yet.
+#pragma once

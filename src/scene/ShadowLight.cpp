@@ -1,0 +1,2 @@
+// ShadowLight: not built yet.
+#include "scene/ShadowLight.h"

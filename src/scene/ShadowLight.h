@@ -1,0 +1,2 @@
+// ShadowLight: not built yet.
+#pragma once

@@ -1,0 +1,30 @@
+// A real OpenGL 3.3 core debug context for GL tests: one hidden window per test program,
+// created on first use. Tests derive from GLTest, which fails (never skips) without a context.
+#pragma once
+
+#include "gpu/GL.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+class GLTestContext {
+public:
+    // The shared hidden window, created at 1024 x 768 on the first call with the context made
+    // current, GLEW loaded and the program's debug output installed. Null when that failed.
+    static GLFWwindow* window();
+
+    // Reads the colour buffer bound for reading (RGBA8, bottom row first) and writes it as PNG.
+    static bool writeFramebufferPng(const std::string& path, int width, int height);
+};
+
+class GLTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(GLTestContext::window(), nullptr)
+            << "No OpenGL 3.3 core context: run the GL tests under xvfb-run or with a display";
+    }
+};
+
+// Number of debug-output lines of type "Error" in captured standard output.
+int countGLErrorLines(const std::string& output);

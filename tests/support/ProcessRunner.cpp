@@ -1,0 +1,2 @@
+// ProcessRunner: not built yet.
+#include "ProcessRunner.h"

@@ -1,0 +1,2 @@
+// ProcessRunner: not built yet.
+#pragma once
