@@ -1,2 +1,26 @@
-// ScreenQuad: not built yet.
+// ScreenQuad: the one full-screen rectangle (a counter-clockwise triangle strip over NDC -1..1,
+// positions at attribute location 0) that every full-screen pass draws. Created on first use.
 #pragma once
+
+#include "gpu/GL.h"
+
+class ScreenQuad {
+public:
+    GLuint vao = 0;
+    GLuint vbo = 0;
+
+    // The process-wide instance, created on the first call (the GL context must be current).
+    static ScreenQuad* getInstance();
+
+    // Draws the four corners as GL_TRIANGLE_STRIP; sets no program, texture or target.
+    // Leaves vertex array 0 bound.
+    void draw();
+
+    ~ScreenQuad();
+
+    ScreenQuad(const ScreenQuad&) = delete;
+    ScreenQuad& operator=(const ScreenQuad&) = delete;
+
+private:
+    ScreenQuad();
+};
