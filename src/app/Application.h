@@ -1,2 +1,52 @@
-// Application: not built yet.
+// The program's shell: opens the window and its OpenGL 3.3 core debug context, builds the
+// shaders, the scene, the renderer and the two camera drivers, runs the frame loop until the
+// window's close flag is set, and releases the GPU objects while the context is still current.
 #pragma once
+
+#include "gpu/GL.h"
+
+#include <string>
+
+class CameraPathAnimation;
+class FreeLookController;
+class IniFile;
+class Renderer;
+class Scene;
+
+class Application {
+public:
+    GLFWwindow* window = nullptr;
+    bool running = false; // the loop runs only while true; the close flag ends it
+    Scene* scene = nullptr;
+    Renderer* renderer = nullptr;
+    FreeLookController* freeLookController = nullptr; // lives until the process ends
+    CameraPathAnimation* pathAnimation = nullptr;     // lives until the process ends
+    int width = 1024;
+    int height = 768;
+    bool fullscreen = false;
+
+    Application() = default;
+    // Shuts the window library down, which destroys the window and its context.
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Builds everything in start-up order. False only when the window, the context or GLEW
+    // could not be created; a shader that does not build ends the process instead.
+    bool init();
+    // Reads the options, opens the window and sets the initial OpenGL state. Prints one of
+    // "GLFW Init failed!", "Creating Window failed!", "Glew Init failed!" and returns false on
+    // failure, leaving what was created for the process exit.
+    bool initWindow();
+    // Sets width, height, fullscreen and RenderSettings::updateShadowMaps from section "Window".
+    // A width or height below 1 cannot open a window: it is reported and replaced by its default.
+    void readOptions(const IniFile& options);
+    // The frame loop, then shutdown().
+    void run();
+    // Deletes meshes, shader programs, the scene and the renderer, in that order.
+    void shutdown();
+
+private:
+    void setInitialGLState();
+    void renderFrame(double dt, bool firstFrame);
+};

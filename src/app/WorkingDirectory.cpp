@@ -1,2 +1,41 @@
-// WorkingDirectory: not built yet.
+// WorkingDirectory: the check for Shader/ and the move to the executable's directory.
 #include "app/WorkingDirectory.h"
+
+#include "app/Console.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+bool WorkingDirectory::hasShaderFolder(const std::string& directory) {
+    std::error_code ignored;
+    return fs::is_directory(fs::path(directory) / "Shader", ignored);
+}
+
+std::string WorkingDirectory::executableDirectory() {
+    std::error_code error;
+    fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return "";
+    }
+    return executable.parent_path().string();
+}
+
+bool WorkingDirectory::useExecutableDirectoryIfNeeded() {
+    if (hasShaderFolder(".")) {
+        return false;
+    }
+    std::string directory = executableDirectory();
+    if (directory.empty() || !hasShaderFolder(directory)) {
+        return false;
+    }
+    std::error_code error;
+    fs::current_path(directory, error);
+    if (error) {
+        printLine("Shader folder not found in the working directory; cannot change to " +
+                  directory);
+        return false;
+    }
+    printLine("Shader folder not found in the working directory; running from " + directory);
+    return true;
+}

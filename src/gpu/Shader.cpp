@@ -1,2 +1,129 @@
-// Shader: not built yet.
+// Shader: reading, compiling and linking the stage files of one program, with the driver's
+// logs printed on failure. Leaves no program bound.
 #include "gpu/Shader.h"
+
+#include "app/Console.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+Shader::Shader()
+    : program(0), vertexShader(noStage), fragmentShader(noStage), geometryShader(noStage) {
+    program = glCreateProgram();
+    if (program == 0) {
+        printLine("Failed to create Shader Program");
+    }
+}
+
+Shader::~Shader() {
+    glDeleteProgram(program);
+    // Deleting the "none" mark would only raise GL_INVALID_VALUE.
+    for (GLuint stage : {vertexShader, fragmentShader, geometryShader}) {
+        if (stage != noStage) {
+            glDeleteShader(stage);
+        }
+    }
+}
+
+bool Shader::addShader(const std::string& path, GLenum type) {
+    switch (type) {
+    case GL_VERTEX_SHADER:
+        return compileShader(path, type, vertexShader);
+    case GL_FRAGMENT_SHADER:
+        return compileShader(path, type, fragmentShader);
+    case GL_GEOMETRY_SHADER:
+        return compileShader(path, type, geometryShader);
+    default:
+        return false;
+    }
+}
+
+bool Shader::readFile(const std::string& path, std::string& text) {
+    // A directory opens as a stream on Linux but reads as nothing.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        return false;
+    }
+    std::ifstream file(path);
+    if (!file.good()) {
+        return false;
+    }
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return !file.bad();
+}
+
+bool Shader::compileShader(const std::string& path, GLenum type, GLuint& stage) {
+    std::string text;
+    if (!readFile(path, text)) {
+        printLine(path + " - Failed to open Shader file");
+        stageMissing = true;
+        return false;
+    }
+    stage = glCreateShader(type);
+    if (stage == 0) {
+        printLine("Failed to create shader");
+        stage = noStage;
+        stageMissing = true;
+        return false;
+    }
+    const char* source = text.c_str();
+    glShaderSource(stage, 1, &source, nullptr);
+    glCompileShader(stage);
+
+    GLint status = 0;
+    glGetShaderiv(stage, GL_COMPILE_STATUS, &status);
+    if (status != 0 && glIsShader(stage)) {
+        return true;
+    }
+    // The failed object stays in its field; attaching it makes the link fail as well.
+    printCompileLog(path, stage);
+    return false;
+}
+
+void Shader::printCompileLog(const std::string& path, GLuint stage) {
+    GLint length = 0;
+    glGetShaderiv(stage, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    glGetShaderInfoLog(stage, length, nullptr, log.data());
+    printLine(path + " - Failed to compile Shader: " + log.data());
+    printLine(log.data());
+}
+
+bool Shader::link() {
+    if (program == 0 || stageMissing) {
+        return false;
+    }
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
+    if (geometryShader != noStage) {
+        glAttachShader(program, geometryShader);
+    }
+    glLinkProgram(program);
+
+    GLint status = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    if (status != 0) {
+        return true;
+    }
+    printLinkLog();
+    return false;
+}
+
+void Shader::printLinkLog() {
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    glGetProgramInfoLog(program, length, nullptr, log.data());
+    printLine("Failed to link Shader Program!");
+    printLine(log.data());
+}
+
+void Shader::use() {
+    glUseProgram(program);
+}
+
+void Shader::unuse() {
+    glUseProgram(0);
+}

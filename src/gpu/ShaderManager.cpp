@@ -1,2 +1,86 @@
-// ShaderManager: not built yet.
+// ShaderManager: the program table and the registry that owns the built programs.
 #include "gpu/ShaderManager.h"
+
+#include "app/Console.h"
+
+#include <cstdlib>
+
+namespace {
+
+// One program: its key, its stage files ("" for no geometry stage) and what to print when it
+// does not build.
+struct ProgramFiles {
+    const char* key;
+    const char* vertex;
+    const char* geometry;
+    const char* fragment;
+    const char* failureMessage;
+};
+
+// In build order. The full-screen vertex stage is compiled anew for each program that uses it.
+const ProgramFiles programTable[] = {
+    {"deferredFirstPass", "Shader/deferredFirstPass.vert", "", "Shader/deferredFirstPass.frag",
+     "Failed to load Deferred Geometry Pass Shader"},
+    {"deferredRenderPass", "Shader/deferredRenderPass.vert", "", "Shader/deferredRenderPass.frag",
+     "Failed to load Deferred Lighting Pass Shader"},
+    {"bloom", "Shader/postprocess.vert", "", "Shader/postprocess_bloom.frag",
+     "Failed to load Postprocess Bloom Shader"},
+    {"gaussBlur", "Shader/postprocess.vert", "", "Shader/postprocess_gauss_blur.frag",
+     "Failed to load Postprocess Gauss Shader"},
+    {"ssao", "Shader/postprocess.vert", "", "Shader/postprocess_ssao.frag",
+     "Failed to load Postprocess SSAO Shader"},
+    {"forwardRender", "Shader/forwardRenderPass.vert", "", "Shader/forwardRenderPass.frag",
+     "Failed to load Forward Render Pass Shader"},
+    {"avgBlur", "Shader/postprocess.vert", "", "Shader/postprocess_avg_blur.frag",
+     "Failed to load Postprocess Average Blur Shader"},
+    {"billBoardShader", "Shader/billBoard.vert", "", "Shader/billBoard.frag",
+     "Failed to load Billboard Shader"},
+    {"lightShaft", "Shader/postprocess.vert", "", "Shader/postprocess_lightShafts.frag",
+     "Failed to load Postprocess LightShaft Shader"},
+    {"shadowMap", "Shader/shadowMap.vert", "", "Shader/shadowMap.frag",
+     "Failed to load Shadowmapping Shader"},
+    {"omnidirectional_shadowMap", "Shader/omnidirectionalShadowMap_FirstPass.vert",
+     "Shader/omnidirectionalShadowMap_FirstPass.geom",
+     "Shader/omnidirectionalShadowMap_FirstPass.frag", "Failed to load Shadowmapping Shader"},
+    {"coloredShadowMap", "Shader/coloredShadowMap.vert", "", "Shader/coloredShadowMap.frag",
+     "Failed to load colored Shadowmapping Shader"},
+    {"drawShadowMap", "Shader/drawShadowMap.vert", "", "Shader/drawShadowMap.frag",
+     "Failed to load Shadowmap draw Shader"},
+};
+
+// Builds one program; the stage results are not checked here because the link decides.
+Shader* buildProgram(const ProgramFiles& files) {
+    Shader* shader = new Shader();
+    shader->addShader(files.vertex, GL_VERTEX_SHADER);
+    if (files.geometry[0] != '\0') {
+        shader->addShader(files.geometry, GL_GEOMETRY_SHADER);
+    }
+    shader->addShader(files.fragment, GL_FRAGMENT_SHADER);
+    return shader;
+}
+
+} // namespace
+
+void ShaderManager::loadShaders() {
+    printLine("Loading Shaders!");
+    for (const ProgramFiles& files : programTable) {
+        Shader* shader = buildProgram(files);
+        if (!shader->link()) {
+            // The programs built so far are left to the process exit.
+            printLine(files.failureMessage);
+            std::exit(-1);
+        }
+        shaders[files.key] = shader;
+    }
+}
+
+Shader* ShaderManager::getShader(std::string key) {
+    return shaders.at(key);
+}
+
+void ShaderManager::deleteShaders() {
+    for (auto& entry : shaders) {
+        delete entry.second;
+    }
+    shaders.clear();
+}
