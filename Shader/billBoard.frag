@@ -1,6 +1,29 @@
 #version 330 core
-// Placeholder stage: writes opaque white.
+// Fire billboard, fragment stage. Drawn in the forward pass with blending
+// (SRC_ALPHA, ONE_MINUS_SRC_ALPHA).
+// in  vec2        texCoord: [0,1]^2 across the quad, v = 0 at the bottom
+// uniform sampler2D color_texture: unit 0, the current page of the flame animation (RGBA)
+// out location 0  fragColor: display colour of the flame with its coverage in alpha
+// out location 1  glowColor: the flame's glow for bloom (linear), with the same alpha
+// Fully transparent texels are discarded. A GIF's transparency is 1-bit, so the coverage is
+// softened by the texel's brightness: dark fringes around the flame fade out instead of
+// showing as a hard-edged dark halo.
+in vec2 texCoord;
+
+uniform sampler2D color_texture;
+
 layout(location = 0) out vec4 fragColor;
+layout(location = 1) out vec4 glowColor;
+
+const float glowStrength = 1.5;
+
 void main() {
-    fragColor = vec4(1.0);
+    vec4 texel = texture(color_texture, texCoord);
+    float brightness = max(texel.r, max(texel.g, texel.b));
+    float alpha = texel.a * smoothstep(0.02, 0.5, brightness);
+    if (alpha <= 0.0) {
+        discard;
+    }
+    fragColor = vec4(texel.rgb, alpha);
+    glowColor = vec4(texel.rgb * brightness * glowStrength, alpha);
 }

@@ -1,2 +1,154 @@
-// AnimatedTextureTechnique: not built yet.
+// AnimatedTextureTechnique: decodes every page of a multi-page image once, uploads each as a
+// mipmapped texture and plays them on a looping clock. Objects live in the cache below, which
+// owns them until deleteAll.
 #include "render/AnimatedTextureTechnique.h"
+
+#include "app/Console.h"
+
+#include <FreeImage.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Constructed before main; keyed by path byte for byte.
+std::map<std::string, AnimatedTextureTechnique*> animatedTextureCache;
+
+// Uploads one converted 32-bit page (bottom row first, BGRA) into the bound 2D texture.
+void uploadPage(FIBITMAP* page) {
+    const GLsizei width = static_cast<GLsizei>(FreeImage_GetWidth(page));
+    const GLsizei height = static_cast<GLsizei>(FreeImage_GetHeight(page));
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 FreeImage_GetBits(page));
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+// Locks the page only as long as the conversion takes; the caller unloads the copy.
+FIBITMAP* convertPage(FIMULTIBITMAP* multiBitmap, int index) {
+    FIBITMAP* locked = FreeImage_LockPage(multiBitmap, index);
+    if (locked == nullptr) {
+        return nullptr;
+    }
+    FIBITMAP* converted = FreeImage_ConvertTo32Bits(locked);
+    FreeImage_UnlockPage(multiBitmap, locked, FALSE);
+    return converted;
+}
+
+// One texture per page, in page order. A page that cannot be decoded keeps the name 0.
+void uploadPages(AnimatedTextureTechnique& texture, FIMULTIBITMAP* multiBitmap) {
+    texture.frameCount = FreeImage_GetPageCount(multiBitmap);
+    texture.duration = static_cast<float>(texture.frameCount) * texture.frameTime;
+    texture.frames = new GLuint[texture.frameCount]();
+    for (int i = 0; i < texture.frameCount; ++i) {
+        FIBITMAP* page = convertPage(multiBitmap, i);
+        if (page == nullptr) {
+            printLine(texture.path + ": page " + intToString(i) + " could not be decoded");
+            continue;
+        }
+        glActiveTexture(GL_TEXTURE0);
+        glGenTextures(1, &texture.frames[i]);
+        glBindTexture(GL_TEXTURE_2D, texture.frames[i]);
+        uploadPage(page);
+        FreeImage_Unload(page);
+    }
+}
+
+} // namespace
+
+std::map<std::string, AnimatedTextureTechnique*>& AnimatedTextureTechnique::cache() {
+    return animatedTextureCache;
+}
+
+AnimatedTextureTechnique::~AnimatedTextureTechnique() {
+    for (int i = 0; i < frameCount; ++i) {
+        glDeleteTextures(1, &frames[i]);
+    }
+    delete[] frames;
+    frames = nullptr;
+}
+
+// A file that cannot be opened, or has no pages, is reported once and cached as an object
+// without frames, so every later request shares that result instead of retrying the file.
+AnimatedTextureTechnique* AnimatedTextureTechnique::load(int format, std::string path) {
+    printLine("Start loading Animated Textures");
+    auto found = cache().find(path);
+    if (found != cache().end()) {
+        printLine("Animated Texture already in memory. Get copy.");
+        return found->second;
+    }
+    FIMULTIBITMAP* multiBitmap = FreeImage_OpenMultiBitmap(static_cast<FREE_IMAGE_FORMAT>(format),
+                                                           path.c_str(), FALSE, TRUE, FALSE, 0);
+    AnimatedTextureTechnique* texture = new AnimatedTextureTechnique();
+    texture->path = path;
+    if (multiBitmap == nullptr) {
+        printLine(path + " could not be opened as an animated image");
+    } else if (FreeImage_GetPageCount(multiBitmap) <= 0) {
+        printLine(path + " holds no image pages");
+    } else {
+        uploadPages(*texture, multiBitmap);
+    }
+    cache()[path] = texture;
+    printLine("all Animated Textures im memory: " + std::to_string(cache().size()));
+    if (multiBitmap != nullptr) {
+        FreeImage_CloseMultiBitmap(multiBitmap, 0);
+    }
+    return texture;
+}
+
+AnimatedTextureTechnique* AnimatedTextureTechnique::loadGif(std::string path) {
+    return load(FIF_GIF, path);
+}
+
+AnimatedTextureTechnique* AnimatedTextureTechnique::loadIco(std::string path) {
+    return load(FIF_ICO, path);
+}
+
+AnimatedTextureTechnique* AnimatedTextureTechnique::loadTiff(std::string path) {
+    return load(FIF_TIFF, path);
+}
+
+void AnimatedTextureTechnique::updateAll(float dt) {
+    for (auto& entry : cache()) {
+        entry.second->advance(dt);
+    }
+}
+
+void AnimatedTextureTechnique::deleteAll() {
+    for (auto& entry : cache()) {
+        delete entry.second;
+    }
+    cache().clear();
+}
+
+void AnimatedTextureTechnique::bind(int unit) {
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    const GLuint name = frameCount > 0 ? frames[currentFrame()] : 0;
+    glBindTexture(GL_TEXTURE_2D, name);
+}
+
+// Loops the clock; a step longer than a whole loop (a stalled frame) wraps fully so the
+// animation carries on from the right page instead of sitting on the last one.
+void AnimatedTextureTechnique::advance(float dt) {
+    elapsed += dt;
+    const float loopLength = static_cast<float>(frameCount) * frameTime;
+    if (loopLength <= 0.0f) {
+        return;
+    }
+    if (elapsed >= loopLength) {
+        elapsed -= loopLength;
+    }
+    if (elapsed >= loopLength) {
+        elapsed = std::fmod(elapsed, loopLength);
+    }
+}
+
+int AnimatedTextureTechnique::currentFrame() const {
+    if (frameCount <= 0) {
+        return 0;
+    }
+    const int page = static_cast<int>(elapsed / frameTime);
+    return std::clamp(page, 0, frameCount - 1);
+}

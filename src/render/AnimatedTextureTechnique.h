@@ -41,5 +41,4 @@ public:
 
 private:
     static std::map<std::string, AnimatedTextureTechnique*>& cache();
-    void uploadPages(void* multiBitmap);
 };

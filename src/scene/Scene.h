@@ -3,6 +3,8 @@
 // colored shadows and places the camera. Afterwards only the animated textures move on.
 #pragma once
 
+#include <glm/glm.hpp>
+
 #include <vector>
 
 class Billboard;
@@ -26,5 +28,5 @@ public:
     void update(float dt);
 
 private:
-    void addChandelier(float offsetX, float offsetY, float offsetZ, bool first);
+    void addChandelier(glm::vec3 offset, bool first);
 };
