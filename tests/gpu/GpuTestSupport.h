@@ -1,0 +1,78 @@
+// Helpers shared by the GPU resource tests: a scratch directory for generated input files, raw
+// GL program building (so the tests do not depend on the shader registry) and output capture.
+#pragma once
+
+#include "gpu/GL.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+// A fresh directory under the system temp folder, removed with everything in it on destruction.
+class ScratchDirectory {
+public:
+    ScratchDirectory() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "gpu-test-XXXXXX").string();
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        if (mkdtemp(name.data()) != nullptr) {
+            path = name.data();
+        }
+    }
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    // The file name inside the directory, with a '/' separator.
+    std::string file(const std::string& name) const { return path + "/" + name; }
+    void write(const std::string& name, const std::string& text) const {
+        std::ofstream(file(name), std::ios::binary) << text;
+    }
+
+    std::string path;
+};
+
+inline GLuint compileStage(GLenum type, const char* source) {
+    GLuint stage = glCreateShader(type);
+    glShaderSource(stage, 1, &source, nullptr);
+    glCompileShader(stage);
+    GLint compiled = GL_FALSE;
+    glGetShaderiv(stage, GL_COMPILE_STATUS, &compiled);
+    if (compiled != GL_TRUE) {
+        char log[2048] = {};
+        glGetShaderInfoLog(stage, sizeof(log), nullptr, log);
+        ADD_FAILURE() << "test shader does not compile: " << log;
+    }
+    return stage;
+}
+
+// Attaches both stages to the program and links it; the stage objects stay attached.
+inline void linkProgram(GLuint program, GLuint vertexStage, GLuint fragmentStage) {
+    glAttachShader(program, vertexStage);
+    glAttachShader(program, fragmentStage);
+    glLinkProgram(program);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        char log[2048] = {};
+        glGetProgramInfoLog(program, sizeof(log), nullptr, log);
+        ADD_FAILURE() << "test program does not link: " << log;
+    }
+}
+
+// Runs the action with standard output captured and returns what it printed.
+template <typename Action> std::string captureOutput(Action action) {
+    testing::internal::CaptureStdout();
+    action();
+    return testing::internal::GetCapturedStdout();
+}
+
+inline GLint getInteger(GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}

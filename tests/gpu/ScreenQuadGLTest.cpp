@@ -1,0 +1,109 @@
+// The shared full-screen quad: one instance with one set of GL objects, and a draw that covers
+// every pixel of its target exactly once, also with back faces culled.
+#include "gpu/ScreenQuad.h"
+
+#include "GLTestContext.h"
+#include "GpuTestSupport.h"
+
+#include <vector>
+
+namespace {
+
+const char* quadVertexSource = R"(#version 330 core
+layout(location = 0) in vec3 position;
+void main() { gl_Position = vec4(position, 1.0); }
+)";
+
+const char* onesFragmentSource = R"(#version 330 core
+out vec4 fragColor;
+void main() { fragColor = vec4(1.0); }
+)";
+
+class ScreenQuadGLTest : public GLTest {};
+
+// Draws the quad with additive blending into a cleared float target of the size and returns
+// the red channel of every pixel: 1 where covered once, 0 where missed, 2 where covered twice.
+std::vector<float> coverage(int width, int height) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
+    GLuint fbo = 0;
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+
+    GLuint vs = compileStage(GL_VERTEX_SHADER, quadVertexSource);
+    GLuint fs = compileStage(GL_FRAGMENT_SHADER, onesFragmentSource);
+    GLuint program = glCreateProgram();
+    linkProgram(program, vs, fs);
+
+    glViewport(0, 0, width, height);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glUseProgram(program);
+    ScreenQuad::getInstance()->draw();
+    glUseProgram(0);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+
+    std::vector<float> pixels(static_cast<size_t>(width) * height * 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, pixels.data());
+    std::vector<float> red;
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+        red.push_back(pixels[i]);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &fbo);
+    glDeleteTextures(1, &texture);
+    glDeleteProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    return red;
+}
+
+TEST_F(ScreenQuadGLTest, OneInstanceWithOneVertexArrayAndBuffer) {
+    ScreenQuad* first = ScreenQuad::getInstance();
+    GLuint vao = first->vao;
+    GLuint vbo = first->vbo;
+    ScreenQuad* second = ScreenQuad::getInstance();
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(second->vao, vao);
+    EXPECT_EQ(second->vbo, vbo);
+    EXPECT_TRUE(glIsVertexArray(vao));
+    EXPECT_TRUE(glIsBuffer(vbo));
+    GLint bytes = 0;
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
+    EXPECT_EQ(bytes, 48);
+}
+
+TEST_F(ScreenQuadGLTest, DrawLeavesVertexArrayZeroBound) {
+    GLuint other = 0;
+    glGenVertexArrays(1, &other);
+    glBindVertexArray(other);
+    std::string output = captureOutput([] { ScreenQuad::getInstance()->draw(); });
+    EXPECT_EQ(getInteger(GL_VERTEX_ARRAY_BINDING), 0);
+    EXPECT_EQ(countGLErrorLines(output), 0) << output;
+    glDeleteVertexArrays(1, &other);
+}
+
+TEST_F(ScreenQuadGLTest, CoversEveryPixelExactlyOnceWithBackFacesCulled) {
+    const int sizes[][2] = {{1, 1}, {7, 5}, {64, 48}, {33, 65}};
+    for (const auto& size : sizes) {
+        std::vector<float> red = coverage(size[0], size[1]);
+        int wrong = 0;
+        for (float value : red) {
+            wrong += value != 1.0f ? 1 : 0;
+        }
+        EXPECT_EQ(wrong, 0) << size[0] << " x " << size[1] << " target";
+    }
+}
+
+} // namespace
