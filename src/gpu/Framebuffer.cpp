@@ -1,2 +1,175 @@
-// Framebuffer: not built yet.
+// Framebuffer: bookkeeping of the attachments of one framebuffer object. Every attachment is
+// checked for completeness as it is added; the draw-buffer list is always rebuilt from the
+// recorded colour attachments in ascending order, so the order of the add calls never matters.
 #include "gpu/Framebuffer.h"
+
+#include "app/Console.h"
+
+Framebuffer::Framebuffer(int width, int height) : width(width), height(height) {
+    glGenFramebuffers(1, &fbo);
+    if (!isComplete()) {
+        printLine("Failed to build Framebuffer");
+    }
+}
+
+namespace {
+
+bool isDepthOrStencilAttachment(GLenum attachment) {
+    return attachment == GL_DEPTH_ATTACHMENT || attachment == GL_STENCIL_ATTACHMENT ||
+           attachment == GL_DEPTH_STENCIL_ATTACHMENT;
+}
+
+// Allocates storage of the given size on the texture bound to GL_TEXTURE_2D, linear filtering,
+// no mipmaps, default wrap modes.
+void allocateAttachmentStorage(GLint internalFormat, int width, int height, GLenum format,
+                               GLenum type) {
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, format, type, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+} // namespace
+
+bool Framebuffer::isColorAttachment(GLenum attachment) {
+    GLint maxColorAttachments = 0;
+    glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS, &maxColorAttachments);
+    return attachment >= GL_COLOR_ATTACHMENT0 &&
+           attachment < GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(maxColorAttachments);
+}
+
+bool Framebuffer::isComplete() {
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+}
+
+std::vector<GLenum> Framebuffer::drawBufferList() const {
+    std::vector<GLenum> list;
+    for (const auto& entry : textures) {
+        if (isColorAttachment(entry.first)) {
+            list.push_back(entry.first);
+        }
+    }
+    return list;
+}
+
+// Applies to the framebuffer bound for drawing; an empty list leaves its draw buffers as they are.
+void Framebuffer::restoreDrawBuffers() const {
+    std::vector<GLenum> list = drawBufferList();
+    if (!list.empty()) {
+        glDrawBuffers(static_cast<GLsizei>(list.size()), list.data());
+    }
+}
+
+// A point that is neither a colour attachment nor depth/stencil is refused before any GL object
+// is made. A texture that leaves the framebuffer incomplete is detached (the attachment's earlier
+// texture, if any, is put back) and deleted, so the framebuffer stays as it was and nothing leaks.
+// A texture that replaces an earlier one at the same point deletes the earlier one.
+void Framebuffer::addTexture(GLenum attachment, GLint internalFormat, GLenum format, GLenum type,
+                             glm::vec4 clearColor, bool drawBuffer) {
+    if (!isColorAttachment(attachment) && !isDepthOrStencilAttachment(attachment)) {
+        printLine("Failed to add Texture to  Framebuffer");
+        return;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    allocateAttachmentStorage(internalFormat, width, height, format, type);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_2D, texture, 0);
+    if (!drawBuffer) {
+        glDrawBuffer(GL_NONE);
+    }
+
+    if (isComplete()) {
+        GLuint replaced = getTexture(attachment);
+        if (replaced != 0) {
+            glDeleteTextures(1, &replaced);
+        }
+        textures[attachment] = texture;
+        clearColors[attachment] = clearColor;
+    } else {
+        printLine("Failed to add Texture to  Framebuffer");
+        glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_2D, getTexture(attachment),
+                               0);
+        glDeleteTextures(1, &texture);
+    }
+
+    restoreDrawBuffers();
+    unbind();
+}
+
+void Framebuffer::addRenderbuffer() {
+    bind();
+    glGenRenderbuffers(1, &depthRenderbuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, depthRenderbuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+                              depthRenderbuffer);
+    if (!isComplete()) {
+        printLine("Failed to add Renderbuffer to Framebuffer");
+    }
+    unbind();
+}
+
+void Framebuffer::bind() {
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glViewport(0, 0, width, height);
+}
+
+void Framebuffer::unbind() {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void Framebuffer::bindForReading() {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
+}
+
+void Framebuffer::bindForDrawing() {
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo);
+}
+
+void Framebuffer::bindTexture(GLenum attachment, int unit) {
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    glBindTexture(GL_TEXTURE_2D, getTexture(attachment));
+}
+
+// Each colour attachment is cleared alone (it is made the only draw buffer for its clear), so
+// attachments with different clear colours never overwrite each other; depth is cleared once.
+void Framebuffer::clear() {
+    for (const auto& entry : textures) {
+        if (!isColorAttachment(entry.first)) {
+            continue;
+        }
+        const glm::vec4& color = clearColors[entry.first];
+        glDrawBuffer(entry.first);
+        glClearColor(color.r, color.g, color.b, color.a);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glClear(GL_DEPTH_BUFFER_BIT);
+    restoreDrawBuffers();
+}
+
+// The names are zeroed afterwards, so a second release of this copy deletes nothing (GL may
+// already have handed the freed names to other objects). Other copies still hold the old names.
+void Framebuffer::release() {
+    glDeleteFramebuffers(1, &fbo);
+    if (depthRenderbuffer != 0) {
+        glDeleteRenderbuffers(1, &depthRenderbuffer);
+    }
+    for (const auto& entry : textures) {
+        glDeleteTextures(1, &entry.second);
+    }
+    textures.clear();
+    clearColors.clear();
+    fbo = 0;
+    depthRenderbuffer = 0;
+}
+
+GLuint Framebuffer::getTexture(GLenum attachment) const {
+    auto found = textures.find(attachment);
+    return found == textures.end() ? 0 : found->second;
+}
+
+GLuint Framebuffer::getId() const {
+    return fbo;
+}
