@@ -1,2 +1,91 @@
-// Texture: not built yet.
+// Texture: FreeImage decoding and the process-wide cache keyed by the path string byte for byte.
+// Every image is converted to 32-bit BGRA and uploaded bottom row first, as FreeImage stores it,
+// so image row 0 lies at t = 0. Failed loads are not cached; a later request tries again.
 #include "gpu/Texture.h"
+
+#include "app/Console.h"
+
+#include <FreeImage.h>
+
+#include <map>
+
+namespace {
+
+// Owns the textures; destroyed at exit without touching GL (the context is gone by then).
+std::map<std::string, Texture*> textureCache;
+
+// The decoded image as a 32-bit bitmap, or null when the file's type is unknown or decoding or
+// conversion fails.
+FIBITMAP* decode32Bits(const std::string& path) {
+    FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
+    if (type == FIF_UNKNOWN) {
+        return nullptr;
+    }
+    FIBITMAP* decoded = FreeImage_Load(type, path.c_str(), 0);
+    if (decoded == nullptr) {
+        return nullptr;
+    }
+    FIBITMAP* converted = FreeImage_ConvertTo32Bits(decoded);
+    FreeImage_Unload(decoded);
+    if (converted != nullptr &&
+        (FreeImage_GetWidth(converted) == 0 || FreeImage_GetHeight(converted) == 0)) {
+        FreeImage_Unload(converted);
+        return nullptr;
+    }
+    return converted;
+}
+
+// Uploads level 0 to the texture bound to GL_TEXTURE_2D, builds the mipmap chain and sets
+// trilinear filtering. 32-bit rows have no padding, so the default unpack state fits.
+void uploadMipmapped(FIBITMAP* bitmap) {
+    GLsizei width = static_cast<GLsizei>(FreeImage_GetWidth(bitmap));
+    GLsizei height = static_cast<GLsizei>(FreeImage_GetHeight(bitmap));
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 FreeImage_GetBits(bitmap));
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+} // namespace
+
+Texture* Texture::load(std::string path) {
+    auto cached = textureCache.find(path);
+    if (cached != textureCache.end()) {
+        return cached->second;
+    }
+    printLine("Loading Texture from: " + path);
+    FIBITMAP* bitmap = decode32Bits(path);
+    if (bitmap == nullptr) {
+        printLine(path + " not found or unable to read!");
+        return nullptr;
+    }
+
+    Texture* texture = new Texture();
+    glActiveTexture(GL_TEXTURE0);
+    glGenTextures(1, &texture->id);
+    glBindTexture(GL_TEXTURE_2D, texture->id);
+    uploadMipmapped(bitmap);
+    FreeImage_Unload(bitmap);
+
+    texture->path = path;
+    textureCache[path] = texture;
+    printLine("all Textures im memory: " + std::to_string(textureCache.size()));
+    return texture;
+}
+
+void Texture::deleteAll() {
+    for (auto& entry : textureCache) {
+        delete entry.second;
+    }
+    textureCache.clear();
+}
+
+void Texture::bind(int unit) {
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    glBindTexture(GL_TEXTURE_2D, id);
+}
+
+Texture::~Texture() {
+    glDeleteTextures(1, &id);
+}
