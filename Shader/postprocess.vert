@@ -1,7 +1,14 @@
 #version 330 core
-// Placeholder stage: passes the position through.
+// Full-screen vertex stage shared by the post-processing programs ("bloom", "gaussBlur",
+// "ssao", "avgBlur", "lightShaft").
+// in  location 0 position: corner of the shared screen quad in normalised device coordinates
+//     (x, y in -1..1, z = 0), drawn unchanged
+// out texCoord: texture coordinate of the corner, 0..1 with (0, 0) at the bottom left
 layout(location = 0) in vec3 position;
-uniform mat4 modelViewProjectionMatrix;
+
+out vec2 texCoord;
+
 void main() {
-    gl_Position = modelViewProjectionMatrix * vec4(position, 1.0);
+    texCoord = position.xy * 0.5 + 0.5;
+    gl_Position = vec4(position, 1.0);
 }

@@ -1,2 +1,70 @@
-// GaussBlurTechnique: not built yet.
+// GaussBlurTechnique: the two blur targets and the two one-dimensional passes. The horizontal
+// pass samples the (usually full-size) source into the blur-size target, which also halves the
+// resolution; the vertical pass blurs that result into verticalBuffer.
 #include "render/GaussBlurTechnique.h"
+
+#include "gpu/ScreenQuad.h"
+#include "gpu/Shader.h"
+#include "gpu/ShaderManager.h"
+
+#include <glm/glm.hpp>
+
+namespace {
+
+Framebuffer makeBlurTarget(int width, int height) {
+    Framebuffer target(width, height);
+    target.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA16F, GL_RGBA, GL_FLOAT,
+                      glm::vec4(0.0f, 0.0f, 0.0f, 0.0f), true);
+    return target;
+}
+
+} // namespace
+
+GaussBlurTechnique::GaussBlurTechnique(int width, int height)
+    : screenQuad(ScreenQuad::getInstance()), horizontalBuffer(makeBlurTarget(width, height)),
+      verticalBuffer(makeBlurTarget(width, height)), shader(ShaderManager::getShader("gaussBlur")) {
+}
+
+GaussBlurTechnique::~GaussBlurTechnique() {
+    horizontalBuffer.release();
+    verticalBuffer.release();
+}
+
+void GaussBlurTechnique::blur(GLuint source) {
+    shader->use();
+    bindSource(source);
+    horizontalPass();
+    verticalPass();
+    Shader::unuse();
+}
+
+void GaussBlurTechnique::bindResult(int unit) {
+    verticalBuffer.bindTexture(GL_COLOR_ATTACHMENT0, unit);
+}
+
+// The mipmap chain is regenerated for programs that read coarser levels explicitly; with the
+// source's GL_LINEAR minification, plain sampling still reads level 0.
+void GaussBlurTechnique::bindSource(GLuint source) {
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, source);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glUniform1i(glGetUniformLocation(shader->program, "color_texture"), 0);
+}
+
+void GaussBlurTechnique::horizontalPass() {
+    horizontalBuffer.bind();
+    horizontalBuffer.clear();
+    glUniform1i(glGetUniformLocation(shader->program, "horizontal"), 1);
+    screenQuad->draw();
+    horizontalBuffer.unbind();
+}
+
+void GaussBlurTechnique::verticalPass() {
+    verticalBuffer.bind();
+    verticalBuffer.clear();
+    horizontalBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
+    glUniform1i(glGetUniformLocation(shader->program, "color_texture"), 0);
+    glUniform1i(glGetUniformLocation(shader->program, "horizontal"), 0);
+    screenQuad->draw();
+    verticalBuffer.unbind();
+}
