@@ -1,0 +1,246 @@
+// The shell in-process with a real context: the window and the OpenGL state start-up leaves, and
+// the shader registry over the current Shader/ files. One Application per test program, because
+// its destructor shuts the window library down.
+#include "app/Application.h"
+#include "app/RenderSettings.h"
+#include "gpu/ShaderManager.h"
+
+#include "GLTestContext.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const programKeys[] = {
+    "deferredFirstPass",
+    "deferredRenderPass",
+    "bloom",
+    "gaussBlur",
+    "ssao",
+    "forwardRender",
+    "avgBlur",
+    "billBoardShader",
+    "lightShaft",
+    "shadowMap",
+    "omnidirectional_shadowMap",
+    "coloredShadowMap",
+    "drawShadowMap",
+};
+
+GLint programParameter(GLuint program, GLenum name) {
+    GLint value = 0;
+    glGetProgramiv(program, name, &value);
+    return value;
+}
+
+} // namespace
+
+class ApplicationGLTest : public ::testing::Test {
+protected:
+    // Opens the window from an options file with an odd size, so the centre is rounded down.
+    static void SetUpTestSuite() {
+        runtimeDirectory = fs::current_path();
+        fs::path options = fs::temp_directory_path() / "cathedral-app-gl-test";
+        fs::create_directories(options);
+        std::ofstream(options / "options.ini")
+            << "[Window]\nwidth=1025\nheight=769\nupdateShadowMaps=0\n";
+        fs::current_path(options);
+        testing::internal::CaptureStdout();
+        opened = application.initWindow();
+        startupOutput = testing::internal::GetCapturedStdout();
+        fs::current_path(runtimeDirectory);
+    }
+
+    void SetUp() override { ASSERT_TRUE(opened) << startupOutput; }
+
+    static inline Application application;
+    static inline bool opened = false;
+    static inline std::string startupOutput;
+    static inline fs::path runtimeDirectory;
+};
+
+TEST_F(ApplicationGLTest, WindowOpensAtTheConfiguredSizeWithTheCursorAtItsCentre) {
+    EXPECT_EQ(application.width, 1025);
+    EXPECT_EQ(application.height, 769);
+    EXPECT_FALSE(RenderSettings::updateShadowMaps);
+    int width = 0, height = 0;
+    glfwGetWindowSize(application.window, &width, &height);
+    EXPECT_EQ(width, 1025);
+    EXPECT_EQ(height, 769);
+    double x = 0, y = 0;
+    glfwGetCursorPos(application.window, &x, &y);
+    EXPECT_EQ(x, 512.0);
+    EXPECT_EQ(y, 384.0);
+    EXPECT_EQ(glfwGetWindowAttrib(application.window, GLFW_OPENGL_PROFILE),
+              GLFW_OPENGL_CORE_PROFILE);
+    EXPECT_TRUE(glfwGetWindowAttrib(application.window, GLFW_OPENGL_DEBUG_CONTEXT));
+    EXPECT_GE(glfwGetWindowAttrib(application.window, GLFW_CONTEXT_VERSION_MAJOR) * 10 +
+                  glfwGetWindowAttrib(application.window, GLFW_CONTEXT_VERSION_MINOR),
+              33);
+    EXPECT_EQ(glfwGetWindowMonitor(application.window), nullptr);
+    // Start-up prints nothing on success, debug messages included.
+    EXPECT_EQ(startupOutput, "");
+}
+
+TEST_F(ApplicationGLTest, StartUpLeavesTheStandingGLState) {
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_FLOAT_EQ(clear[0], 0.49f);
+    EXPECT_FLOAT_EQ(clear[1], 0.73f);
+    EXPECT_FLOAT_EQ(clear[2], 1.0f);
+    EXPECT_FLOAT_EQ(clear[3], 0.0f);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 1025);
+    EXPECT_EQ(viewport[3], 769);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_DEBUG_OUTPUT_SYNCHRONOUS));
+    GLint sourceFactor = 0, destinationFactor = 0;
+    glGetIntegerv(GL_BLEND_SRC_RGB, &sourceFactor);
+    glGetIntegerv(GL_BLEND_DST_RGB, &destinationFactor);
+    EXPECT_EQ(sourceFactor, GL_SRC_ALPHA);
+    EXPECT_EQ(destinationFactor, GL_ONE_MINUS_SRC_ALPHA);
+    GLint cullFace = 0;
+    glGetIntegerv(GL_CULL_FACE_MODE, &cullFace);
+    EXPECT_EQ(cullFace, GL_BACK);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(ApplicationGLTest, DebugOutputReachesTheConsole) {
+    testing::internal::CaptureStdout();
+    glEnable(0xFFFF); // not a capability: GL_INVALID_ENUM
+    std::string output = testing::internal::GetCapturedStdout();
+    glGetError();
+    EXPECT_EQ(countGLErrorLines(output), 1) << output;
+    EXPECT_EQ(output.rfind("OpenGL Error: ", 0), 0u) << output;
+}
+
+TEST_F(ApplicationGLTest, AllThirteenProgramsBuildFromTheShaderFiles) {
+    testing::internal::CaptureStdout();
+    ShaderManager::loadShaders();
+    std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output, "Loading Shaders!\n");
+
+    GLuint sharedVertexStages[5];
+    int postprocess = 0;
+    for (const char* key : programKeys) {
+        Shader* shader = ShaderManager::getShader(key);
+        ASSERT_NE(shader, nullptr) << key;
+        EXPECT_TRUE(glIsProgram(shader->program)) << key;
+        EXPECT_EQ(programParameter(shader->program, GL_LINK_STATUS), GL_TRUE) << key;
+        bool hasGeometry = std::string(key) == "omnidirectional_shadowMap";
+        EXPECT_EQ(programParameter(shader->program, GL_ATTACHED_SHADERS), hasGeometry ? 3 : 2)
+            << key;
+        EXPECT_EQ(shader->geometryShader != Shader::noStage, hasGeometry) << key;
+        std::string name = key;
+        if (name == "bloom" || name == "gaussBlur" || name == "ssao" || name == "avgBlur" ||
+            name == "lightShaft") {
+            sharedVertexStages[postprocess++] = shader->vertexShader;
+        }
+    }
+    // The shared full-screen vertex file is compiled once per program that uses it.
+    ASSERT_EQ(postprocess, 5);
+    for (int i = 0; i < 5; ++i) {
+        for (int j = i + 1; j < 5; ++j) {
+            EXPECT_NE(sharedVertexStages[i], sharedVertexStages[j]);
+        }
+    }
+    EXPECT_EQ(countGLErrorLines(output), 0);
+
+    // Keys are case-sensitive; an unregistered key is a programming error that throws.
+    EXPECT_THROW(ShaderManager::getShader("Bloom"), std::out_of_range);
+    EXPECT_THROW(ShaderManager::getShader(""), std::out_of_range);
+
+    ShaderManager::deleteShaders();
+    EXPECT_THROW(ShaderManager::getShader("bloom"), std::out_of_range);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+class ShaderBuildGLTest : public ApplicationGLTest {
+protected:
+    fs::path write(const std::string& name, const std::string& text) {
+        fs::path path = fs::temp_directory_path() / ("cathedral-shader-test-" + name);
+        std::ofstream(path) << text;
+        return path;
+    }
+    const std::string vertex = "#version 330 core\nvoid main() { gl_Position = vec4(0.0); }\n";
+    const std::string fragment =
+        "#version 330 core\nout vec4 color;\nvoid main() { color = vec4(1.0); }\n";
+};
+
+TEST_F(ShaderBuildGLTest, ACompileErrorPrintsThePathAndTheLogTwiceThenFailsTheLink) {
+    Shader shader;
+    EXPECT_TRUE(shader.addShader(write("ok.vert", vertex).string(), GL_VERTEX_SHADER));
+    std::string broken = write("broken.frag", "#version 330 core\nvoid main() { nonsense }\n");
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(shader.addShader(broken, GL_FRAGMENT_SHADER));
+    bool linked = shader.link();
+    std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(linked);
+
+    GLint length = 0;
+    glGetShaderiv(shader.fragmentShader, GL_INFO_LOG_LENGTH, &length);
+    ASSERT_GT(length, 1);
+    std::string log(static_cast<size_t>(length), '\0');
+    glGetShaderInfoLog(shader.fragmentShader, length, nullptr, &log[0]);
+    log.resize(log.find('\0'));
+    // Mesa also reports each compile error through the debug output, inside glCompileShader,
+    // so those lines come first; each names the compiler and repeats a line of the log.
+    std::string debugLines;
+    while (output.rfind("OpenGL Error: ", 0) == 0) {
+        std::string line = output.substr(0, output.find('\n') + 1);
+        EXPECT_NE(line.find("[Source = Shader Compiler, Type = Error"), std::string::npos);
+        EXPECT_NE(log.find(line.substr(14, line.find(" [Source") - 14)), std::string::npos) << line;
+        output.erase(0, line.size());
+    }
+    std::string expectedStart = broken + " - Failed to compile Shader: " + log + "\n" + log +
+                                "\nFailed to link Shader Program!\n";
+    EXPECT_EQ(output.substr(0, expectedStart.size()), expectedStart);
+    EXPECT_EQ(countGLErrorLines(output), 0) << output;
+}
+
+TEST_F(ShaderBuildGLTest, AnUnreadableStageFileIsReportedAndFailsTheProgram) {
+    for (std::string missing :
+         {std::string("no/such/stage.frag"), fs::temp_directory_path().string()}) {
+        Shader shader;
+        EXPECT_TRUE(shader.addShader(write("ok.vert", vertex).string(), GL_VERTEX_SHADER));
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(shader.addShader(missing, GL_FRAGMENT_SHADER));
+        // Linking without the stage would succeed on Mesa: a missing stage must not.
+        EXPECT_FALSE(shader.link());
+        std::string output = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(output, missing + " - Failed to open Shader file\n");
+        EXPECT_EQ(shader.fragmentShader, Shader::noStage);
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(ShaderBuildGLTest, OnlyTheThreeStageTypesAreAccepted) {
+    Shader shader;
+    EXPECT_FALSE(shader.addShader(write("ok.vert", vertex).string(), GL_COMPUTE_SHADER));
+    EXPECT_FALSE(shader.addShader(write("ok.vert", vertex).string(), GL_TESS_CONTROL_SHADER));
+    EXPECT_EQ(shader.vertexShader, Shader::noStage);
+    EXPECT_EQ(shader.fragmentShader, Shader::noStage);
+    EXPECT_EQ(shader.geometryShader, Shader::noStage);
+    EXPECT_TRUE(shader.addShader(write("ok.vert", vertex).string(), GL_VERTEX_SHADER));
+    EXPECT_TRUE(shader.addShader(write("ok.frag", fragment).string(), GL_FRAGMENT_SHADER));
+    EXPECT_TRUE(shader.link());
+    shader.use();
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(static_cast<GLuint>(current), shader.program);
+    Shader::unuse();
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(current, 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
