@@ -6,7 +6,11 @@
 #include "app/IniFile.h"
 #include "app/KeyControls.h"
 #include "app/RenderSettings.h"
+#include "gpu/Mesh.h"
 #include "gpu/ShaderManager.h"
+#include "scene/CameraPathAnimation.h"
+#include "scene/FreeLookController.h"
+#include "scene/Scene.h"
 
 namespace {
 
@@ -33,6 +37,12 @@ bool Application::init() {
     glfwSetKeyCallback(window, keyCallback);
     running = true;
     ShaderManager::loadShaders();
+    scene = new Scene();
+    // The controllers come last: the renderer sets the camera's projection before they move it.
+    freeLookController = new FreeLookController(window);
+    freeLookController->setCamera(scene->camera);
+    pathAnimation = new CameraPathAnimation();
+    pathAnimation->setCamera(scene->camera);
     return true;
 }
 
@@ -89,6 +99,8 @@ void Application::setInitialGLState() {
 
 void Application::run() {
     double previousTime = glfwGetTime();
+    // The camera belongs to the path animation until the path has ended.
+    freeLookController->enabled = false;
     bool firstFrame = true;
     while (running && !glfwWindowShouldClose(window)) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -107,7 +119,13 @@ void Application::run() {
 // updating is forced on around the renderer's frame-time hand-over, so the first frame always
 // has shadow maps whatever the options say.
 void Application::renderFrame(double dt, bool firstFrame) {
-    (void)dt;
+    pathAnimation->update(dt);
+    // Once the path has ended the user keeps the camera for good.
+    if (!pathAnimation->running) {
+        freeLookController->enabled = true;
+    }
+    freeLookController->update(static_cast<float>(dt));
+    scene->update(static_cast<float>(dt));
     if (firstFrame) {
         bool savedUpdateShadowMaps = RenderSettings::updateShadowMaps;
         RenderSettings::updateShadowMaps = true;
@@ -116,5 +134,8 @@ void Application::renderFrame(double dt, bool firstFrame) {
 }
 
 void Application::shutdown() {
+    Mesh::deleteAll();
     ShaderManager::deleteShaders();
+    delete scene;
+    scene = nullptr;
 }
