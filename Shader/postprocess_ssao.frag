@@ -24,8 +24,8 @@ uniform vec3 samples[16];
 layout(location = 0) out vec4 fragColor;
 
 // hemisphere radius in world (= view) units
-const float radius = 0.75;
-// depth margin that keeps a surface from occluding itself
+const float radius = 1.0;
+// depth and height margin that keeps a surface from occluding itself
 const float bias = 0.025;
 
 // Tangent frame around the view-space normal, turned by the per-pixel noise vector. Falls back
@@ -41,8 +41,11 @@ mat3 orientedFrame(vec3 normal, vec3 rotation) {
     return mat3(tangent, bitangent, normal);
 }
 
-// Occlusion (0 or 1, faded by distance) of one sample point in view space.
-float sampleOcclusion(vec3 samplePosition, float fragmentDepth) {
+// Occlusion (0 or 1, faded by distance) of one sample point in view space by the surface seen
+// at its pixel. That surface must also rise above the fragment's tangent plane: on a flat surface
+// seen at a grazing angle the pixel's surface point can lie in front of a sample that is above
+// the surface, and would otherwise darken open floors towards the horizon.
+float sampleOcclusion(vec3 samplePosition, vec3 position, vec3 normal) {
     vec4 clip = projectionMatrix * vec4(samplePosition, 1.0);
     if (clip.w <= 0.0) {
         return 0.0;
@@ -51,14 +54,21 @@ float sampleOcclusion(vec3 samplePosition, float fragmentDepth) {
     if (any(lessThan(uv, vec2(0.0))) || any(greaterThan(uv, vec2(1.0)))) {
         return 0.0;
     }
-    vec4 scene = texture(position_texture, uv);
-    if (scene.w < 0.5) {
+    // the nearest texel: filtering would blend surfaces, or a surface with the empty background,
+    // into points that lie on neither
+    ivec2 size = textureSize(position_texture, 0);
+    ivec2 texel = clamp(ivec2(uv * vec2(size)), ivec2(0), size - 1);
+    vec4 scene = texelFetch(position_texture, texel, 0);
+    if (scene.w < 0.99) {
         return 0.0;
     }
-    float sceneDepth = (viewMatrix * vec4(scene.xyz, 1.0)).z;
+    vec3 occluder = (viewMatrix * vec4(scene.xyz, 1.0)).xyz;
+    if (dot(occluder - position, normal) < bias) {
+        return 0.0;
+    }
     // geometry far in front of the fragment (a silhouette edge) does not darken it
-    float rangeCheck = smoothstep(0.0, 1.0, radius / abs(fragmentDepth - sceneDepth));
-    return (sceneDepth >= samplePosition.z + bias ? 1.0 : 0.0) * rangeCheck;
+    float rangeCheck = smoothstep(0.0, 1.0, radius / abs(position.z - occluder.z));
+    return (occluder.z >= samplePosition.z + bias ? 1.0 : 0.0) * rangeCheck;
 }
 
 void main() {
@@ -77,7 +87,7 @@ void main() {
     float occlusion = 0.0;
     for (int i = 0; i < count; ++i) {
         vec3 samplePosition = position + frame * samples[i] * radius;
-        occlusion += sampleOcclusion(samplePosition, position.z);
+        occlusion += sampleOcclusion(samplePosition, position, normal);
     }
     float ambient = count > 0 ? 1.0 - occlusion / float(count) : 1.0;
     fragColor = vec4(ambient, ambient, ambient, 1.0);
