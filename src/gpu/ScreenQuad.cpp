@@ -18,9 +18,6 @@ ScreenQuad* ScreenQuad::getInstance() {
 
 // Leaves the quad's vertex array bound.
 ScreenQuad::ScreenQuad() {
-    if (vao != 0) {
-        return;
-    }
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     glGenBuffers(1, &vbo);
