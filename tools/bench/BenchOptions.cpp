@@ -1,0 +1,333 @@
+// BenchOptions: one handler per option; every value is checked in full ("12x" is no number).
+#include "BenchOptions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <map>
+
+namespace {
+
+constexpr int kMaxSide = 16384;
+constexpr int kMaxFrames = 1000000;
+
+std::optional<long> parseInteger(const std::string& text) {
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) {
+        return std::nullopt;
+    }
+    errno = 0;
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0') {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> parseNumber(const std::string& text) {
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0]))) {
+        return std::nullopt;
+    }
+    errno = 0;
+    char* end = nullptr;
+    double value = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<bool> parseFlag(const std::string& text) {
+    if (text == "1" || text == "on") {
+        return true;
+    }
+    if (text == "0" || text == "off") {
+        return false;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> splitList(const std::string& text) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    while (true) {
+        size_t comma = text.find(',', start);
+        items.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos) {
+            return items;
+        }
+        start = comma + 1;
+    }
+}
+
+// Each handler stores its value and returns an error text, empty on success.
+using Handler = std::function<std::string(BenchOptions&, const std::string&)>;
+
+Handler flagInto(std::optional<bool> SwitchOverrides::*member) {
+    return [member](BenchOptions& options, const std::string& value) -> std::string {
+        std::optional<bool> flag = parseFlag(value);
+        if (!flag) {
+            return "expects 0 or 1";
+        }
+        options.switches.*member = flag;
+        return "";
+    };
+}
+
+std::string parseSize(BenchOptions& options, const std::string& value) {
+    std::optional<WindowSize> size = parseWindowSize(value);
+    if (!size) {
+        return "expects WIDTHxHEIGHT, each 1.." + std::to_string(kMaxSide);
+    }
+    options.size = *size;
+    return "";
+}
+
+std::string parseTimeStep(BenchOptions& options, const std::string& value) {
+    std::optional<double> step = parseNumber(value);
+    if (!step || *step <= 0.0) {
+        return "expects a positive number of seconds";
+    }
+    options.timeStep = *step;
+    return "";
+}
+
+std::string parseTourTime(double& target, const std::string& value) {
+    std::optional<double> time = parseNumber(value);
+    if (!time || *time < 0.0) {
+        return "expects a tour time in seconds, 0 or more";
+    }
+    target = *time;
+    return "";
+}
+
+std::string parseTo(BenchOptions& options, const std::string& value) {
+    double time = 0.0;
+    std::string error = parseTourTime(time, value);
+    if (error.empty()) {
+        options.to = time;
+    }
+    return error;
+}
+
+std::string parseFrames(BenchOptions& options, const std::string& value) {
+    std::optional<long> count = parseInteger(value);
+    if (!count || *count < 1 || *count > kMaxFrames) {
+        return "expects a frame count from 1 to " + std::to_string(kMaxFrames);
+    }
+    options.frames = static_cast<int>(*count);
+    return "";
+}
+
+std::string parseWarmup(BenchOptions& options, const std::string& value) {
+    std::optional<long> count = parseInteger(value);
+    if (!count || *count < 0 || *count > 1000) {
+        return "expects a frame count from 0 to 1000";
+    }
+    options.warmupFrames = static_cast<int>(*count);
+    return "";
+}
+
+std::string parseLightMode(BenchOptions& options, const std::string& value) {
+    std::optional<long> mode = parseInteger(value);
+    if (!mode || *mode < 0 || *mode > 2) {
+        return "expects 0 (ambient, diffuse, specular), 1 (ambient, diffuse) or 2 (ambient)";
+    }
+    options.switches.lightMode = static_cast<int>(*mode);
+    return "";
+}
+
+std::string parseUpdateShadowMaps(BenchOptions& options, const std::string& value) {
+    std::optional<bool> flag = parseFlag(value);
+    if (!flag) {
+        return "expects 0 or 1";
+    }
+    options.updateShadowMaps = *flag;
+    return "";
+}
+
+std::string parseCaptures(BenchOptions& options, const std::string& value) {
+    std::vector<double> times;
+    for (const std::string& item : splitList(value)) {
+        std::optional<double> time = parseNumber(item);
+        if (!time || *time < 0.0) {
+            return "expects tour times in seconds separated by commas, e.g. 5,42.5";
+        }
+        times.push_back(*time);
+    }
+    std::sort(times.begin(), times.end());
+    times.erase(std::unique(times.begin(), times.end()), times.end());
+    options.captureTimes = times;
+    return "";
+}
+
+std::string parseSweepSizes(BenchOptions& options, const std::string& value) {
+    std::vector<WindowSize> sizes;
+    for (const std::string& item : splitList(value)) {
+        std::optional<WindowSize> size = parseWindowSize(item);
+        if (!size) {
+            return "expects sizes WIDTHxHEIGHT separated by commas";
+        }
+        sizes.push_back(*size);
+    }
+    options.sweepSizes = sizes;
+    options.sweep = true;
+    return "";
+}
+
+const std::map<std::string, Handler>& valueOptions() {
+    static const std::map<std::string, Handler> handlers = {
+        {"--size", parseSize},
+        {"--dt", parseTimeStep},
+        {"--from", [](BenchOptions& o, const std::string& v) { return parseTourTime(o.from, v); }},
+        {"--to", parseTo},
+        {"--frames", parseFrames},
+        {"--warmup", parseWarmup},
+        {"--bump", flagInto(&SwitchOverrides::bump)},
+        {"--bloom", flagInto(&SwitchOverrides::bloom)},
+        {"--ssao", flagInto(&SwitchOverrides::ssao)},
+        {"--transparent", flagInto(&SwitchOverrides::transparent)},
+        {"--omni", flagInto(&SwitchOverrides::omni)},
+        {"--colored", flagInto(&SwitchOverrides::colored)},
+        {"--light-mode", parseLightMode},
+        {"--update-shadow-maps", parseUpdateShadowMaps},
+        {"--capture", parseCaptures},
+        {"--capture-dir",
+         [](BenchOptions& o, const std::string& v) -> std::string {
+             if (v.empty()) {
+                 return "expects a directory";
+             }
+             o.captureDirectory = v;
+             return "";
+         }},
+        {"--json",
+         [](BenchOptions& o, const std::string& v) -> std::string {
+             if (v.empty()) {
+                 return "expects a file name";
+             }
+             o.jsonPath = v;
+             return "";
+         }},
+        {"--sweep-sizes", parseSweepSizes},
+    };
+    return handlers;
+}
+
+// Combinations that parse one by one but cannot run together.
+std::string checkCombination(const BenchOptions& options) {
+    if (options.to && *options.to < options.from) {
+        return "--to must not be before --from";
+    }
+    if (options.to && options.frames) {
+        return "--frames and --to cannot be combined: give the range end or the frame count";
+    }
+    if (options.sweep && !options.captureTimes.empty()) {
+        return "--capture cannot be combined with --sweep";
+    }
+    return "";
+}
+
+} // namespace
+
+bool operator==(const WindowSize& a, const WindowSize& b) {
+    return a.width == b.width && a.height == b.height;
+}
+
+std::optional<WindowSize> parseWindowSize(const std::string& text) {
+    size_t cross = text.find('x');
+    if (cross == std::string::npos) {
+        return std::nullopt;
+    }
+    std::optional<long> width = parseInteger(text.substr(0, cross));
+    std::optional<long> height = parseInteger(text.substr(cross + 1));
+    if (!width || !height || *width < 1 || *height < 1 || *width > kMaxSide || *height > kMaxSide) {
+        return std::nullopt;
+    }
+    return WindowSize{static_cast<int>(*width), static_cast<int>(*height)};
+}
+
+ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
+    ParseResult result;
+    BenchOptions& options = result.options;
+    bool sizeGiven = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string name = arguments[i];
+        std::optional<std::string> value;
+        size_t equals = name.find('=');
+        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+        }
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (name == "--sweep" || name == "--no-progress") {
+            if (value) {
+                result.error = name + " takes no value";
+                return result;
+            }
+            if (name == "--sweep") {
+                options.sweep = true;
+            } else {
+                options.progress = false;
+            }
+            continue;
+        }
+        auto handler = valueOptions().find(name);
+        if (handler == valueOptions().end()) {
+            result.error = "unknown option " + name + " (see --help)";
+            return result;
+        }
+        if (!value) {
+            if (i + 1 >= arguments.size()) {
+                result.error = name + " needs a value";
+                return result;
+            }
+            value = arguments[++i];
+        }
+        std::string error = handler->second(options, *value);
+        if (!error.empty()) {
+            result.error = name + " " + error + ", got \"" + *value + "\"";
+            return result;
+        }
+        sizeGiven = sizeGiven || name == "--size";
+    }
+    result.error = checkCombination(options);
+    if (result.error.empty() && options.sweep && sizeGiven) {
+        result.error = "--size cannot be combined with --sweep: use --sweep-sizes";
+    }
+    result.ok = result.error.empty();
+    return result;
+}
+
+std::string benchUsage() {
+    return "Usage: cathedral-bench [options]\n"
+           "Renders the camera tour with a hidden window and a fixed time step, timing every\n"
+           "pass with GPU timer queries. Tour times are seconds of the flight as shown (the\n"
+           "whole tour lasts about 111 s).\n"
+           "\n"
+           "  --size WxH                window and render size (default 1024x768)\n"
+           "  --dt S                    tour seconds per frame (default 0.5)\n"
+           "  --from T                  first tour time (default 0)\n"
+           "  --to T                    last tour time (default: end of the tour)\n"
+           "  --frames N                render N frames from --from instead of a range\n"
+           "  --warmup N                unmeasured frames at --from first (default 1)\n"
+           "  --bump 0|1  --bloom 0|1  --ssao 0|1  --transparent 0|1  --omni 0|1\n"
+           "  --colored 0|1             switch states (F2..F7); default: as the demo starts\n"
+           "  --light-mode 0|1|2        F1: 0 ambient+diffuse+specular, 1 no specular,\n"
+           "                            2 ambient only\n"
+           "  --update-shadow-maps 0|1  0: cube maps rendered on the first frame only\n"
+           "  --capture T1,T2,...       save the frames at these tour times as PNG\n"
+           "  --capture-dir DIR         where captures go (default .)\n"
+           "  --json FILE               write the report as JSON too\n"
+           "  --sweep                   run at 640x480, 1024x768 and 2048x1536, each with the\n"
+           "                            cube maps updated every frame and static; ratios to\n"
+           "                            the 1024x768 run with cube maps every frame\n"
+           "  --sweep-sizes WxH,...     the sweep's sizes (implies --sweep)\n"
+           "  --no-progress             no progress bar on standard error\n"
+           "  --help                    this text\n";
+}

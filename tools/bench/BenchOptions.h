@@ -1,0 +1,60 @@
+// Command line of cathedral-bench: window size, which part of the tour to render and with what
+// time step, the switch states (named after the function keys' switches), the cube-map update
+// setting, frame captures, the JSON report and the size sweep. Parsing is pure: no GL, no files.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct WindowSize {
+    int width = 1024;
+    int height = 768;
+};
+
+bool operator==(const WindowSize& a, const WindowSize& b);
+
+// Switch states to impose on the run; an unset one keeps the program's initial value.
+struct SwitchOverrides {
+    std::optional<bool> bump;        // F2, bump mapping
+    std::optional<bool> bloom;       // F3
+    std::optional<bool> ssao;        // F4
+    std::optional<bool> transparent; // F5, windows and flames
+    std::optional<bool> omni;        // F6, omnidirectional (cube-map) shadows
+    std::optional<bool> colored;     // F7, colored shadows
+    std::optional<int> lightMode;    // F1 cycle: 0 full, 1 no specular, 2 ambient only
+};
+
+struct BenchOptions {
+    WindowSize size;
+    double timeStep = 0.5;     // tour seconds between frames: the fixed dt of every frame
+    double from = 0.0;         // tour time of the first measured frame
+    std::optional<double> to;  // last tour time rendered; unset: the end of the tour
+    std::optional<int> frames; // number of measured frames instead of a range end
+    int warmupFrames = 1;      // frames rendered at `from` before measuring, not reported
+    SwitchOverrides switches;
+    bool updateShadowMaps = true;     // false: cube maps rendered on the first frame only
+    std::vector<double> captureTimes; // tour times to save as PNG, ascending, no duplicates
+    std::string captureDirectory = ".";
+    std::string jsonPath; // empty: no JSON file
+    bool sweep = false;
+    std::vector<WindowSize> sweepSizes = {{640, 480}, {1024, 768}, {2048, 1536}};
+    bool progress = true;
+    bool help = false;
+};
+
+struct ParseResult {
+    bool ok = false;
+    std::string error; // one line naming the offending option when !ok
+    BenchOptions options;
+};
+
+// Parses the arguments after the program name. Options take their value as the next argument
+// or after '=' ("--size 640x480", "--size=640x480").
+ParseResult parseBenchOptions(const std::vector<std::string>& arguments);
+
+// The --help text.
+std::string benchUsage();
+
+// "640x480" -> {640, 480}; sizes from 1 to 16384 per side.
+std::optional<WindowSize> parseWindowSize(const std::string& text);

@@ -1,0 +1,291 @@
+// BenchReport: summaries of the samples, then the same numbers as markdown and as JSON.
+#include "BenchReport.h"
+
+#include "JsonWriter.h"
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+const char* const kPassLabels[kFramePassCount] = {"shadow maps", "geometry", "SSAO",
+                                                  "lighting",    "forward",  "bloom"};
+
+std::string formatMs(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+std::string formatRatio(double value, double baseline) {
+    if (baseline <= 0.0) {
+        return "";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, " (%.2fx)", value / baseline);
+    return text;
+}
+
+std::string onOff(bool flag) {
+    return flag ? "on" : "off";
+}
+
+std::string settingsLine(const RunSettings& s) {
+    char range[96];
+    std::snprintf(range, sizeof range, "tour %.2f-%.2f s at dt %.3g s", s.from, s.to, s.timeStep);
+    return std::string(range) + "; bump " + onOff(s.bump) + ", bloom " + onOff(s.bloom) +
+           ", ssao " + onOff(s.ssao) + ", transparent " + onOff(s.transparent) + ", omni " +
+           onOff(s.omni) + ", colored " + onOff(s.colored) + ", light mode " +
+           std::to_string(s.lightMode) + ", cube maps " +
+           (s.updateShadowMaps ? "every frame" : "static");
+}
+
+std::string startupLine(const StartupTimes& t) {
+    return "start-up ms: window " + formatMs(t.window) + ", shaders " + formatMs(t.shaders) +
+           ", scene " + formatMs(t.scene) + ", renderer " + formatMs(t.renderer) + ", total " +
+           formatMs(t.total());
+}
+
+// The rows every table has, in order, with the summary each row shows.
+struct Row {
+    std::string label;
+    Summary RunResult::*summary;
+    int pass; // index into RunResult::passes when summary is null
+};
+
+std::vector<Row> tableRows() {
+    std::vector<Row> rows;
+    for (int pass = 0; pass < kFramePassCount; ++pass) {
+        rows.push_back({kPassLabels[pass], nullptr, pass});
+    }
+    rows.push_back({"frame (GPU)", &RunResult::gpuFrame, -1});
+    rows.push_back({"frame (wall)", &RunResult::wallFrame, -1});
+    rows.push_back({"CPU", &RunResult::cpuFrame, -1});
+    return rows;
+}
+
+const Summary& rowSummary(const RunResult& run, const Row& row) {
+    return row.summary ? run.*(row.summary) : run.passes[row.pass];
+}
+
+void writeSummary(JsonWriter& json, const Summary& summary) {
+    json.beginObject().key("count").value(summary.count);
+    const std::pair<const char*, double> fields[] = {{"median", summary.median},
+                                                     {"p90", summary.p90},
+                                                     {"mean", summary.mean},
+                                                     {"min", summary.min},
+                                                     {"max", summary.max}};
+    for (const auto& [name, number] : fields) {
+        json.key(name);
+        if (summary.count > 0) {
+            json.value(number);
+        } else {
+            json.null();
+        }
+    }
+    json.endObject();
+}
+
+void writeSettings(JsonWriter& json, const RunSettings& s) {
+    json.beginObject()
+        .key("bump")
+        .value(s.bump)
+        .key("bloom")
+        .value(s.bloom)
+        .key("ssao")
+        .value(s.ssao)
+        .key("transparent")
+        .value(s.transparent)
+        .key("omni")
+        .value(s.omni)
+        .key("colored")
+        .value(s.colored)
+        .key("lightMode")
+        .value(s.lightMode)
+        .key("updateShadowMaps")
+        .value(s.updateShadowMaps)
+        .key("timeStep")
+        .value(s.timeStep)
+        .key("from")
+        .value(s.from)
+        .key("to")
+        .value(s.to)
+        .endObject();
+}
+
+void writeRatio(JsonWriter& json, const char* name, const Summary& value, const Summary& base) {
+    json.key(name);
+    if (value.count > 0 && base.count > 0 && base.median > 0.0) {
+        json.value(value.median / base.median);
+    } else {
+        json.null();
+    }
+}
+
+void writeRun(JsonWriter& json, const RunResult& run, const RunResult* baseline) {
+    json.beginObject()
+        .key("label")
+        .value(runLabel(run))
+        .key("ok")
+        .value(run.ok)
+        .key("width")
+        .value(run.settings.width)
+        .key("height")
+        .value(run.settings.height);
+    json.key("settings");
+    writeSettings(json, run.settings);
+    json.key("frames").value(run.frames).key("captures").value(run.captures);
+    json.key("startupMs")
+        .beginObject()
+        .key("window")
+        .value(run.startup.window)
+        .key("shaders")
+        .value(run.startup.shaders)
+        .key("scene")
+        .value(run.startup.scene)
+        .key("renderer")
+        .value(run.startup.renderer)
+        .key("total")
+        .value(run.startup.total())
+        .endObject();
+    json.key("passesMs").beginObject();
+    for (int pass = 0; pass < kFramePassCount; ++pass) {
+        json.key(PassTimer::name(static_cast<FramePass>(pass)));
+        writeSummary(json, run.passes[pass]);
+    }
+    json.endObject();
+    json.key("frameGpuMs");
+    writeSummary(json, run.gpuFrame);
+    json.key("frameWallMs");
+    writeSummary(json, run.wallFrame);
+    json.key("cpuMs");
+    writeSummary(json, run.cpuFrame);
+    json.key("fps").value(run.fps()).key("cpuShare").value(run.cpuShare());
+    if (baseline) {
+        json.key("ratioToBaseline").beginObject();
+        writeRatio(json, "frameWall", run.wallFrame, baseline->wallFrame);
+        writeRatio(json, "frameGpu", run.gpuFrame, baseline->gpuFrame);
+        for (int pass = 0; pass < kFramePassCount; ++pass) {
+            writeRatio(json, PassTimer::name(static_cast<FramePass>(pass)), run.passes[pass],
+                       baseline->passes[pass]);
+        }
+        json.endObject();
+    }
+    json.endObject();
+}
+
+} // namespace
+
+double RunResult::fps() const {
+    return wallFrame.count > 0 && wallFrame.median > 0.0 ? 1000.0 / wallFrame.median : 0.0;
+}
+
+double RunResult::cpuShare() const {
+    return wallFrame.count > 0 && wallFrame.median > 0.0 ? cpuFrame.median / wallFrame.median : 0.0;
+}
+
+void summarizeSamples(const RunSamples& samples, RunResult& result) {
+    for (int pass = 0; pass < kFramePassCount; ++pass) {
+        result.passes[pass] = summarize(samples.pass[pass]);
+    }
+    result.gpuFrame = summarize(samples.gpuFrame);
+    result.wallFrame = summarize(samples.wallFrame);
+    result.cpuFrame = summarize(samples.cpuFrame);
+    result.frames = static_cast<int>(samples.wallFrame.size());
+}
+
+std::string runLabel(const RunResult& result) {
+    return std::to_string(result.settings.width) + "x" + std::to_string(result.settings.height) +
+           (result.settings.updateShadowMaps ? "" : " static");
+}
+
+std::string formatRunTable(const RunResult& run) {
+    std::ostringstream out;
+    out << "cathedral-bench " << runLabel(run) << ": " << run.frames << " frames; "
+        << settingsLine(run.settings) << "\n"
+        << startupLine(run.startup) << "\n\n"
+        << "| " << runLabel(run) << " | median ms | p90 ms |\n"
+        << "|---|---:|---:|\n";
+    for (const Row& row : tableRows()) {
+        const Summary& summary = rowSummary(run, row);
+        if (summary.count == 0) {
+            out << "| " << row.label << " | off | off |\n";
+        } else {
+            out << "| " << row.label << " | " << formatMs(summary.median) << " | "
+                << formatMs(summary.p90) << " |\n";
+        }
+    }
+    char tail[96];
+    std::snprintf(tail, sizeof tail, "| fps | %.2f | |\n| CPU share | %.1f %% | |\n", run.fps(),
+                  run.cpuShare() * 100.0);
+    out << tail;
+    return out.str();
+}
+
+std::string formatSweepTable(const std::vector<RunResult>& runs, size_t baseline) {
+    std::ostringstream out;
+    const RunResult* base = baseline < runs.size() ? &runs[baseline] : nullptr;
+    out << "| median ms (ratio to " << (base ? runLabel(*base) : std::string("-")) << ") |";
+    for (const RunResult& run : runs) {
+        out << " " << runLabel(run) << " |";
+    }
+    out << "\n|---|";
+    for (size_t i = 0; i < runs.size(); ++i) {
+        out << "---:|";
+    }
+    out << "\n";
+    for (const Row& row : tableRows()) {
+        out << "| " << row.label << " |";
+        for (const RunResult& run : runs) {
+            const Summary& summary = rowSummary(run, row);
+            if (summary.count == 0) {
+                out << " off |";
+                continue;
+            }
+            double reference = base ? rowSummary(*base, row).median : 0.0;
+            out << " " << formatMs(summary.median) << formatRatio(summary.median, reference)
+                << " |";
+        }
+        out << "\n";
+    }
+    out << "| fps |";
+    for (const RunResult& run : runs) {
+        char text[32];
+        std::snprintf(text, sizeof text, " %.2f |", run.fps());
+        out << text;
+    }
+    out << "\n| start-up ms |";
+    for (const RunResult& run : runs) {
+        out << " " << formatMs(run.startup.total()) << " |";
+    }
+    out << "\n";
+    if (!runs.empty()) {
+        out << "\n" << settingsLine(runs.front().settings) << "\n";
+    }
+    return out.str();
+}
+
+std::string formatJsonReport(const std::vector<RunResult>& runs, std::optional<size_t> baseline) {
+    const RunResult* base = baseline && *baseline < runs.size() ? &runs[*baseline] : nullptr;
+    JsonWriter json;
+    json.beginObject().key("tool").value("cathedral-bench").key("runs").beginArray();
+    for (const RunResult& run : runs) {
+        writeRun(json, run, base);
+    }
+    json.endArray();
+    if (base) {
+        json.key("baseline").value(static_cast<int>(*baseline));
+    }
+    json.endObject();
+    return json.text() + "\n";
+}
+
+std::optional<size_t> findBaseline(const std::vector<RunResult>& runs, int width, int height) {
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const RunSettings& s = runs[i].settings;
+        if (s.width == width && s.height == height && s.updateShadowMaps) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,355 @@
+// BenchRun: start-up, the frame loop with fixed steps, and the child-process wrapper.
+#include "BenchRun.h"
+
+#include "FrameCapture.h"
+#include "FrameSchedule.h"
+#include "ProgressBar.h"
+
+#include "app/Console.h"
+#include "app/DebugOutput.h"
+#include "app/RenderSettings.h"
+#include "gpu/GL.h"
+#include "gpu/Mesh.h"
+#include "gpu/ShaderManager.h"
+#include "render/PassTimer.h"
+#include "render/Renderer.h"
+#include "scene/Camera.h"
+#include "scene/CameraPathAnimation.h"
+#include "scene/Scene.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Results of a frame become readable this many frames later.
+constexpr int kTimerLatencyFrames = 3;
+
+double wallMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+// CPU time of the calling thread: it does not advance while the thread waits for the GPU.
+double threadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
+}
+
+// The program's window set-up with the window hidden and the given size: the same context
+// hints, GLEW start-up, debug output and initial GL state. Swap interval 0 so the driver does
+// not pace the frames.
+GLFWwindow* openHiddenWindow(WindowSize size) {
+    if (!glfwInit()) {
+        printLine("GLFW Init failed!");
+        return nullptr;
+    }
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_REFRESH_RATE, 60);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    GLFWwindow* window = glfwCreateWindow(size.width, size.height, "Window", nullptr, nullptr);
+    if (!window) {
+        printLine("Creating Window failed!");
+        return nullptr;
+    }
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        printLine("Glew Init failed!");
+        return nullptr;
+    }
+    glGetError(); // GLEW's start-up may leave an error pending
+    installDebugOutput();
+    glfwSwapInterval(0);
+    glClearColor(0.49f, 0.73f, 1.0f, 0.0f);
+    glViewport(0, 0, size.width, size.height);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    return window;
+}
+
+void applySwitches(const SwitchOverrides& switches, bool updateShadowMaps) {
+    RenderSettings::bumpMapping = switches.bump.value_or(RenderSettings::bumpMapping);
+    RenderSettings::bloom = switches.bloom.value_or(RenderSettings::bloom);
+    RenderSettings::ssao = switches.ssao.value_or(RenderSettings::ssao);
+    RenderSettings::transparentObjects =
+        switches.transparent.value_or(RenderSettings::transparentObjects);
+    RenderSettings::omnidirectionalShadows =
+        switches.omni.value_or(RenderSettings::omnidirectionalShadows);
+    RenderSettings::coloredShadows = switches.colored.value_or(RenderSettings::coloredShadows);
+    if (switches.lightMode) {
+        RenderSettings::lightMode = static_cast<LightMode>(*switches.lightMode);
+    }
+    RenderSettings::updateShadowMaps = updateShadowMaps;
+}
+
+RunSettings currentSettings(const BenchOptions& options, WindowSize size) {
+    RunSettings settings;
+    settings.width = size.width;
+    settings.height = size.height;
+    settings.bump = RenderSettings::bumpMapping;
+    settings.bloom = RenderSettings::bloom;
+    settings.ssao = RenderSettings::ssao;
+    settings.transparent = RenderSettings::transparentObjects;
+    settings.omni = RenderSettings::omnidirectionalShadows;
+    settings.colored = RenderSettings::coloredShadows;
+    settings.lightMode = static_cast<int>(RenderSettings::lightMode);
+    settings.updateShadowMaps = RenderSettings::updateShadowMaps;
+    settings.timeStep = options.timeStep;
+    return settings;
+}
+
+// Tour length in seconds as shown: the path's clock runs faster than real time, so the rate is
+// read off a spare animation advanced by one second.
+double tourDuration() {
+    Camera probeCamera;
+    CameraPathAnimation probe;
+    probe.setCamera(&probeCamera);
+    probe.update(1.0);
+    return probe.time > 0.0 ? probe.endTime / probe.time : probe.endTime;
+}
+
+struct Pipeline {
+    GLFWwindow* window = nullptr;
+    Scene* scene = nullptr;
+    Renderer* renderer = nullptr;
+    CameraPathAnimation* path = nullptr;
+};
+
+// The application's start-up order: shaders, scene, renderer (constructor and init with the
+// scene's lights), then the path animation bound to the scene's camera.
+bool startUp(Pipeline& pipeline, WindowSize size, StartupTimes& times) {
+    double start = wallMs();
+    pipeline.window = openHiddenWindow(size);
+    if (!pipeline.window) {
+        return false;
+    }
+    double windowDone = wallMs();
+    ShaderManager::loadShaders();
+    double shadersDone = wallMs();
+    pipeline.scene = new Scene();
+    double sceneDone = wallMs();
+    pipeline.renderer = new Renderer(size.width, size.height);
+    pipeline.renderer->init(pipeline.scene->lights);
+    glFinish(); // uploads count towards the renderer's start-up, not the first frame
+    double rendererDone = wallMs();
+    pipeline.path = new CameraPathAnimation();
+    pipeline.path->setCamera(pipeline.scene->camera);
+    times.window = windowDone - start;
+    times.shaders = shadersDone - windowDone;
+    times.scene = sceneDone - shadersDone;
+    times.renderer = rendererDone - sceneDone;
+    return true;
+}
+
+// The application's shutdown order, then the window library.
+void shutDown(Pipeline& pipeline) {
+    Mesh::deleteAll();
+    ShaderManager::deleteShaders();
+    delete pipeline.scene;
+    delete pipeline.renderer;
+    delete pipeline.path;
+    glfwDestroyWindow(pipeline.window);
+    glfwTerminate();
+}
+
+struct FrameStep {
+    double pathDt = 0.0;  // advance of the tour
+    double sceneDt = 0.0; // frame time handed to the scene and the renderer
+    bool firstFrame = false;
+    bool capture = false;
+    double tourTime = 0.0;
+};
+
+struct FrameCost {
+    double cpuMs = 0.0;
+    double wallMs = 0.0;
+    bool captured = false;
+};
+
+// The main loop's steps for one frame, with the fixed time step in place of the clock. On the
+// first frame shadow-map updating is forced on around the renderer's frame-time hand-over, as
+// the application does, so the first frame always has cube maps.
+FrameCost renderFrame(Pipeline& pipeline, const FrameStep& step, const BenchOptions& options,
+                      WindowSize size) {
+    FrameCost cost;
+    double wallStart = wallMs();
+    double cpuStart = threadCpuMs();
+    PassTimer::beginFrame();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glfwPollEvents();
+    pipeline.path->update(step.pathDt);
+    pipeline.scene->update(static_cast<float>(step.sceneDt));
+    bool savedUpdateShadowMaps = RenderSettings::updateShadowMaps;
+    if (step.firstFrame) {
+        RenderSettings::updateShadowMaps = true;
+    }
+    pipeline.renderer->setDeltaTime(static_cast<float>(step.sceneDt));
+    if (step.firstFrame) {
+        RenderSettings::updateShadowMaps = savedUpdateShadowMaps;
+    }
+    pipeline.renderer->render(pipeline.scene);
+    PassTimer::endFrame();
+    cost.cpuMs = threadCpuMs() - cpuStart;
+    double captureMs = 0.0;
+    if (step.capture) {
+        double captureStart = wallMs();
+        std::string path = options.captureDirectory + "/" + captureFileName(step.tourTime);
+        cost.captured = captureBackBuffer(path, size.width, size.height);
+        printLine(cost.captured ? "Captured " + path : "Could not write " + path);
+        captureMs = wallMs() - captureStart;
+    }
+    glfwSwapBuffers(pipeline.window);
+    cost.wallMs = wallMs() - wallStart - captureMs;
+    return cost;
+}
+
+void addGpuTimes(const std::vector<FrameGpuTimes>& frames, int warmupFrames, RunSamples& samples) {
+    for (const FrameGpuTimes& frame : frames) {
+        if (frame.frame < warmupFrames) {
+            continue;
+        }
+        for (int pass = 0; pass < kFramePassCount; ++pass) {
+            if (frame.passRan[pass]) {
+                samples.pass[pass].push_back(frame.passMs[pass]);
+            }
+        }
+        samples.gpuFrame.push_back(frame.frameMs);
+    }
+}
+
+void reportSkippedCaptures(const std::vector<double>& skipped) {
+    for (double time : skipped) {
+        char line[96];
+        std::snprintf(line, sizeof line, "Capture at %.2f s is outside the rendered tour", time);
+        printLine(line);
+    }
+}
+
+// Warm-up frames at the start time, then the schedule. Returns the number of captures written.
+int runFrames(Pipeline& pipeline, const BenchOptions& options, WindowSize size,
+              const FrameSchedule& schedule, RunSamples& samples) {
+    double previousTime = 0.0;
+    bool firstFrame = true;
+    for (int i = 0; i < options.warmupFrames; ++i) {
+        FrameStep step{options.from - previousTime, options.timeStep, firstFrame, false,
+                       options.from};
+        renderFrame(pipeline, step, options, size);
+        previousTime = options.from;
+        firstFrame = false;
+    }
+    ProgressBar progress(static_cast<int>(schedule.frames.size()),
+                         std::to_string(size.width) + "x" + std::to_string(size.height),
+                         options.progress);
+    int captures = 0;
+    for (size_t i = 0; i < schedule.frames.size(); ++i) {
+        const ScheduledFrame& frame = schedule.frames[i];
+        double advance = frame.time - previousTime;
+        FrameStep step{advance, advance > 0.0 ? advance : options.timeStep, firstFrame,
+                       frame.capture, frame.time};
+        FrameCost cost = renderFrame(pipeline, step, options, size);
+        previousTime = frame.time;
+        firstFrame = false;
+        samples.cpuFrame.push_back(cost.cpuMs);
+        samples.wallFrame.push_back(cost.wallMs);
+        captures += cost.captured ? 1 : 0;
+        addGpuTimes(PassTimer::collect(false), options.warmupFrames, samples);
+        progress.update(static_cast<int>(i + 1));
+    }
+    progress.finish();
+    glFinish();
+    addGpuTimes(PassTimer::collect(true), options.warmupFrames, samples);
+    return captures;
+}
+
+} // namespace
+
+RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool updateShadowMaps) {
+    RunResult result;
+    Pipeline pipeline;
+    if (!startUp(pipeline, size, result.startup)) {
+        return result;
+    }
+    applySwitches(options.switches, updateShadowMaps);
+    result.settings = currentSettings(options, size);
+
+    FrameSchedule schedule =
+        buildFrameSchedule(options.from, options.timeStep, options.to, options.frames,
+                           tourDuration(), options.captureTimes);
+    reportSkippedCaptures(schedule.skippedCaptures);
+    PassTimer::activate(kTimerLatencyFrames);
+    RunSamples samples;
+    result.captures = runFrames(pipeline, options, size, schedule, samples);
+    if (PassTimer::nestedBrackets() > 0) {
+        printLine("PassTimer: " + intToString(PassTimer::nestedBrackets()) +
+                  " nested pass brackets were counted in their outer pass");
+    }
+    PassTimer::deactivate();
+
+    summarizeSamples(samples, result);
+    if (!schedule.frames.empty()) {
+        result.settings.from = schedule.frames.front().time;
+        result.settings.to = schedule.frames.back().time;
+    }
+    result.ok = true;
+    shutDown(pipeline);
+    return result;
+}
+
+RunResult runBenchmarkInChild(const BenchOptions& options, WindowSize size, bool updateShadowMaps) {
+    RunResult result;
+    int channel[2];
+    if (pipe(channel) != 0) {
+        printLine("cathedral-bench: cannot create a pipe for the child run");
+        return result;
+    }
+    std::cout.flush();
+    std::fflush(nullptr);
+    pid_t child = fork();
+    if (child < 0) {
+        printLine("cathedral-bench: cannot start a child run");
+        close(channel[0]);
+        close(channel[1]);
+        return result;
+    }
+    if (child == 0) {
+        close(channel[0]);
+        RunResult childResult = runBenchmark(options, size, updateShadowMaps);
+        std::cout.flush();
+        std::fflush(nullptr);
+        ssize_t written = write(channel[1], &childResult, sizeof childResult);
+        _exit(written == static_cast<ssize_t>(sizeof childResult) && childResult.ok ? 0 : 1);
+    }
+    close(channel[1]);
+    size_t received = 0;
+    char* bytes = reinterpret_cast<char*>(&result);
+    while (received < sizeof result) {
+        ssize_t count = read(channel[0], bytes + received, sizeof result - received);
+        if (count <= 0) {
+            break;
+        }
+        received += static_cast<size_t>(count);
+    }
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (received != sizeof result || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        printLine("cathedral-bench: the run at " + intToString(size.width) + "x" +
+                  intToString(size.height) + " failed");
+        result = RunResult();
+        result.settings.width = size.width;
+        result.settings.height = size.height;
+        result.settings.updateShadowMaps = updateShadowMaps;
+    }
+    return result;
+}

@@ -1,0 +1,27 @@
+// The tour times a benchmark run renders: a regular grid from the start time in fixed steps,
+// ended by the range end, the frame count or the end of the tour, with the capture times merged
+// in as frames of their own (or marked on the grid frame they coincide with).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ScheduledFrame {
+    double time = 0.0;    // tour seconds
+    bool capture = false; // save this frame as PNG
+};
+
+struct FrameSchedule {
+    std::vector<ScheduledFrame> frames;  // ascending times
+    std::vector<double> skippedCaptures; // capture times outside the rendered range
+};
+
+// `tourEnd` bounds the range when `to` is unset; `frameCount` limits the grid frames (captures
+// within the grid's span are added on top).
+FrameSchedule buildFrameSchedule(double from, double timeStep, std::optional<double> to,
+                                 std::optional<int> frameCount, double tourEnd,
+                                 const std::vector<double>& captureTimes);
+
+// The file name of the capture at a tour time: "capture_012.50s.png".
+std::string captureFileName(double time);
