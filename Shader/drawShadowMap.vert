@@ -1,7 +1,9 @@
 #version 330 core
-// Placeholder stage: passes the position through.
+// Copy of the light-view depth map into the colored shadow map, vertex stage: the shared
+// full-screen quad.
+//   in  location 0  position  vec3, normalised device coordinates (z = 0)
 layout(location = 0) in vec3 position;
-uniform mat4 modelViewProjectionMatrix;
+
 void main() {
-    gl_Position = modelViewProjectionMatrix * vec4(position, 1.0);
+    gl_Position = vec4(position.xy, 0.0, 1.0);
 }

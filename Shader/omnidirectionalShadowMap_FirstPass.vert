@@ -1,7 +1,13 @@
 #version 330 core
-// Placeholder stage: passes the position through.
+// Cube shadow map, vertex stage: object space to world space only; the geometry stage projects
+// each triangle into the six faces of the light's cube.
+//   in  location 0  position     vec3, object space
+//   uniform         modelMatrix  mat4, object -> world
+//   out gl_Position              vec4, WORLD-space position (w = 1), read by the geometry stage
 layout(location = 0) in vec3 position;
-uniform mat4 modelViewProjectionMatrix;
+
+uniform mat4 modelMatrix;
+
 void main() {
-    gl_Position = modelViewProjectionMatrix * vec4(position, 1.0);
+    gl_Position = modelMatrix * vec4(position, 1.0);
 }

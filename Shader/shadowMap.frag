@@ -1,6 +1,6 @@
 #version 330 core
-// Placeholder stage: writes opaque white.
-layout(location = 0) out vec4 fragColor;
+// Light-view depth map, fragment stage: depth only (the target has no colour buffer). The
+// material uniforms a mesh draw sends are not declared here, so they are ignored.
+//   out gl_FragDepth  the fixed-function window depth of the shadow light's perspective
 void main() {
-    fragColor = vec4(1.0);
 }

@@ -1,2 +1,126 @@
-// OmnidirectionalShadowMappingTechnique: not built yet.
+// OmnidirectionalShadowMappingTechnique: the cube map, its layered framebuffer, the face
+// matrices and the single-pass render of the opaque objects into all six faces.
 #include "render/OmnidirectionalShadowMappingTechnique.h"
+
+#include "app/Console.h"
+#include "gpu/Mesh.h"
+#include "gpu/Shader.h"
+#include "gpu/ShaderManager.h"
+#include "scene/Light.h"
+#include "scene/Scene.h"
+#include "scene/SceneObject.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+namespace {
+
+// Direction and up vector of each face, in GL_TEXTURE_CUBE_MAP_POSITIVE_X + i order; the up
+// vectors follow the cube-map lookup convention so a face image needs no flip.
+const glm::vec3 faceDirections[6] = {{1, 0, 0},  {-1, 0, 0}, {0, 1, 0},
+                                     {0, -1, 0}, {0, 0, 1},  {0, 0, -1}};
+const glm::vec3 faceUps[6] = {{0, -1, 0}, {0, -1, 0}, {0, 0, 1},
+                              {0, 0, -1}, {0, -1, 0}, {0, -1, 0}};
+
+} // namespace
+
+OmnidirectionalShadowMappingTechnique::OmnidirectionalShadowMappingTechnique(int width, int height)
+    : width(width), height(height) {
+    viewProjectionMatrices.fill(glm::mat4(1.0f));
+    createFramebuffer();
+    nearPlane = 0.001f;
+    farPlane = 30.0f;
+    fieldOfView = 90.0f;
+}
+
+OmnidirectionalShadowMappingTechnique::~OmnidirectionalShadowMappingTechnique() {
+    glDeleteTextures(1, &cubeMap);
+    glDeleteFramebuffers(1, &framebuffer);
+}
+
+void OmnidirectionalShadowMappingTechnique::createFramebuffer() {
+    glGenTextures(1, &cubeMap);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+    for (int face = 0; face < 6; ++face) {
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT16, width, height,
+                     0, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, nullptr);
+    }
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, cubeMap, 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        printLine("Framebuffer not complete!");
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+glm::mat4 OmnidirectionalShadowMappingTechnique::faceRotation(int face) {
+    glm::vec3 direction = faceDirections[face];
+    glm::vec3 right = glm::normalize(glm::cross(direction, faceUps[face]));
+    glm::vec3 up = glm::cross(right, direction);
+    // Column-major: the rows of the rotation are right, up and -direction.
+    glm::mat4 rotation(1.0f);
+    for (int column = 0; column < 3; ++column) {
+        rotation[column][0] = right[column];
+        rotation[column][1] = up[column];
+        rotation[column][2] = -direction[column];
+    }
+    return rotation;
+}
+
+void OmnidirectionalShadowMappingTechnique::setLight(Light* newLight) {
+    light = newLight;
+    glm::mat4 toLight = glm::translate(glm::mat4(1.0f), -light->position);
+    glm::mat4 projection = glm::perspective(
+        glm::radians(fieldOfView), static_cast<float>(width) / height, nearPlane, farPlane);
+    for (int face = 0; face < 6; ++face) {
+        viewProjectionMatrices[face] = projection * faceRotation(face) * toLight;
+    }
+}
+
+void OmnidirectionalShadowMappingTechnique::render(Scene* scene) {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glViewport(0, 0, width, height);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    if (!light) {
+        // No light yet: the cleared map means "nothing in the way" in every direction.
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        return;
+    }
+
+    Shader* shader = ShaderManager::getShader("omnidirectional_shadowMap");
+    shader->use();
+    GLuint program = shader->program;
+    glUniform1f(glGetUniformLocation(program, "near"), nearPlane);
+    glUniform1f(glGetUniformLocation(program, "far"), farPlane);
+    glUniform3fv(glGetUniformLocation(program, "lightPosition"), 1,
+                 glm::value_ptr(light->position));
+    glUniformMatrix4fv(glGetUniformLocation(program, "cm_matrices"), 6, GL_FALSE,
+                       glm::value_ptr(viewProjectionMatrices[0]));
+
+    for (SceneObject* object : scene->opaqueObjects) {
+        glUniformMatrix4fv(glGetUniformLocation(program, "modelMatrix"), 1, GL_FALSE,
+                           glm::value_ptr(object->modelMatrix));
+        for (Mesh* mesh : object->meshes) {
+            mesh->drawGeometry(shader);
+        }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void OmnidirectionalShadowMappingTechnique::bindTexture(int unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+}
+
+glm::vec2 OmnidirectionalShadowMappingTechnique::getNearFar() {
+    return glm::vec2(nearPlane, farPlane);
+}

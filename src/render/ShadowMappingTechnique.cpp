@@ -1,2 +1,144 @@
-// ShadowMappingTechnique: not built yet.
+// ShadowMappingTechnique: the light-view depth map and the colored shadow map, their
+// framebuffers and the three passes that fill them each frame.
 #include "render/ShadowMappingTechnique.h"
+
+#include "gpu/Mesh.h"
+#include "gpu/ScreenQuad.h"
+#include "gpu/Shader.h"
+#include "gpu/ShaderManager.h"
+#include "scene/Scene.h"
+#include "scene/SceneObject.h"
+#include "scene/ShadowLight.h"
+
+#include <glm/gtc/type_ptr.hpp>
+
+namespace {
+
+// The maps are always rendered at this size; the renderer creates the technique with it.
+const int mapSize = 512;
+// The depth map stays bound here while the windows compare against it.
+const int depthUnit = 2;
+
+void setSamplingParameters(GLenum wrap) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+}
+
+void drawObjects(const std::vector<SceneObject*>& objects, Shader* shader,
+                 const glm::mat4& viewProjection) {
+    GLint location = glGetUniformLocation(shader->program, "modelViewProjectionMatrix");
+    for (SceneObject* object : objects) {
+        glm::mat4 modelViewProjection = viewProjection * object->modelMatrix;
+        glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(modelViewProjection));
+        for (Mesh* mesh : object->meshes) {
+            mesh->draw(shader);
+        }
+    }
+}
+
+} // namespace
+
+ShadowMappingTechnique::ShadowMappingTechnique(int width, int height)
+    : width(width), height(height) {
+    shadowMapShader = ShaderManager::getShader("shadowMap");
+    coloredShadowMapShader = ShaderManager::getShader("coloredShadowMap");
+    drawShadowMapShader = ShaderManager::getShader("drawShadowMap");
+    createFramebuffers(width, height);
+    screenQuad = ScreenQuad::getInstance();
+}
+
+ShadowMappingTechnique::~ShadowMappingTechnique() {
+    glDeleteTextures(1, &depthTexture);
+    glDeleteTextures(1, &colorTexture);
+    glDeleteFramebuffers(1, &depthFramebuffer);
+    glDeleteFramebuffers(1, &colorFramebuffer);
+}
+
+bool ShadowMappingTechnique::createFramebuffers(int mapWidth, int mapHeight) {
+    glGenFramebuffers(1, &depthFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, depthFramebuffer);
+    glGenTextures(1, &depthTexture);
+    glBindTexture(GL_TEXTURE_2D, depthTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT16, mapWidth, mapHeight, 0, GL_DEPTH_COMPONENT,
+                 GL_FLOAT, nullptr);
+    setSamplingParameters(GL_CLAMP_TO_EDGE);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, depthTexture, 0);
+    glDrawBuffer(GL_NONE);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        return false;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+
+    glGenFramebuffers(1, &colorFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, colorFramebuffer);
+    glGenTextures(1, &colorTexture);
+    glBindTexture(GL_TEXTURE_2D, colorTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, mapWidth, mapHeight, 0, GL_RGBA, GL_FLOAT, nullptr);
+    setSamplingParameters(GL_CLAMP_TO_EDGE);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, colorTexture, 0);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        return false;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    return true;
+}
+
+void ShadowMappingTechnique::render(Scene* scene) {
+    if (scene->shadowLights.empty()) {
+        return; // no light view: the maps keep what they hold
+    }
+    glViewport(0, 0, mapSize, mapSize);
+    renderDepth(scene);
+    copyDepthIntoColorMap();
+    renderWindows(scene);
+    glCullFace(GL_BACK);
+}
+
+// The opaque objects' depth as seen from the shadow light.
+void ShadowMappingTechnique::renderDepth(Scene* scene) {
+    glBindFramebuffer(GL_FRAMEBUFFER, depthFramebuffer);
+    shadowMapShader->use();
+    ShadowLight* light = scene->shadowLights.front();
+    lightViewProjection = light->getProjectionMatrix() * light->getViewMatrix() * glm::mat4(1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawObjects(scene->opaqueObjects, shadowMapShader, lightViewProjection);
+    Shader::unuse();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+// Every texel of the colour map gets the depth map's texel in the colored-shadow convention. The
+// copy replaces last frame's contents, so it is drawn without blending (the copy's alpha carries
+// depth, not coverage); the standing blend state is restored right after.
+void ShadowMappingTechnique::copyDepthIntoColorMap() {
+    glBindFramebuffer(GL_FRAMEBUFFER, colorFramebuffer);
+    drawShadowMapShader->use();
+    glActiveTexture(GL_TEXTURE0 + depthUnit);
+    glBindTexture(GL_TEXTURE_2D, depthTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glUniform1i(glGetUniformLocation(drawShadowMapShader->program, "shadow_texture"), depthUnit);
+    glDisable(GL_BLEND);
+    screenQuad->draw();
+    glEnable(GL_BLEND);
+    Shader::unuse();
+}
+
+// The windows, blended over the copy; each keeps only its fragments in front of the opaque depth.
+void ShadowMappingTechnique::renderWindows(Scene* scene) {
+    glCullFace(GL_FRONT);
+    coloredShadowMapShader->use();
+    glUniform1i(glGetUniformLocation(coloredShadowMapShader->program, "shadowMap"), depthUnit);
+    drawObjects(scene->transparentObjects, coloredShadowMapShader, lightViewProjection);
+    Shader::unuse();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+GLuint ShadowMappingTechnique::getColorTexture() {
+    return colorTexture;
+}
+
+glm::mat4 ShadowMappingTechnique::getLightViewProjection() {
+    return lightViewProjection;
+}

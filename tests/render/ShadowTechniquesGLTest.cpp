@@ -1,0 +1,236 @@
+// The two shadow techniques on their own: the cube map's face matrices against the GL cube-map
+// lookup rule, what one render writes into the six faces, and the colored shadow map's texel
+// convention (transmitted light in rgb, closeness 1 - depth in alpha) with and without panes.
+#include "RenderTestScene.h"
+
+#include "GLTestContext.h"
+#include "gpu/Mesh.h"
+#include "gpu/ShaderManager.h"
+#include "render/OmnidirectionalShadowMappingTechnique.h"
+#include "render/ShadowMappingTechnique.h"
+#include "scene/Light.h"
+#include "scene/Scene.h"
+#include "scene/SceneObject.h"
+#include "scene/ShadowLight.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <cmath>
+#include <vector>
+
+using namespace rendertest;
+
+namespace {
+
+// GL's cube-map face selection: for a direction whose major axis is face i, the face
+// coordinates sc, tc and the major-axis magnitude ma (s = (sc / ma + 1) / 2, t likewise).
+glm::vec3 cubeLookup(int face, glm::vec3 r) {
+    switch (face) {
+    case 0:
+        return {-r.z, -r.y, std::fabs(r.x)};
+    case 1:
+        return {r.z, -r.y, std::fabs(r.x)};
+    case 2:
+        return {r.x, r.z, std::fabs(r.y)};
+    case 3:
+        return {r.x, -r.z, std::fabs(r.y)};
+    case 4:
+        return {r.x, -r.y, std::fabs(r.z)};
+    default:
+        return {-r.x, -r.y, std::fabs(r.z)};
+    }
+}
+
+bool insideFrustum(glm::vec4 clip) {
+    return std::fabs(clip.x) <= clip.w && std::fabs(clip.y) <= clip.w && clip.z >= -clip.w &&
+           clip.z <= clip.w;
+}
+
+std::vector<float> readFace(GLuint cubeMap, int face, int size) {
+    std::vector<float> depth(static_cast<size_t>(size) * size);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+    glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                  depth.data());
+    return depth;
+}
+
+std::vector<glm::vec4> readColorMap(GLuint texture, int size) {
+    std::vector<glm::vec4> texels(static_cast<size_t>(size) * size);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
+    return texels;
+}
+
+std::vector<float> readDepthMap(GLuint texture, int size) {
+    std::vector<float> depth(static_cast<size_t>(size) * size);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    return depth;
+}
+
+// Texel of the 512 x 512 light-view map that a world point falls on.
+int mapTexel(const glm::mat4& lightViewProjection, glm::vec3 world) {
+    glm::vec4 clip = lightViewProjection * glm::vec4(world, 1.0f);
+    glm::vec2 st = glm::vec2(clip) / clip.w * 0.5f + 0.5f;
+    return static_cast<int>(st.y * 512) * 512 + static_cast<int>(st.x * 512);
+}
+
+class ShadowTechniquesGLTest : public GLTest {
+protected:
+    static void SetUpTestSuite() {
+        if (GLTestContext::window() && !loaded) {
+            ShaderManager::loadShaders();
+            loaded = true;
+        }
+    }
+    // The pipeline's standing state, which the renderer's constructor sets in the program.
+    void SetUp() override {
+        GLTest::SetUp();
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    static inline bool loaded = false;
+};
+
+} // namespace
+
+TEST_F(ShadowTechniquesGLTest, FaceMatricesAreRotationsThatMatchTheCubeMapLookup) {
+    for (int face = 0; face < 6; ++face) {
+        glm::mat3 rotation(OmnidirectionalShadowMappingTechnique::faceRotation(face));
+        EXPECT_NEAR(glm::determinant(rotation), 1.0f, 1e-6f) << "face " << face;
+        glm::mat3 identity = glm::transpose(rotation) * rotation;
+        for (int c = 0; c < 3; ++c) {
+            for (int r = 0; r < 3; ++r) {
+                EXPECT_NEAR(identity[c][r], c == r ? 1.0f : 0.0f, 1e-6f);
+            }
+        }
+    }
+
+    Light light(glm::vec3(1.0f, -2.0f, 3.0f), glm::vec3(1.0f), 0.0f, 0.3f);
+    OmnidirectionalShadowMappingTechnique cube(512, 512);
+    cube.setLight(&light);
+    EXPECT_EQ(cube.getNearFar(), glm::vec2(0.001f, 30.0f));
+
+    // The image rendered into face i lies exactly where the lookup of that face reads it, so the
+    // lighting pass finds every surface in the direction it was rendered.
+    const glm::vec3 offsets[] = {{4, 1, -2}, {-4, -1, 2.5f}, {1, 5, -2},      {-2, -6, 1},
+                                 {1, 0, 2},  {1, 0, -2},     {0.3f, -0.2f, 7}};
+    for (glm::vec3 offset : offsets) {
+        int inside = 0;
+        for (int face = 0; face < 6; ++face) {
+            glm::vec4 clip =
+                cube.viewProjectionMatrices[face] * glm::vec4(light.position + offset, 1.0f);
+            if (!insideFrustum(clip)) {
+                continue;
+            }
+            ++inside;
+            glm::vec3 lookup = cubeLookup(face, offset);
+            EXPECT_NEAR(clip.x / clip.w, lookup.x / lookup.z, 1e-5f) << "face " << face;
+            EXPECT_NEAR(clip.y / clip.w, lookup.y / lookup.z, 1e-5f) << "face " << face;
+        }
+        EXPECT_EQ(inside, 1) << "offset " << offset.x << " " << offset.y << " " << offset.z;
+    }
+
+    glm::vec4 behind =
+        cube.viewProjectionMatrices[5] * glm::vec4(light.position + glm::vec3(1, 0, -2), 1);
+    EXPECT_TRUE(insideFrustum(behind));
+    EXPECT_LT(behind.x, 0.0f);
+    glm::vec4 front =
+        cube.viewProjectionMatrices[4] * glm::vec4(light.position + glm::vec3(1, 0, 2), 1);
+    EXPECT_TRUE(insideFrustum(front));
+    EXPECT_GT(front.x, 0.0f);
+
+    // Computed once: a light that moves later keeps its matrices.
+    glm::mat4 before = cube.viewProjectionMatrices[0];
+    light.position += glm::vec3(5.0f);
+    EXPECT_EQ(cube.viewProjectionMatrices[0], before);
+}
+
+TEST_F(ShadowTechniquesGLTest, CubeMapHoldsDistanceOverFarInEveryFaceTheGeometryReaches) {
+    TestScene test = buildTestScene();
+    Light light(glm::vec3(0.0f, 3.0f, 0.0f), glm::vec3(1.0f), 0.0f, 0.3f);
+    OmnidirectionalShadowMappingTechnique cube(64, 64);
+    cube.setLight(&light);
+    // Only the floor, 3 below the light and wide enough to cross the four side faces.
+    test.scene->opaqueObjects.resize(1);
+    test.scene->opaqueObjects[0]->meshes[0] = makeMesh(
+        quadTriangles({-60, 0, -60}, {-60, 0, 60}, {60, 0, 60}, {60, 0, -60}), glm::vec4(1.0f));
+    cube.render(test.scene);
+
+    GLint framebuffer = -1;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    EXPECT_EQ(framebuffer, 0);
+
+    std::vector<float> down = readFace(cube.cubeMap, 3, 64);
+    EXPECT_NEAR(down[32 * 64 + 32], 3.0f / 30.0f, 2e-4f);
+    std::vector<float> up = readFace(cube.cubeMap, 2, 64);
+    EXPECT_EQ(up[32 * 64 + 32], 1.0f);
+    for (int face : {0, 1, 4, 5}) {
+        std::vector<float> side = readFace(cube.cubeMap, face, 64);
+        // t runs against world y on the side faces: high rows look down onto the floor.
+        EXPECT_LT(side[63 * 64 + 32], 0.2f) << "face " << face;
+        EXPECT_EQ(side[0 * 64 + 32], 1.0f) << "face " << face;
+    }
+
+    // A floor beyond the far plane is not written.
+    test.scene->opaqueObjects[0]->modelMatrix =
+        glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, -40.0f, 0.0f));
+    cube.render(test.scene);
+    EXPECT_EQ(readFace(cube.cubeMap, 3, 64)[32 * 64 + 32], 1.0f);
+}
+
+TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnly) {
+    TestScene test = buildTestScene();
+    ShadowMappingTechnique shadow(512, 512);
+    std::vector<SceneObject*> panes = test.scene->transparentObjects;
+
+    test.scene->transparentObjects.clear();
+    shadow.render(test.scene);
+    ShadowLight* light = test.scene->shadowLights.front();
+    EXPECT_EQ(shadow.getLightViewProjection(),
+              light->getProjectionMatrix() * light->getViewMatrix());
+    std::vector<float> depth = readDepthMap(shadow.depthTexture, 512);
+    std::vector<glm::vec4> plain = readColorMap(shadow.getColorTexture(), 512);
+    for (size_t i = 0; i < plain.size(); i += 97) {
+        ASSERT_EQ(plain[i], glm::vec4(1.0f, 1.0f, 1.0f, plain[i].a)) << "texel " << i;
+        ASSERT_NEAR(plain[i].a, 1.0f - depth[i], 1e-3f * (1.0f - depth[i]) + 1e-7f);
+    }
+
+    // A second pane under the floor is behind the nearest opaque surface: it must tint nothing.
+    Mesh* hidden = makeMesh(quadTriangles({-5, -1, 5}, {-5, -1, -5}, {5, -1, -5}, {5, -1, 5}),
+                            glm::vec4(0.0f, 0.0f, 1.0f, 1.0f));
+    SceneObject below;
+    below.meshes.push_back(hidden);
+    test.scene->transparentObjects = panes;
+    test.scene->transparentObjects.push_back(&below);
+    shadow.render(test.scene);
+    std::vector<glm::vec4> tinted = readColorMap(shadow.getColorTexture(), 512);
+    glm::mat4 lightMatrix = shadow.getLightViewProjection();
+
+    // The depth survives the blending of the panes everywhere.
+    for (size_t i = 0; i < tinted.size(); i += 97) {
+        ASSERT_NEAR(tinted[i].a, plain[i].a, 2e-3f * plain[i].a + 1e-7f) << "texel " << i;
+    }
+    glm::vec3 transmission = glm::mix(glm::vec3(1.0f), glm::vec3(1.0f, 0.1f, 0.1f), 0.7f);
+    glm::vec4 behindPane = tinted[mapTexel(lightMatrix, tintedPoint)];
+    EXPECT_NEAR(behindPane.r, transmission.r, 0.01f);
+    EXPECT_NEAR(behindPane.g, transmission.g, 0.01f);
+    EXPECT_NEAR(behindPane.b, transmission.b, 0.01f);
+    // Past the pane, and under the floor where only the hidden pane lies: untinted.
+    EXPECT_EQ(glm::vec3(tinted[mapTexel(lightMatrix, untintedPoint)]), glm::vec3(1.0f));
+    EXPECT_EQ(glm::vec3(tinted[mapTexel(lightMatrix, glm::vec3(-4.0f, 0.0f, -4.0f))]),
+              glm::vec3(1.0f));
+
+    // The technique leaves the pipeline's standing state.
+    GLint cull = 0;
+    glGetIntegerv(GL_CULL_FACE_MODE, &cull);
+    EXPECT_EQ(cull, GL_BACK);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    GLint framebuffer = -1;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    EXPECT_EQ(framebuffer, 0);
+    delete hidden;
+}
