@@ -92,7 +92,9 @@ void Shader::printCompileLog(const std::string& path, GLuint stage) {
 }
 
 bool Shader::link() {
-    if (program == 0 || stageMissing) {
+    // Every program has a vertex and a fragment stage; attaching the "none" mark would only
+    // raise an error and let the driver link whatever stages remain.
+    if (program == 0 || stageMissing || vertexShader == noStage || fragmentShader == noStage) {
         return false;
     }
     glAttachShader(program, vertexShader);

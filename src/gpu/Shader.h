@@ -28,7 +28,8 @@ public:
     // false for any other stage type, an unreadable file or a failed compile.
     bool addShader(const std::string& path, GLenum type);
     // Attaches the built stages and links. Returns false (after printing the log) on failure,
-    // and also when the program object or a stage file could not be created or read.
+    // and, without linking, when the program object or a stage could not be created or read or
+    // the vertex or fragment stage was never added.
     bool link();
     void use();
     static void unuse();

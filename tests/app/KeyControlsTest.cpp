@@ -56,17 +56,6 @@ protected:
     static inline GLFWwindow* window = nullptr;
 };
 
-TEST_F(KeyControlsTest, SwitchesStartWithOnlyColoredShadowsOff) {
-    // The values the program starts with, before any key.
-    EXPECT_TRUE(RenderSettings::bumpMapping && RenderSettings::bloom && RenderSettings::ssao &&
-                RenderSettings::transparentObjects && RenderSettings::omnidirectionalShadows &&
-                RenderSettings::updateShadowMaps);
-    EXPECT_FALSE(RenderSettings::coloredShadows);
-    EXPECT_EQ(RenderSettings::lightMode, AMBIENT_DIFFUSE_SPECULAR);
-    EXPECT_EQ(RenderSettings::screenWidth, 1024);
-    EXPECT_EQ(RenderSettings::screenHeight, 768);
-}
-
 TEST_F(KeyControlsTest, F1CyclesTheLightModes) {
     std::string output;
     for (int i = 0; i < 4; ++i) {
@@ -91,19 +80,13 @@ TEST_F(KeyControlsTest, EachFunctionKeyTogglesItsSwitchAndReportsTheNewState) {
     }
 }
 
-TEST_F(KeyControlsTest, TogglesTouchOnlyTheirOwnSwitch) {
-    send(GLFW_KEY_F4, GLFW_RELEASE);
-    EXPECT_FALSE(RenderSettings::ssao);
-    EXPECT_TRUE(RenderSettings::bumpMapping && RenderSettings::bloom &&
-                RenderSettings::transparentObjects && RenderSettings::omnidirectionalShadows);
-    EXPECT_FALSE(RenderSettings::coloredShadows);
-    EXPECT_EQ(RenderSettings::lightMode, AMBIENT_DIFFUSE_SPECULAR);
-}
-
-TEST_F(KeyControlsTest, PressAndRepeatDoNothing) {
+TEST_F(KeyControlsTest, PressRepeatAndOtherKeysDoNothing) {
     for (int key : {GLFW_KEY_ESCAPE, GLFW_KEY_F1, GLFW_KEY_F3, GLFW_KEY_F7}) {
         EXPECT_EQ(send(key, GLFW_PRESS), "");
         EXPECT_EQ(send(key, GLFW_REPEAT), "");
+    }
+    for (int key : {GLFW_KEY_F8, GLFW_KEY_F12, GLFW_KEY_W, GLFW_KEY_UNKNOWN}) {
+        EXPECT_EQ(send(key, GLFW_RELEASE), "");
     }
     EXPECT_TRUE(RenderSettings::bloom);
     EXPECT_FALSE(RenderSettings::coloredShadows);
@@ -115,13 +98,6 @@ TEST_F(KeyControlsTest, ModifiersAreIgnored) {
     EXPECT_EQ(send(GLFW_KEY_F2, GLFW_RELEASE, GLFW_MOD_SHIFT), "Bump Mapping Enabled: 0\n");
     EXPECT_EQ(send(GLFW_KEY_F1, GLFW_RELEASE, GLFW_MOD_CONTROL | GLFW_MOD_ALT),
               "Light Mode changed to: AMBIENT_DIFFUSE\n");
-}
-
-TEST_F(KeyControlsTest, OtherKeysDoNothing) {
-    for (int key : {GLFW_KEY_F8, GLFW_KEY_F12, GLFW_KEY_W, GLFW_KEY_SPACE, GLFW_KEY_UNKNOWN}) {
-        EXPECT_EQ(send(key, GLFW_RELEASE), "");
-    }
-    EXPECT_FALSE(glfwWindowShouldClose(window));
 }
 
 TEST_F(KeyControlsTest, EscapeReleaseSetsTheCloseFlagSilently) {
