@@ -75,6 +75,10 @@ void SSAOTechnique::generateKernelAndNoise() {
             glm::vec3(static_cast<float>(2.0 * w2 - 1.0), static_cast<float>(2.0 * w1 - 1.0), 0.0f);
     }
 
+    // a second call replaces the texture instead of leaking the first one
+    if (noiseTexture != 0) {
+        glDeleteTextures(1, &noiseTexture);
+    }
     glGenTextures(1, &noiseTexture);
     glBindTexture(GL_TEXTURE_2D, noiseTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16F, noiseSize, noiseSize, 0, GL_RGB, GL_FLOAT, noise);

@@ -132,6 +132,8 @@ TEST_F(SSAOGLTest, KernelIsAFixedHemisphereGrowingWithTheIndex) {
         longest = std::max(longest, glm::length(sample));
     }
     EXPECT_GT(longest, 0.3f) << "the kernel must reach out, not collapse to the origin";
+    first.generateKernelAndNoise();
+    EXPECT_EQ(first.kernel, second.kernel) << "regenerating replaces the kernel, never extends it";
 
     // Draw order per sample is z, y, x, length from a default-seeded mt19937.
     std::mt19937 generator;
