@@ -1,6 +1,175 @@
 #version 330 core
-// Placeholder stage: writes opaque white.
-layout(location = 0) out vec4 fragColor;
+// Lighting pass, fragment stage: shades every G-buffer pixel with all point lights.
+//
+//   in  screenUV                  vec2, 0..1 across the target
+//   uniform gWorldPosition        sampler2D unit 0, world-space position (w = 1 on geometry)
+//   uniform gWorldNormal          sampler2D unit 1, world-space normal (length 0: no geometry)
+//   uniform gDiffuse              sampler2D unit 2, diffuse colour
+//   uniform gAmbient              sampler2D unit 3, ambient occlusion (red, 1 = unoccluded)
+//   uniform shadowMaps[7]         samplerCube units 4..10, distance / far per light (see
+//                                 omnidirectionalShadowMap_FirstPass.frag)
+//   uniform colorShadowMap        sampler2D unit 11, colored shadow map (see drawShadowMap.frag:
+//                                 rgb = transmitted light, a = closeness 1 - depth)
+//   uniform lightViewProjectionMatrix  mat4, world -> (s, t, depth) in [0, 1] of that map
+//   uniform lights[7]             world-space position, color, linear, quadratic, radius and
+//                                 near_far (depth range of the light's cube map); a light with
+//                                 radius 0 (never set) does nothing
+//   uniform eyePosition           vec3, world-space camera position
+//   uniform inverseViewMatrix     mat4, view -> world (not needed: eyePosition suffices)
+//   uniform ssaoEnabled           int, 1: weight the ambient term by gAmbient
+//   uniform omniDirShadowsEnabled int, 1: the cube maps shadow the lights
+//   uniform colorShadowsEnabled   int, 1: tint the surfaces lit through the windows
+//   uniform lightMode             int, 0 ambient + diffuse + specular, 1 ambient + diffuse,
+//                                 2 ambient only
+//   out location 0  displayColor  vec4, tone-mapped display colour in [0, 1], a = 1
+//   out location 1  brightColor   vec4, linear radiance above the bloom threshold, a = 1
+in vec2 screenUV;
+
+#define MAX_LIGHTS 7
+
+struct PointLight {
+    vec3 position;
+    vec3 color;
+    float linear;
+    float quadratic;
+    float radius;
+    vec2 near_far;
+};
+
+uniform sampler2D gWorldPosition;
+uniform sampler2D gWorldNormal;
+uniform sampler2D gDiffuse;
+uniform sampler2D gAmbient;
+uniform samplerCube shadowMaps[MAX_LIGHTS];
+uniform sampler2D colorShadowMap;
+uniform mat4 lightViewProjectionMatrix;
+uniform PointLight lights[MAX_LIGHTS];
+uniform vec3 eyePosition;
+uniform mat4 inverseViewMatrix;
+uniform int ssaoEnabled;
+uniform int omniDirShadowsEnabled;
+uniform int colorShadowsEnabled;
+uniform int lightMode;
+
+layout(location = 0) out vec4 displayColor;
+layout(location = 1) out vec4 brightColor;
+
+const vec3 skyColor = vec3(0.49, 0.73, 1.0);
+const float ambientStrength = 0.22;
+const float specularStrength = 0.35;
+const float shininess = 32.0;
+const float exposure = 1.6;
+const float bloomThreshold = 1.0;
+// Face size of the cube maps: one texel spans about 2 / cubeFaceSize radians.
+const float cubeFaceSize = 512.0;
+// 16-bit depth of the light-view map, in steps of its window depth.
+const float depthStep = 1.0 / 65535.0;
+
+// Fraction of the light reaching p (0 shadowed .. 1 lit), from four filtered taps of the cube map
+// on the surface's tangent plane. The taps are lifted off the surface along the normal by about
+// a texel so a sloped surface does not shadow itself (no acne), and compared with a small bias
+// against the 16-bit distance / far (texel steps of 30 / 65535 units).
+float cubeShadow(samplerCube shadowMap, vec3 p, vec3 n, vec3 lightPosition, float far) {
+    float distanceToLight = distance(p, lightPosition);
+    float texel = distanceToLight * 2.0 / cubeFaceSize;
+    vec3 tangent = normalize(abs(n.y) < 0.9 ? cross(n, vec3(0.0, 1.0, 0.0))
+                                            : cross(n, vec3(1.0, 0.0, 0.0)));
+    vec3 bitangent = cross(n, tangent);
+    vec3 lifted = p + n * (1.5 * texel);
+    float bias = (0.5 * texel + 0.01) / far;
+    float lit = 0.0;
+    vec2 taps[4] = vec2[4](vec2(-0.8, -0.3), vec2(0.3, -0.8), vec2(0.8, 0.3), vec2(-0.3, 0.8));
+    for (int k = 0; k < 4; ++k) {
+        vec3 q = lifted + (tangent * taps[k].x + bitangent * taps[k].y) * (1.5 * texel);
+        vec3 toPoint = q - lightPosition;
+        float stored = textureLod(shadowMap, toPoint, 0.0).r;
+        lit += (length(toPoint) / far - bias <= stored) ? 1.0 : 0.0;
+    }
+    return lit * 0.25;
+}
+
+// Diffuse and specular light of one point light at p with its cube shadow map; nothing is done
+// for a point beyond the light's radius or facing away from it.
+vec3 shadeLight(int i, samplerCube shadowMap, vec3 p, vec3 n, vec3 v, vec3 albedo) {
+    vec3 toLight = lights[i].position - p;
+    float d = length(toLight);
+    if (d >= lights[i].radius) {
+        return vec3(0.0);
+    }
+    vec3 l = toLight / d;
+    float nDotL = dot(n, l);
+    if (nDotL <= 0.0) {
+        return vec3(0.0);
+    }
+    float attenuation = 1.0 / (1.0 + lights[i].linear * d + lights[i].quadratic * d * d);
+    // Fades the last fifth of the radius out so the cut-off leaves no visible ring.
+    attenuation *= smoothstep(lights[i].radius, 0.8 * lights[i].radius, d);
+    float shadow = 1.0;
+    if (omniDirShadowsEnabled != 0) {
+        shadow = cubeShadow(shadowMap, p, n, lights[i].position, lights[i].near_far.y);
+        if (shadow <= 0.0) {
+            return vec3(0.0);
+        }
+    }
+    vec3 light = lights[i].color * (attenuation * shadow);
+    vec3 result = albedo * nDotL * light;
+    if (lightMode == 0) {
+        vec3 h = normalize(l + v);
+        result += specularStrength * pow(max(dot(n, h), 0.0), shininess) * light;
+    }
+    return result;
+}
+
+// Light transmitted by the windows to p as seen from the shadow light: white unless p is the
+// nearest opaque surface of its texel and windows lie in front of it.
+vec3 windowTint(vec3 p) {
+    vec4 q = lightViewProjectionMatrix * vec4(p, 1.0);
+    if (q.w <= 0.0) {
+        return vec3(1.0);
+    }
+    vec3 stp = q.xyz / q.w;
+    if (any(lessThan(stp, vec3(0.0))) || any(greaterThan(stp, vec3(1.0)))) {
+        return vec3(1.0);
+    }
+    vec4 texel = texture(colorShadowMap, stp.xy);
+    float closeness = 1.0 - stp.z;
+    // Behind the nearest opaque surface by more than the depth map's quantisation: in the
+    // light's shadow, no window light reaches p.
+    if (closeness < texel.a - (2.0 * depthStep + 0.03 * texel.a)) {
+        return vec3(1.0);
+    }
+    return clamp(texel.rgb, 0.0, 1.0);
+}
+
 void main() {
-    fragColor = vec4(1.0);
+    vec3 n = texture(gWorldNormal, screenUV).xyz;
+    if (dot(n, n) < 1e-8) {
+        displayColor = vec4(skyColor, 1.0);
+        brightColor = vec4(0.0, 0.0, 0.0, 1.0);
+        return;
+    }
+    n = normalize(n);
+    vec3 p = texture(gWorldPosition, screenUV).xyz;
+    vec3 albedo = texture(gDiffuse, screenUV).rgb;
+    vec3 v = normalize(eyePosition - p);
+
+    float occlusion = ssaoEnabled != 0 ? texture(gAmbient, screenUV).r : 1.0;
+    vec3 radiance = ambientStrength * occlusion * albedo;
+    if (lightMode != 2) {
+        // Constant indices: GLSL 3.30 cannot index a sampler array with a loop variable.
+        radiance += shadeLight(0, shadowMaps[0], p, n, v, albedo);
+        radiance += shadeLight(1, shadowMaps[1], p, n, v, albedo);
+        radiance += shadeLight(2, shadowMaps[2], p, n, v, albedo);
+        radiance += shadeLight(3, shadowMaps[3], p, n, v, albedo);
+        radiance += shadeLight(4, shadowMaps[4], p, n, v, albedo);
+        radiance += shadeLight(5, shadowMaps[5], p, n, v, albedo);
+        radiance += shadeLight(6, shadowMaps[6], p, n, v, albedo);
+    }
+    if (colorShadowsEnabled != 0) {
+        radiance *= windowTint(p);
+    }
+
+    vec3 mapped = vec3(1.0) - exp(-radiance * exposure);
+    displayColor = vec4(mapped, 1.0);
+    brightColor = vec4(max(radiance - vec3(bloomThreshold), vec3(0.0)), 1.0);
 }

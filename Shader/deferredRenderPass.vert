@@ -1,7 +1,13 @@
 #version 330 core
-// Placeholder stage: passes the position through.
+// Lighting pass, vertex stage: the shared full-screen quad; the texture coordinate of the
+// G-buffer texel under each fragment follows from the corner position.
+//   in  location 0  position  vec3, normalised device coordinates (z = 0)
+//   out screenUV              vec2, 0..1 across the target
 layout(location = 0) in vec3 position;
-uniform mat4 modelViewProjectionMatrix;
+
+out vec2 screenUV;
+
 void main() {
-    gl_Position = modelViewProjectionMatrix * vec4(position, 1.0);
+    screenUV = position.xy * 0.5 + 0.5;
+    gl_Position = vec4(position.xy, 0.0, 1.0);
 }

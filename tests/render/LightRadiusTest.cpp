@@ -1,0 +1,58 @@
+// The light-volume radius: where a light's brightest channel, attenuated by
+// 1 / (1 + l d + q d^2), falls to 5/256, including the degenerate coefficient sets.
+#include "render/Renderer.h"
+#include "scene/Light.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+float attenuatedPeak(const Light& light, float d) {
+    float peak = std::fmax(std::fmax(light.color.r, light.color.g), light.color.b);
+    return peak / (1.0f + light.linear * d + light.quadratic * d * d);
+}
+
+} // namespace
+
+TEST(LightRadiusTest, SceneLampsReachTheirCutOffAtTheKnownRadius) {
+    Light lamp(glm::vec3(6.0f, -10.6f, -8.0f), glm::vec3(1.0f, 1.0f, 0.75f), 0.0f, 0.3f);
+    float radius = Renderer::lightRadius(lamp);
+    EXPECT_NEAR(radius, 12.9357f, 1e-4f);
+    EXPECT_NEAR(attenuatedPeak(lamp, radius), 5.0f / 256.0f, 1e-5f);
+    // Only the brightest channel counts, whichever it is.
+    Light blue(glm::vec3(0.0f), glm::vec3(0.2f, 0.3f, 1.0f), 0.0f, 0.3f);
+    EXPECT_FLOAT_EQ(Renderer::lightRadius(blue), radius);
+}
+
+TEST(LightRadiusTest, EveryCoefficientSetYieldsTheCutOffDistance) {
+    const float linears[] = {0.0f, 0.09f, 0.7f};
+    const float quadratics[] = {0.032f, 0.3f, 1.8f};
+    for (float l : linears) {
+        for (float q : quadratics) {
+            Light light(glm::vec3(0.0f), glm::vec3(0.8f, 0.5f, 0.1f), l, q);
+            float radius = Renderer::lightRadius(light);
+            EXPECT_GT(radius, 0.0f) << "l " << l << " q " << q;
+            EXPECT_NEAR(attenuatedPeak(light, radius), 5.0f / 256.0f, 1e-4f)
+                << "l " << l << " q " << q;
+        }
+    }
+}
+
+TEST(LightRadiusTest, DegenerateLightsGiveUsableRadii) {
+    // Without a quadratic term the falloff is linear: still a finite, exact cut-off.
+    Light linearOnly(glm::vec3(0.0f), glm::vec3(1.0f), 0.5f, 0.0f);
+    float radius = Renderer::lightRadius(linearOnly);
+    EXPECT_TRUE(std::isfinite(radius));
+    EXPECT_NEAR(attenuatedPeak(linearOnly, radius), 5.0f / 256.0f, 1e-5f);
+    // No falloff at all: the light reaches everything.
+    Light constant(glm::vec3(0.0f), glm::vec3(1.0f), 0.0f, 0.0f);
+    EXPECT_EQ(Renderer::lightRadius(constant), std::numeric_limits<float>::max());
+    // A light dimmer than the cut-off at its source lights nothing (never NaN or negative).
+    Light dim(glm::vec3(0.0f), glm::vec3(0.01f), 0.0f, 0.3f);
+    EXPECT_EQ(Renderer::lightRadius(dim), 0.0f);
+    Light black(glm::vec3(0.0f), glm::vec3(0.0f), 0.0f, 0.0f);
+    EXPECT_EQ(Renderer::lightRadius(black), 0.0f);
+}

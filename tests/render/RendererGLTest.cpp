@@ -1,0 +1,296 @@
+// The renderer's frame: what the programs actually receive, the GL state a frame leaves behind,
+// the picture's response to each switch at fixed camera poses, and an error-free frame for every
+// combination of the F1 to F7 switches.
+#include "RenderTestScene.h"
+
+#include "GLTestContext.h"
+#include "app/RenderSettings.h"
+#include "gpu/Shader.h"
+#include "gpu/ShaderManager.h"
+#include "render/OmnidirectionalShadowMappingTechnique.h"
+#include "render/Renderer.h"
+#include "render/ShadowMappingTechnique.h"
+#include "scene/Camera.h"
+#include "scene/Light.h"
+#include "scene/Scene.h"
+#include "scene/SceneObject.h"
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include <fstream>
+#include <string>
+
+using namespace rendertest;
+
+namespace {
+
+const int width = 160;
+const int height = 120;
+
+GLint uniformInt(GLuint program, const std::string& name) {
+    GLint value = -12345;
+    glGetUniformiv(program, glGetUniformLocation(program, name.c_str()), &value);
+    return value;
+}
+
+bool assetsPresent() {
+    return std::ifstream("Assets/sibenik-cathedral-vray-noWindows.obj").good();
+}
+
+void resetSettings() {
+    RenderSettings::bumpMapping = true;
+    RenderSettings::bloom = true;
+    RenderSettings::ssao = true;
+    RenderSettings::transparentObjects = true;
+    RenderSettings::omnidirectionalShadows = true;
+    RenderSettings::updateShadowMaps = true;
+    RenderSettings::lightMode = AMBIENT_DIFFUSE_SPECULAR;
+    RenderSettings::coloredShadows = false;
+}
+
+// A frame of the test scene from above, looking at the column, its shadow and the pane's patch.
+std::vector<unsigned char> testFrame(Renderer& renderer, Scene* scene) {
+    lookAt(glm::vec3(-1.0f, 7.0f, 6.0f), glm::vec3(1.5f, 0.0f, 0.5f));
+    renderFrame(renderer, scene);
+    return readPixels(width, height);
+}
+
+class RendererGLTest : public GLTest {
+protected:
+    static void SetUpTestSuite() {
+        if (!GLTestContext::window()) {
+            return;
+        }
+        ShaderManager::loadShaders();
+        realScene = new Scene();
+        test = buildTestScene();
+        sceneRenderer = new Renderer(width, height);
+        sceneRenderer->init(realScene->lights);
+        testRenderer = new Renderer(width, height);
+        testRenderer->init(test.scene->lights);
+    }
+    static void TearDownTestSuite() {
+        delete sceneRenderer;
+        delete testRenderer;
+    }
+    void SetUp() override {
+        GLTest::SetUp();
+        resetSettings();
+    }
+    void TearDown() override { resetSettings(); }
+
+    static inline Scene* realScene = nullptr;
+    static inline TestScene test;
+    static inline Renderer* sceneRenderer = nullptr;
+    static inline Renderer* testRenderer = nullptr;
+};
+
+} // namespace
+
+TEST_F(RendererGLTest, LightingProgramReceivesUnitsLightsAndTheLightMatrix) {
+    mainCamera->setPosition(glm::vec3(0.0f, -13.0f, 10.0f));
+    mainCamera->setRotation(glm::vec3(0.0f));
+    renderFrame(*sceneRenderer, realScene);
+
+    GLuint program = ShaderManager::getShader("deferredRenderPass")->program;
+    EXPECT_EQ(uniformInt(program, "gWorldPosition"), 0);
+    EXPECT_EQ(uniformInt(program, "gWorldNormal"), 1);
+    EXPECT_EQ(uniformInt(program, "gDiffuse"), 2);
+    EXPECT_EQ(uniformInt(program, "gAmbient"), 3);
+    ASSERT_EQ(realScene->lights.size(), 7u);
+    for (int i = 0; i < 7; ++i) {
+        std::string light = "lights[" + std::to_string(i);
+        EXPECT_EQ(uniformInt(program, "shadowMaps[" + std::to_string(i) + "]"), 4 + i);
+        GLfloat radius = 0.0f;
+        glGetUniformfv(program, glGetUniformLocation(program, (light + "].radius").c_str()),
+                       &radius);
+        EXPECT_NEAR(radius, 12.9357f, 1e-4f);
+        GLfloat nearFar[2] = {0.0f, 0.0f};
+        glGetUniformfv(program, glGetUniformLocation(program, (light + "].near_far").c_str()),
+                       nearFar);
+        EXPECT_FLOAT_EQ(nearFar[0], 0.001f);
+        EXPECT_FLOAT_EQ(nearFar[1], 30.0f);
+        GLfloat position[3] = {0.0f, 0.0f, 0.0f};
+        glGetUniformfv(program, glGetUniformLocation(program, (light + "].position").c_str()),
+                       position);
+        EXPECT_EQ(glm::make_vec3(position), realScene->lights[i]->position);
+    }
+    EXPECT_EQ(uniformInt(program, "colorShadowMap"), 11);
+    EXPECT_EQ(uniformInt(program, "colorShadowsEnabled"), 0);
+    EXPECT_EQ(uniformInt(program, "ssaoEnabled"), 1);
+    EXPECT_EQ(uniformInt(program, "omniDirShadowsEnabled"), 1);
+    EXPECT_EQ(uniformInt(program, "lightMode"), 0);
+
+    GLfloat matrix[16];
+    glGetUniformfv(program, glGetUniformLocation(program, "lightViewProjectionMatrix"), matrix);
+    glm::mat4 bias = glm::translate(glm::mat4(1.0f), glm::vec3(0.5f)) *
+                     glm::scale(glm::mat4(1.0f), glm::vec3(0.5f));
+    glm::mat4 expected = bias * sceneRenderer->shadowMapping->getLightViewProjection();
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(matrix[i], glm::value_ptr(expected)[i], 1e-5f) << "element " << i;
+    }
+
+    // The cube maps and the colored map are really on those units.
+    GLint bound = 0;
+    glActiveTexture(GL_TEXTURE6);
+    glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), sceneRenderer->omnidirectionalShadowMaps[2]->cubeMap);
+    glActiveTexture(GL_TEXTURE11);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), sceneRenderer->shadowMapping->getColorTexture());
+}
+
+TEST_F(RendererGLTest, FrameLeavesTheStandingStateBehindInEveryTargetConfiguration) {
+    for (int bloom = 0; bloom < 2; ++bloom) {
+        for (int transparent = 0; transparent < 2; ++transparent) {
+            RenderSettings::bloom = bloom == 1;
+            RenderSettings::transparentObjects = transparent == 1;
+            renderFrame(*testRenderer, test.scene);
+            SCOPED_TRACE("bloom " + std::to_string(bloom) + " transparent " +
+                         std::to_string(transparent));
+            GLint draw = -1, read = -1;
+            glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
+            glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+            EXPECT_EQ(draw, 0);
+            EXPECT_EQ(read, 0);
+            EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+            EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+            EXPECT_TRUE(glIsEnabled(GL_BLEND));
+            GLint value = 0;
+            glGetIntegerv(GL_CULL_FACE_MODE, &value);
+            EXPECT_EQ(value, GL_BACK);
+            glGetIntegerv(GL_BLEND_SRC_RGB, &value);
+            EXPECT_EQ(value, GL_SRC_ALPHA);
+            glGetIntegerv(GL_BLEND_DST_RGB, &value);
+            EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
+            GLint viewport[4];
+            glGetIntegerv(GL_VIEWPORT, viewport);
+            EXPECT_EQ(glm::make_vec4(viewport), glm::ivec4(0, 0, width, height));
+            GLfloat clear[4];
+            glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+            EXPECT_EQ(glm::make_vec4(clear), glm::vec4(0.0f));
+        }
+    }
+}
+
+TEST_F(RendererGLTest, LightModesDarkenFromFullToAmbientOnly) {
+    float brightness[3];
+    for (int mode = 0; mode < 3; ++mode) {
+        RenderSettings::lightMode = static_cast<LightMode>(mode);
+        brightness[mode] = meanBrightness(testFrame(*testRenderer, test.scene));
+    }
+    EXPECT_GT(brightness[0], brightness[1]);
+    EXPECT_GT(brightness[1], brightness[2] + 5.0f);
+}
+
+TEST_F(RendererGLTest, ColumnShadowLiftsWhenOmnidirectionalShadowsAreOff) {
+    std::vector<unsigned char> shadowed = testFrame(*testRenderer, test.scene);
+    glm::ivec2 pixel = project(shadowedPoint, width, height);
+    glm::ivec2 lit = project(shadowedPoint + glm::vec3(0.0f, 0.0f, 1.2f), width, height);
+    GLTestContext::writeFramebufferPng("render-test-shadows-on.png", width, height);
+    RenderSettings::omnidirectionalShadows = false;
+    std::vector<unsigned char> unshadowed = testFrame(*testRenderer, test.scene);
+    GLTestContext::writeFramebufferPng("render-test-shadows-off.png", width, height);
+
+    float inShadow = glm::length(colorAt(shadowed, width, pixel));
+    EXPECT_GT(glm::length(colorAt(unshadowed, width, pixel)), inShadow + 10.0f);
+    // Beside the shadow the floor is lit either way, and brighter than the shadow.
+    EXPECT_GT(glm::length(colorAt(shadowed, width, lit)), inShadow + 10.0f);
+    EXPECT_NEAR(glm::length(colorAt(unshadowed, width, lit)),
+                glm::length(colorAt(shadowed, width, lit)), 3.0f);
+}
+
+TEST_F(RendererGLTest, ColoredShadowsTintOnlyWhatThePaneLightReaches) {
+    RenderSettings::transparentObjects = false; // the pane itself is not what is measured
+    std::vector<unsigned char> plain = testFrame(*testRenderer, test.scene);
+    RenderSettings::coloredShadows = true;
+    std::vector<unsigned char> tinted = testFrame(*testRenderer, test.scene);
+    GLTestContext::writeFramebufferPng("render-test-colored.png", width, height);
+
+    glm::vec3 before = colorAt(plain, width, project(tintedPoint, width, height));
+    glm::vec3 after = colorAt(tinted, width, project(tintedPoint, width, height));
+    // The red pane shifts the hue towards red: green and blue drop against red.
+    EXPECT_GT(after.r / (after.g + 1.0f), 1.5f * before.r / (before.g + 1.0f));
+    EXPECT_LT(after.b, before.b - 10.0f);
+    for (glm::vec3 point : {untintedPoint, shadowedPoint}) {
+        glm::ivec2 pixel = project(point, width, height);
+        glm::vec3 difference = colorAt(tinted, width, pixel) - colorAt(plain, width, pixel);
+        EXPECT_LT(glm::length(difference), 2.0f) << point.x << " " << point.z;
+    }
+}
+
+TEST_F(RendererGLTest, TransparentObjectsOffDrawsNeitherPanesNorFlames) {
+    lookAt(glm::vec3(-1.0f, 4.0f, 6.0f), glm::vec3(-4.0f, 2.5f, 0.0f));
+    renderFrame(*testRenderer, test.scene);
+    std::vector<unsigned char> withPanes = readPixels(width, height);
+    RenderSettings::transparentObjects = false;
+    renderFrame(*testRenderer, test.scene);
+    std::vector<unsigned char> switchedOff = readPixels(width, height);
+
+    // What the frame shows with the switch off is what it shows with nothing transparent at all.
+    std::vector<SceneObject*> panes = test.scene->transparentObjects;
+    std::vector<Billboard*> flames = test.scene->billboards;
+    test.scene->transparentObjects.clear();
+    test.scene->billboards.clear();
+    RenderSettings::transparentObjects = true;
+    renderFrame(*testRenderer, test.scene);
+    std::vector<unsigned char> empty = readPixels(width, height);
+    test.scene->transparentObjects = panes;
+    test.scene->billboards = flames;
+
+    EXPECT_EQ(switchedOff, empty);
+    EXPECT_NE(withPanes, switchedOff);
+}
+
+TEST_F(RendererGLTest, CubeMapsStayAsFirstRenderedWithoutShadowMapUpdates) {
+    auto faceDepth = [](Renderer& renderer) {
+        std::vector<float> depth(512 * 512);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, renderer.omnidirectionalShadowMaps[0]->cubeMap);
+        glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                      depth.data());
+        return depth;
+    };
+    // A renderer whose first frame is rendered without updates still gets its cube maps once.
+    RenderSettings::updateShadowMaps = false;
+    Renderer renderer(width, height);
+    renderer.init(test.scene->lights);
+    renderFrame(renderer, test.scene);
+    std::vector<float> first = faceDepth(renderer);
+    EXPECT_LT(first[384 * 512 + 256], 1.0f); // the column, seen along +x and down
+
+    SceneObject* column = test.scene->opaqueObjects[1];
+    column->modelMatrix = glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 0.0f, 3.0f));
+    renderFrame(renderer, test.scene);
+    EXPECT_EQ(faceDepth(renderer), first);
+
+    RenderSettings::updateShadowMaps = true;
+    renderFrame(renderer, test.scene);
+    EXPECT_NE(faceDepth(renderer), first);
+    column->modelMatrix = glm::mat4(1.0f);
+}
+
+TEST_F(RendererGLTest, EverySwitchCombinationRendersWithoutGLErrors) {
+    Scene* scene = assetsPresent() ? realScene : test.scene;
+    Renderer* renderer = assetsPresent() ? sceneRenderer : testRenderer;
+    mainCamera->setPosition(glm::vec3(0.0f, -13.0f, 10.0f));
+    mainCamera->setRotation(glm::vec3(10.0f, 20.0f, 0.0f));
+    if (!assetsPresent()) {
+        lookAt(glm::vec3(-1.0f, 7.0f, 6.0f), glm::vec3(1.5f, 0.0f, 0.5f));
+    }
+    testing::internal::CaptureStdout();
+    for (int combination = 0; combination < 3 * 64; ++combination) {
+        int bits = combination / 3;
+        RenderSettings::lightMode = static_cast<LightMode>(combination % 3);
+        RenderSettings::bumpMapping = bits & 1;
+        RenderSettings::bloom = bits & 2;
+        RenderSettings::ssao = bits & 4;
+        RenderSettings::transparentObjects = bits & 8;
+        RenderSettings::omnidirectionalShadows = bits & 16;
+        RenderSettings::coloredShadows = bits & 32;
+        renderFrame(*renderer, scene);
+    }
+    glFinish();
+    std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(countGLErrorLines(output), 0) << output.substr(0, 2000);
+}
