@@ -1,6 +1,6 @@
-// The scene: what it holds and where, built three ways: with the program's own Assets/, with a
-// working directory holding only a small chandelier model and a flame GIF written here (so the
-// shared files must load exactly once), and with no Assets/ at all (it must still be complete).
+// The scene built three ways: with the program's own Assets/, with a working directory holding
+// only a small chandelier model and a flame GIF (the shared files must load exactly once), and
+// with no Assets/ at all (the scene must still be complete).
 #include "GLTestContext.h"
 #include "TestGif.h"
 #include "gpu/Mesh.h"
@@ -13,24 +13,20 @@
 #include "scene/SceneObject.h"
 #include "scene/ShadowLight.h"
 
+#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
-#include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-struct Placement {
-    glm::vec3 chandelier;
-    glm::vec3 light;
-    glm::vec3 flame;
-};
-
-// The chandeliers in light order, with each light and flame as written in the placement table.
-const Placement placements[] = {
+// chandelier origin, light and flame of each chandelier, as the placement table writes them
+const glm::vec3 placements[7][3] = {
     {{6, -11.3f, -8}, {6, -10.6f, -8}, {6, -10.8f, -8}},
     {{-6, -11.3f, -8}, {-6, -10.6f, -8}, {-6, -10.8f, -8}},
     {{3, -15, 4}, {3, -14.3f, 4}, {3, -14.5f, 4}},
@@ -48,26 +44,20 @@ int countOccurrences(const std::string& text, const std::string& what) {
     return count;
 }
 
-void expectVec3Near(glm::vec3 actual, glm::vec3 expected, float tolerance = 1e-5f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}
-
-void expectPureTranslation(const glm::mat4& m, glm::vec3 translation) {
-    for (int c = 0; c < 3; ++c) {
+void expectTranslation(const glm::mat4& m, glm::vec3 t) {
+    const glm::mat4 expected = glm::translate(glm::mat4(1.0f), t);
+    for (int c = 0; c < 4; ++c) {
         for (int r = 0; r < 4; ++r) {
-            EXPECT_EQ(m[c][r], c == r ? 1.0f : 0.0f) << "column " << c << " row " << r;
+            EXPECT_NEAR(m[c][r], expected[c][r], 1e-5f) << "column " << c << " row " << r;
         }
     }
-    expectVec3Near(glm::vec3(m[3]), translation);
-    EXPECT_EQ(m[3][3], 1.0f);
 }
 
 class SceneTest : public GLTest {
 protected:
-    std::filesystem::path home;
-    std::filesystem::path scratch;
+    const fs::path home = fs::current_path();
+    const fs::path scratch = fs::temp_directory_path() / ("scene-" + std::to_string(getpid()));
+    std::string output;
 
     static void SetUpTestSuite() {
         if (GLTestContext::window() != nullptr) {
@@ -77,135 +67,101 @@ protected:
 
     void SetUp() override {
         GLTest::SetUp();
-        home = std::filesystem::current_path();
-        scratch =
-            std::filesystem::temp_directory_path() / ("scene-test-" + std::to_string(getpid()));
-        std::filesystem::create_directories(scratch);
+        fs::create_directories(scratch);
         Mesh::deleteAll();
         AnimatedTextureTechnique::deleteAll();
     }
 
     void TearDown() override {
-        std::filesystem::current_path(home);
-        std::filesystem::remove_all(scratch);
+        fs::current_path(home);
+        fs::remove_all(scratch);
         Mesh::deleteAll();
         AnimatedTextureTechnique::deleteAll();
     }
 
-    // Builds the scene with captured output; fails on OpenGL error messages.
-    Scene* buildScene(std::string& output) {
+    // Builds the scene, checks what must hold whichever files could be read, and returns it.
+    Scene* buildAndCheckLayout() {
         testing::internal::CaptureStdout();
         Scene* scene = new Scene();
         output = testing::internal::GetCapturedStdout();
         EXPECT_EQ(countGLErrorLines(output), 0) << output;
+        EXPECT_EQ(countOccurrences(output, "Start loading Animated Textures\n"), 7);
+        EXPECT_EQ(countOccurrences(output, "Animated Texture already in memory. Get copy.\n"), 6);
+        EXPECT_EQ(countOccurrences(output, "all Animated Textures im memory: 1\n"), 1);
+        checkLayout(*scene);
         return scene;
     }
 
-    // Content that does not depend on which files could be read.
-    void expectLayout(const Scene& scene) {
+    void checkLayout(const Scene& scene) {
         ASSERT_EQ(scene.lights.size(), 7u);
         ASSERT_EQ(scene.opaqueObjects.size(), 8u);
         ASSERT_EQ(scene.transparentObjects.size(), 1u);
         ASSERT_EQ(scene.billboards.size(), 7u);
         ASSERT_EQ(scene.shadowLights.size(), 1u);
         EXPECT_EQ(scene.camera, mainCamera);
-        expectVec3Near(mainCamera->getPosition(), glm::vec3(0, -13, 10), 0.0f);
-
-        expectPureTranslation(scene.opaqueObjects[0]->modelMatrix, glm::vec3(0.0f));
-        expectPureTranslation(scene.transparentObjects[0]->modelMatrix, glm::vec3(0.0f));
+        EXPECT_EQ(mainCamera->getPosition(), glm::vec3(0, -13, 10));
+        EXPECT_EQ(scene.opaqueObjects[0]->modelMatrix, glm::mat4(1.0f));
+        EXPECT_EQ(scene.transparentObjects[0]->modelMatrix, glm::mat4(1.0f));
         for (int i = 0; i < 7; ++i) {
             SCOPED_TRACE("chandelier " + std::to_string(i + 1));
-            expectPureTranslation(scene.opaqueObjects[i + 1]->modelMatrix,
-                                  placements[i].chandelier);
-            expectPureTranslation(scene.billboards[i]->modelMatrix, placements[i].flame);
+            expectTranslation(scene.opaqueObjects[i + 1]->modelMatrix, placements[i][0]);
+            EXPECT_EQ(scene.opaqueObjects[i + 1]->meshes, scene.opaqueObjects[1]->meshes);
             const Light& light = *scene.lights[i];
-            expectVec3Near(light.position, placements[i].light);
+            EXPECT_NEAR(glm::length(light.position - placements[i][1]), 0.0f, 1e-5f);
             EXPECT_EQ(light.color, glm::vec3(1.0f, 1.0f, 0.75f));
             EXPECT_EQ(light.linear, 0.0f);
             EXPECT_EQ(light.quadratic, 0.3f);
-            EXPECT_EQ(scene.billboards[i]->animatedTexture, scene.billboards[0]->animatedTexture);
+            expectTranslation(scene.billboards[i]->modelMatrix, placements[i][2]);
             EXPECT_NE(scene.billboards[i]->animatedTexture, nullptr);
-            EXPECT_EQ(scene.opaqueObjects[i + 1]->meshes, scene.opaqueObjects[1]->meshes);
+            EXPECT_EQ(scene.billboards[i]->animatedTexture, scene.billboards[0]->animatedTexture);
         }
-        const ShadowLight& view = *scene.shadowLights[0];
-        expectVec3Near(view.position, glm::vec3(-10, 5, 0), 0.0f);
-        expectVec3Near(view.target, glm::vec3(0.0f), 0.0f);
-        EXPECT_EQ(view.fieldOfView, 70.0f);
-        EXPECT_EQ(view.aspectRatio, 1.3333334f);
-        EXPECT_EQ(view.nearPlane, 0.01f);
-        EXPECT_EQ(view.farPlane, 100.0f);
-    }
-
-    void expectSharedFilesRequestedSevenTimes(const std::string& output) {
-        EXPECT_EQ(countOccurrences(output, "Start loading Animated Textures\n"), 7);
-        EXPECT_EQ(countOccurrences(output, "Animated Texture already in memory. Get copy.\n"), 6);
-        EXPECT_EQ(countOccurrences(output, "all Animated Textures im memory: 1\n"), 1);
+        EXPECT_EQ(scene.shadowLights[0]->position, glm::vec3(-10, 5, 0));
+        EXPECT_EQ(scene.shadowLights[0]->target, glm::vec3(0.0f));
     }
 };
 
 } // namespace
 
 TEST_F(SceneTest, BuildsTheWorldFromTheProgramsAssets) {
-    std::string output;
-    Scene* scene = buildScene(output);
-    expectLayout(*scene);
-    expectSharedFilesRequestedSevenTimes(output);
-    const bool haveChandelier = std::filesystem::exists("Assets/zardinjera.obj");
+    Scene* scene = buildAndCheckLayout();
+    const bool chandelier = fs::exists("Assets/zardinjera.obj");
     EXPECT_EQ(countOccurrences(output, "Importing file from: Assets/zardinjera.obj\n"),
-              haveChandelier ? 1 : 7)
-        << output;
-    EXPECT_EQ(scene->opaqueObjects[1]->meshes.empty(), !haveChandelier);
+              chandelier ? 1 : 7);
+    EXPECT_EQ(scene->opaqueObjects[1]->meshes.empty(), !chandelier);
     EXPECT_EQ(scene->opaqueObjects[0]->meshes.empty(),
-              !std::filesystem::exists("Assets/sibenik-cathedral-vray-noWindows.obj"));
+              !fs::exists("Assets/sibenik-cathedral-vray-noWindows.obj"));
     EXPECT_EQ(scene->transparentObjects[0]->meshes.empty(),
-              !std::filesystem::exists("Assets/sibenik-cathedral-vray-Windows.obj"));
+              !fs::exists("Assets/sibenik-cathedral-vray-Windows.obj"));
     EXPECT_EQ(scene->billboards[0]->animatedTexture->frameCount > 0,
-              std::filesystem::exists("Assets/fire_anim.gif"));
+              fs::exists("Assets/fire_anim.gif"));
 }
 
-// Only the chandelier and the flame exist: both load once, the cathedral files are missing.
-TEST_F(SceneTest, SharedFilesLoadOnceAndUpdateAdvancesTheSharedFlameOnce) {
-    std::filesystem::create_directories(scratch / "Assets");
+// Only the chandelier and the flame exist: both load once; update advances the flame once.
+TEST_F(SceneTest, SharedFilesLoadOnceAndUpdateMovesOnlyTheFlame) {
+    fs::create_directories(scratch / "Assets");
     std::ofstream(scratch / "Assets/zardinjera.obj") << "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
-    std::vector<GifBand> pages(10, GifBand{0, 255, 160, 40, false});
-    ASSERT_TRUE(writeSolidGif((scratch / "Assets/fire_anim.gif").string(), pages, 4));
-    std::filesystem::current_path(scratch);
-
-    std::string output;
-    Scene* scene = buildScene(output);
-    expectLayout(*scene);
-    expectSharedFilesRequestedSevenTimes(output);
-    EXPECT_EQ(countOccurrences(output, "Importing file from: Assets/zardinjera.obj\n"), 1)
-        << output;
+    ASSERT_TRUE(writeNumberedGif((scratch / "Assets/fire_anim.gif").string(), 10, 4));
+    fs::current_path(scratch);
+    Scene* scene = buildAndCheckLayout();
+    EXPECT_EQ(countOccurrences(output, "Importing file from: Assets/zardinjera.obj\n"), 1);
     EXPECT_EQ(scene->opaqueObjects[1]->meshes.size(), 1u);
     EXPECT_TRUE(scene->opaqueObjects[0]->meshes.empty());
     EXPECT_TRUE(scene->transparentObjects[0]->meshes.empty());
     AnimatedTextureTechnique* flame = scene->billboards[0]->animatedTexture;
     EXPECT_EQ(flame->frameCount, 10);
-
-    std::vector<glm::mat4> matrices;
-    for (SceneObject* object : scene->opaqueObjects) {
-        matrices.push_back(object->modelMatrix);
-    }
     scene->update(0.25f);
     EXPECT_FLOAT_EQ(flame->elapsed, 0.25f) << "the shared flame must advance once per update";
-    for (size_t i = 0; i < matrices.size(); ++i) {
-        EXPECT_EQ(scene->opaqueObjects[i]->modelMatrix, matrices[i]);
-    }
-    expectLayout(*scene);
+    checkLayout(*scene);
 }
 
 TEST_F(SceneTest, WithoutAnyAssetsTheSceneIsStillComplete) {
-    std::filesystem::current_path(scratch);
-    std::string output;
-    Scene* scene = buildScene(output);
-    expectLayout(*scene);
-    expectSharedFilesRequestedSevenTimes(output);
+    fs::current_path(scratch);
+    Scene* scene = buildAndCheckLayout();
     for (SceneObject* object : scene->opaqueObjects) {
         EXPECT_TRUE(object->meshes.empty());
     }
     EXPECT_EQ(scene->billboards[0]->animatedTexture->frameCount, 0);
     EXPECT_EQ(countOccurrences(output, "Assets/fire_anim.gif could not be opened"), 1) << output;
     scene->update(0.5f);
-    expectLayout(*scene);
+    checkLayout(*scene);
 }
