@@ -8,6 +8,7 @@ packages=(
     libglfw3-dev libglew-dev libassimp-dev libfreeimage-dev libglm-dev
     libgtest-dev
     xvfb xauth libgl1-mesa-dri xdotool x11-apps
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,0 +1,80 @@
+// Every combination of the run-time switches (three light modes times the six on/off switches),
+// reached the way a user reaches it, one switch change after another, and held for a few frames
+// on the full scene: no OpenGL error, and the standing GL state back after every frame. Half of
+// the combinations run with cube shadow-map updating off, as options.ini allows.
+#include "GLTestContext.h"
+#include "RobustnessSupport.h"
+
+#include "app/RenderSettings.h"
+
+#include <string>
+
+namespace {
+
+const int width = 96;
+const int height = 72;
+const int framesPerCombination = 2;
+
+struct Combination {
+    int index; // 0 .. 191
+    LightMode lightMode() const { return static_cast<LightMode>(index % 3); }
+    bool on(int bit) const { return ((index / 3) >> bit) & 1; }
+
+    void apply() const {
+        RenderSettings::lightMode = lightMode();
+        RenderSettings::bumpMapping = on(0);
+        RenderSettings::bloom = on(1);
+        RenderSettings::ssao = on(2);
+        RenderSettings::transparentObjects = on(3);
+        RenderSettings::omnidirectionalShadows = on(4);
+        RenderSettings::coloredShadows = on(5);
+        RenderSettings::updateShadowMaps = index % 2 == 0;
+    }
+
+    std::string describe() const {
+        return "lightMode " + std::to_string(lightMode()) + " bump " + std::to_string(on(0)) +
+               " bloom " + std::to_string(on(1)) + " ssao " + std::to_string(on(2)) +
+               " transparent " + std::to_string(on(3)) + " omniShadows " + std::to_string(on(4)) +
+               " coloredShadows " + std::to_string(on(5)) + " updateShadowMaps " +
+               std::to_string(index % 2 == 0);
+    }
+};
+
+void restoreInitialSettings() {
+    Combination{3 * 0b011111}.apply(); // everything but colored shadows on, full lighting
+    RenderSettings::updateShadowMaps = true;
+}
+
+} // namespace
+
+class SwitchCombinationsGLTest : public GLTest {
+protected:
+    void TearDown() override { restoreInitialSettings(); }
+};
+
+TEST_F(SwitchCombinationsGLTest, EveryCombinationRendersCleanlyAndRestoresTheStandingState) {
+    ::testing::internal::CaptureStdout();
+    Pipeline pipeline(width, height);
+    std::string startOutput = ::testing::internal::GetCapturedStdout();
+    ASSERT_EQ(countGLErrorLines(startOutput), 0) << startOutput;
+    ASSERT_TRUE(standingStateRestored(width, height)) << "after building the renderer";
+
+    int failures = 0;
+    for (int index = 0; index < 192 && failures < 5; ++index) {
+        Combination combination{index};
+        SCOPED_TRACE(combination.describe());
+        combination.apply();
+        ::testing::internal::CaptureStdout();
+        bool stateKept = true;
+        for (int frame = 0; frame < framesPerCombination && stateKept; ++frame) {
+            pipeline.frame(1.0f / 60.0f);
+            stateKept = standingStateRestored(width, height);
+            EXPECT_TRUE(standingStateRestored(width, height)) << "after frame " << frame;
+        }
+        std::string output = ::testing::internal::GetCapturedStdout();
+        int errors = countGLErrorLines(output);
+        EXPECT_EQ(errors, 0) << output;
+        failures += (errors != 0 || !stateKept) ? 1 : 0;
+    }
+    EXPECT_EQ(failures, 0) << "stopped early after 5 failing combinations";
+}
