@@ -14,9 +14,9 @@ uniform int horizontal;
 
 layout(location = 0) out vec4 fragColor;
 
-const int tapRadius = 6;
+const int tapRadius = 10;
 // standard deviation in target texels
-const float sigma = 2.5;
+const float sigma = 4.0;
 
 void main() {
     // texCoord is linear over the quad: its screen derivative is exactly one target texel
