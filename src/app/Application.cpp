@@ -8,6 +8,7 @@
 #include "app/RenderSettings.h"
 #include "gpu/Mesh.h"
 #include "gpu/ShaderManager.h"
+#include "render/Renderer.h"
 #include "scene/CameraPathAnimation.h"
 #include "scene/FreeLookController.h"
 #include "scene/Scene.h"
@@ -38,6 +39,8 @@ bool Application::init() {
     running = true;
     ShaderManager::loadShaders();
     scene = new Scene();
+    renderer = new Renderer(width, height);
+    renderer->init(scene->lights);
     // The controllers come last: the renderer sets the camera's projection before they move it.
     freeLookController = new FreeLookController(window);
     freeLookController->setCamera(scene->camera);
@@ -115,9 +118,7 @@ void Application::run() {
     shutdown();
 }
 
-// The frame steps between event polling and the buffer swap. On the first frame shadow-map
-// updating is forced on around the renderer's frame-time hand-over, so the first frame always
-// has shadow maps whatever the options say.
+// The frame steps between event polling and the buffer swap.
 void Application::renderFrame(double dt, bool firstFrame) {
     pathAnimation->update(dt);
     // Once the path has ended the user keeps the camera for good.
@@ -127,10 +128,19 @@ void Application::renderFrame(double dt, bool firstFrame) {
     freeLookController->update(static_cast<float>(dt));
     scene->update(static_cast<float>(dt));
     if (firstFrame) {
-        bool savedUpdateShadowMaps = RenderSettings::updateShadowMaps;
-        RenderSettings::updateShadowMaps = true;
-        RenderSettings::updateShadowMaps = savedUpdateShadowMaps;
+        handOverFirstFrameTime(static_cast<float>(dt));
     }
+    renderer->setDeltaTime(static_cast<float>(dt));
+    renderer->render(scene);
+}
+
+// The first frame's time reaches the renderer with shadow-map updating forced on, whatever the
+// options say; the renderer itself renders the cube maps until they hold a frame.
+void Application::handOverFirstFrameTime(float dt) {
+    bool savedUpdateShadowMaps = RenderSettings::updateShadowMaps;
+    RenderSettings::updateShadowMaps = true;
+    renderer->setDeltaTime(dt);
+    RenderSettings::updateShadowMaps = savedUpdateShadowMaps;
 }
 
 void Application::shutdown() {
@@ -138,4 +148,6 @@ void Application::shutdown() {
     ShaderManager::deleteShaders();
     delete scene;
     scene = nullptr;
+    delete renderer;
+    renderer = nullptr;
 }

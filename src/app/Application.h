@@ -49,4 +49,5 @@ public:
 private:
     void setInitialGLState();
     void renderFrame(double dt, bool firstFrame);
+    void handOverFirstFrameTime(float dt);
 };
