@@ -4,6 +4,7 @@
 
 #include "gpu/GL.h"
 
+#include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -34,6 +35,38 @@ public:
     }
 
     std::string path;
+};
+
+// A float RGBA framebuffer of the size, bound with a matching viewport and cleared to 0 while it
+// lives; framebuffer 0 is bound again when it goes.
+class FloatTarget {
+public:
+    FloatTarget(int width, int height) : width(width), height(height) {
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
+        glGenFramebuffers(1, &fbo);
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
+        glViewport(0, 0, width, height);
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    ~FloatTarget() {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &fbo);
+        glDeleteTextures(1, &texture);
+    }
+    // Every pixel, bottom row first.
+    std::vector<glm::vec4> pixels() const {
+        std::vector<glm::vec4> result(static_cast<size_t>(width) * height);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, result.data());
+        return result;
+    }
+
+    int width, height;
+    GLuint texture = 0, fbo = 0;
 };
 
 inline GLuint compileStage(GLenum type, const char* source) {

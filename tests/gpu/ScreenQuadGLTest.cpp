@@ -22,26 +22,14 @@ void main() { fragColor = vec4(1.0); }
 class ScreenQuadGLTest : public GLTest {};
 
 // Draws the quad with additive blending into a cleared float target of the size and returns
-// the red channel of every pixel: 1 where covered once, 0 where missed, 2 where covered twice.
+// every pixel's red channel: 1 where covered once, 0 where missed, 2 where covered twice.
 std::vector<float> coverage(int width, int height) {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
-    GLuint fbo = 0;
-    glGenFramebuffers(1, &fbo);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
-
+    FloatTarget target(width, height);
     GLuint vs = compileStage(GL_VERTEX_SHADER, quadVertexSource);
     GLuint fs = compileStage(GL_FRAGMENT_SHADER, onesFragmentSource);
     GLuint program = glCreateProgram();
     linkProgram(program, vs, fs);
 
-    glViewport(0, 0, width, height);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
@@ -52,19 +40,14 @@ std::vector<float> coverage(int width, int height) {
     glUseProgram(0);
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);
-
-    std::vector<float> pixels(static_cast<size_t>(width) * height * 4);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, pixels.data());
-    std::vector<float> red;
-    for (size_t i = 0; i < pixels.size(); i += 4) {
-        red.push_back(pixels[i]);
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &fbo);
-    glDeleteTextures(1, &texture);
     glDeleteProgram(program);
     glDeleteShader(vs);
     glDeleteShader(fs);
+
+    std::vector<float> red;
+    for (const glm::vec4& pixel : target.pixels()) {
+        red.push_back(pixel.r);
+    }
     return red;
 }
 
