@@ -17,6 +17,14 @@ LinearSpline::KeyMap::iterator nextOrEnd(LinearSpline::KeyMap::iterator it,
 
 } // namespace
 
+LinearSpline::LinearSpline(const LinearSpline& other) : keys(other.keys) {}
+
+LinearSpline& LinearSpline::operator=(const LinearSpline& other) {
+    keys = other.keys;
+    windowPlaced = false;
+    return *this;
+}
+
 // A new key invalidates the window (it may fall between two window keys); the next
 // interpolate repositions it from the first keys.
 void LinearSpline::addKey(double time, glm::vec3 value) {

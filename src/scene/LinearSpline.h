@@ -17,6 +17,12 @@ public:
     // k3 may be keys.end()
     KeyMap::iterator k0, k1, k2, k3;
 
+    LinearSpline() = default;
+    // A copy gets its own window over its own keys (placed on first use), never iterators
+    // into the original's map.
+    LinearSpline(const LinearSpline& other);
+    LinearSpline& operator=(const LinearSpline& other);
+
     // Sets keys[time] = value (overwrites a key at the same time). Does not move the window.
     void addKey(double time, glm::vec3 value);
     // Puts the window on the first four keys.

@@ -116,6 +116,13 @@ TEST(LinearSpline, CatmullRomBetweenInnerKeysHeldOutside) {
     }
     expectVec3Near(spline.interpolate(30.0), tourPoints[3], 0.0f);
     expectVec3Near(spline.interpolate(500.0), tourPoints[3], 0.0f);
+    // a copy evaluates its own keys, not the original's
+    spline.interpolate(20.0);
+    LinearSpline copy = spline;
+    spline.keys[25.4345] = glm::vec3(100.0f);
+    expectVec3Near(copy.interpolate(20.0), tourStart().interpolate(20.0), 0.0f);
+    spline = tourStart();
+    spline.interpolate(30.0);
     // going back after the window moved gives what a fresh spline gives
     for (double x : {20.0, 8.01, 0.005, 24.0}) {
         LinearSpline fresh = tourStart();
