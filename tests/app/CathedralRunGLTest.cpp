@@ -109,6 +109,7 @@ protected:
         options.timeoutSeconds = 300;
         options.findWindow = true;
         options.closeWithEscape = true;
+        options.windowAfterOutput = "Loading Shaders!";
         options.onWindow = [&](const std::string& id) {
             geometry = ProcessRunner::capture("xdotool getwindowgeometry " + id);
             for (const std::string& key : keys) {
@@ -178,6 +179,18 @@ TEST_F(CathedralRunGLTest, TheConfiguredSizeAndKeysReachTheRunningProgram) {
                                  "Colored Shadows Enabled: 1\n"),
               std::string::npos)
         << result.output;
+}
+
+TEST_F(CathedralRunGLTest, ANonZeroFullscreenFillsThePrimaryMonitor) {
+    prepare("[Window]\nwidth=640\nheight=480\nfullscreen=2\n");
+    std::string geometry;
+    ProcessResult result = runAndClose(geometry);
+    std::string screen = ProcessRunner::capture("xdotool getdisplaygeometry");
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    std::string size = screen.substr(0, screen.find_first_of("\n"));
+    ASSERT_NE(size.find(' '), std::string::npos) << screen;
+    size[size.find(' ')] = 'x';
+    EXPECT_NE(geometry.find("Geometry: " + size), std::string::npos) << geometry << screen;
 }
 
 TEST_F(CathedralRunGLTest, AStartFromAnotherDirectoryMovesToTheExecutablesDirectory) {

@@ -153,7 +153,9 @@ ProcessResult ProcessRunner::run(const std::string& program,
         if (exited || !options.findWindow) {
             continue;
         }
-        if (windowId.empty() && elapsed - lastSearch > 0.25) {
+        bool ready = options.windowAfterOutput.empty() ||
+                     result.output.find(options.windowAfterOutput) != std::string::npos;
+        if (windowId.empty() && ready && elapsed - lastSearch > 0.25) {
             lastSearch = elapsed;
             windowId = findWindowOf(pid);
             if (!windowId.empty()) {

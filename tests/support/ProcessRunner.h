@@ -24,6 +24,9 @@ struct ProcessOptions {
     // closeWithEscape is true, send Escape to it (again every few seconds until it exits).
     bool findWindow = false;
     bool closeWithEscape = false;
+    // When set, the window is looked for only once the output contains this text (the demo's
+    // "Loading Shaders!" follows the window's creation, so its size is final by then).
+    std::string windowAfterOutput;
     // Called once with the X window id (decimal, as xdotool prints it) when the window is found.
     std::function<void(const std::string& windowId)> onWindow;
 };
