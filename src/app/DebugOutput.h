@@ -13,8 +13,7 @@ std::string formatDebugMessage(GLenum source, GLenum type, GLuint id, GLenum sev
 
 // Callback of the core and ARB forms: prints the formatted line to standard output.
 void GLAPIENTRY glDebugOutputCallback(GLenum source, GLenum type, GLuint id, GLenum severity,
-                                      GLsizei length, const GLchar* message,
-                                      const void* userParam);
+                                      GLsizei length, const GLchar* message, const void* userParam);
 
 // Callback of the AMD form: the category stands in for both source and type.
 void GLAPIENTRY glDebugOutputCallback(GLuint id, GLenum category, GLenum severity, GLsizei length,
