@@ -294,3 +294,62 @@ TEST_F(RendererGLTest, EverySwitchCombinationRendersWithoutGLErrors) {
     std::string output = testing::internal::GetCapturedStdout();
     EXPECT_EQ(countGLErrorLines(output), 0) << output.substr(0, 2000);
 }
+
+// Frames of the cathedral at three stops of the tour, and of the nave in every switch state,
+// kept as PNG beside the tests for a look. Every switch changes the nave's picture.
+TEST_F(RendererGLTest, TourViewsRespondToEverySwitch) {
+    if (!assetsPresent()) {
+        GTEST_SKIP() << "no cathedral assets in Assets/";
+    }
+    const int frameWidth = 400;
+    const int frameHeight = 300;
+    Renderer renderer(frameWidth, frameHeight);
+    renderer.init(realScene->lights);
+    auto frame = [&](const std::string& name) {
+        renderFrame(renderer, realScene);
+        GLTestContext::writeFramebufferPng("tour-" + name + ".png", frameWidth, frameHeight);
+        return readPixels(frameWidth, frameHeight);
+    };
+
+    mainCamera->setPosition(glm::vec3(6.0f, -13.0f, 15.0f));
+    mainCamera->setRotation(glm::vec3(0.0f));
+    frame("aisle");
+    mainCamera->setPosition(glm::vec3(0.0f, -12.0f, -5.0f));
+    mainCamera->setRotation(glm::vec3(-15.0f, 0.0f, 0.0f));
+    frame("crossing");
+    lookAt(glm::vec3(0.0f, -12.0f, 10.0f), glm::vec3(0.0f, -16.5f, 3.0f));
+    frame("under-a-chandelier");
+
+    mainCamera->setPosition(glm::vec3(0.0f, -13.0f, 17.0f));
+    mainCamera->setRotation(glm::vec3(0.0f));
+    std::vector<unsigned char> nave = frame("nave");
+    float brightness = meanBrightness(nave);
+    EXPECT_GT(brightness, 25.0f);
+    EXPECT_LT(brightness, 200.0f);
+
+    struct Switch {
+        const char* name;
+        bool* setting;
+    };
+    const Switch switches[] = {
+        {"no-bump-mapping", &RenderSettings::bumpMapping},
+        {"no-bloom", &RenderSettings::bloom},
+        {"no-ssao", &RenderSettings::ssao},
+        {"no-transparent-objects", &RenderSettings::transparentObjects},
+        {"no-omnidirectional-shadows", &RenderSettings::omnidirectionalShadows},
+        {"colored-shadows", &RenderSettings::coloredShadows}};
+    for (const Switch& toggle : switches) {
+        *toggle.setting = !*toggle.setting;
+        EXPECT_NE(frame(std::string("nave-") + toggle.name), nave) << toggle.name;
+        *toggle.setting = !*toggle.setting;
+    }
+    RenderSettings::lightMode = AMBIENT_DIFFUSE;
+    float diffuseOnly = meanBrightness(frame("nave-ambient-diffuse"));
+    RenderSettings::lightMode = AMBIENT;
+    float ambientOnly = meanBrightness(frame("nave-ambient"));
+    EXPECT_GT(brightness, diffuseOnly);
+    EXPECT_GT(diffuseOnly, ambientOnly);
+
+    // The other renderers' camera projection is restored for the tests that follow.
+    mainCamera->setPerspective(70.0f, static_cast<float>(width) / height, 0.01f, 50.0f);
+}
