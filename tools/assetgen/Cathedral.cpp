@@ -119,10 +119,12 @@ void buildArcade(ModelBuilder& shell, ModelBuilder& windows) {
         } else {
             w.openings.push_back(pointedOpening(uc, width, floorY, arcadeSpring, ""));
         }
-        w.openings.push_back(pointedOpening(uc, 1.2f, -3.6f, -1.8f, "glass_lancet"));
     }
-    // Openings must be sorted along the wall for the slab builder's lookup to be unambiguous;
-    // they never overlap, so order only matters for readability here.
+    // Clerestory: a close row of lancets above the aisle roof.
+    for (float z = -2.6f; z < entranceZ - 0.8f; z += 1.75f) {
+        w.openings.push_back(
+            pointedOpening(w.uOf(xz(halfWidth, z)), 1.0f, -3.7f, -1.7f, "glass_lancet"));
+    }
     buildBothSides(shell, windows, w);
     const float piers[] = {2.5f, 5.5f, 8.5f, 11.5f, 14.5f};
     for (float z : piers) {
@@ -134,6 +136,10 @@ void buildArcade(ModelBuilder& shell, ModelBuilder& windows) {
                           arcadeSpring - 0.5f - floorY - 0.45f, 12);
             buildCylinder(shell, "stone_column", glm::vec3(sx * columnX, arcadeSpring - 0.5f, z),
                           0.48f, 0.66f, 0.5f, 12);
+            // Square impost block on the capital, under the springing of both arches.
+            buildBox(shell, "stone_column",
+                     glm::vec3(sx * columnX - 0.66f, arcadeSpring, z - 0.66f),
+                     glm::vec3(sx * columnX + 0.66f, arcadeSpring + 0.18f, z + 0.66f));
         }
     }
 }
@@ -365,7 +371,7 @@ void buildPews(ModelBuilder& shell) {
             buildBox(shell, "wood", glm::vec3(x0, floorY, z),
                      glm::vec3(x1, floorY + 0.45f, z + 0.42f), false);
             buildBox(shell, "wood", glm::vec3(x0, floorY + 0.45f, z + 0.42f),
-                     glm::vec3(x1, floorY + 1.0f, z + 0.5f), false);
+                     glm::vec3(x1, floorY + 1.0f, z + 0.5f));
         }
     }
 }

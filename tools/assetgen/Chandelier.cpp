@@ -29,26 +29,28 @@ void beam(ModelBuilder& m, const std::string& mat, glm::vec3 a, glm::vec3 b, flo
         glm::vec3 out = 0.5f * (c0 + c1);
         orientedQuad(m, mat, a + c0, a + c1, b + c1, b + c0, (mid + out) - mid);
     }
+    orientedQuad(m, mat, a + corners[0], a + corners[1], a + corners[2], a + corners[3], a - b);
+    orientedQuad(m, mat, b + corners[0], b + corners[1], b + corners[2], b + corners[3], b - a);
 }
 
-// Open cup: outside and inside faces and a bottom, so it reads from every side.
+// Open cup with a wall of some thickness: outside, inside, rim, bottom and floor, so it reads
+// from every side.
 void cup(ModelBuilder& m) {
     const int sides = 12;
-    const float r0 = 0.09f, r1 = 0.16f, h = 0.14f;
+    const float r0 = 0.07f, r1 = 0.12f, h = 0.1f, wall = 0.01f;
+    const float lift = 0.02f; // thickness of the cup's floor
     buildCylinder(m, "brass", glm::vec3(0.0f), r0, r1, h, sides);
+    buildDisc(m, "brass", glm::vec3(0.0f), r0, sides, glm::vec3(0, -1, 0));
+    buildDisc(m, "brass", glm::vec3(0, lift, 0), r0, sides, glm::vec3(0, 1, 0));
     for (int k = 0; k < sides; ++k) {
         float a0 = 2 * pi * k / sides, a1 = 2 * pi * (k + 1) / sides;
         glm::vec3 d0(std::cos(a0), 0, std::sin(a0)), d1(std::cos(a1), 0, std::sin(a1));
-        glm::vec3 top(0, h, 0);
-        // Inner face, towards the axis.
-        orientedQuad(m, "brass", d0 * r0, d1 * r0, top + d1 * r1, top + d0 * r1,
-                     -(d0 + d1) + glm::vec3(0, 0.3f, 0));
-        // Bottom, facing down, and the floor of the cup, facing up.
-        orientedQuad(m, "brass", glm::vec3(0.0f), d0 * r0, d1 * r0, 0.5f * d1 * r0,
-                     glm::vec3(0, -1, 0));
-        glm::vec3 lift(0, 0.01f, 0);
-        orientedQuad(m, "brass", lift, lift + d0 * r0, lift + d1 * r0, lift + 0.5f * d1 * r0,
-                     glm::vec3(0, 1, 0));
+        glm::vec3 top(0, h, 0), floor(0, lift, 0);
+        float f = r0 + (r1 - r0) * lift / h - wall;
+        orientedQuad(m, "brass", floor + d0 * f, floor + d1 * f, top + d1 * (r1 - wall),
+                     top + d0 * (r1 - wall), -(d0 + d1) + glm::vec3(0, 0.3f, 0));
+        orientedQuad(m, "brass", top + d0 * (r1 - wall), top + d1 * (r1 - wall), top + d1 * r1,
+                     top + d0 * r1, glm::vec3(0, 1, 0));
     }
 }
 
@@ -74,6 +76,7 @@ void corona(ModelBuilder& m) {
         glm::vec3 d(std::cos(a), 0, std::sin(a));
         glm::vec3 base = d * (ringRadius - 0.02f) + glm::vec3(0, ringY + h, 0);
         buildCylinder(m, "wax", base, 0.03f, 0.03f, 0.16f, 6);
+        buildDisc(m, "wax", base + glm::vec3(0, 0.16f, 0), 0.03f, 6, glm::vec3(0, 1, 0));
     }
     for (int k = 0; k < 4; ++k) {
         float a = 2 * pi * k / 4 + pi / 4;
@@ -91,6 +94,8 @@ void rods(ModelBuilder& m) {
              glm::vec3(0, hubY, 0), 0.025f, glm::vec3(0, 1, 0));
     }
     buildCylinder(m, "brass", glm::vec3(0, hubY - 0.12f, 0), 0.07f, 0.04f, 0.2f, 8);
+    buildDisc(m, "brass", glm::vec3(0, hubY - 0.12f, 0), 0.07f, 8, glm::vec3(0, -1, 0));
+    buildDisc(m, "brass", glm::vec3(0, hubY + 0.08f, 0), 0.04f, 8, glm::vec3(0, 1, 0));
 }
 
 // Alternating oval links for the first metres, then a thin rod up into the vault.

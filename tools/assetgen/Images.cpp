@@ -81,7 +81,7 @@ bool savePng(const Image& img, const std::string& path, bool alpha) {
             }
         }
     }
-    bool ok = FreeImage_Save(FIF_PNG, bmp, path.c_str(), PNG_Z_BEST_COMPRESSION) != 0;
+    bool ok = FreeImage_Save(FIF_PNG, bmp, path.c_str(), PNG_Z_DEFAULT_COMPRESSION) != 0;
     FreeImage_Unload(bmp);
     return ok;
 }
@@ -101,7 +101,7 @@ bool saveHeight(const std::vector<float>& h, int w, int hgt, const std::string& 
             line[x] = toByte(h[size_t(y) * size_t(w) + size_t(x)]);
         }
     }
-    bool ok = FreeImage_Save(FIF_PNG, bmp, path.c_str(), PNG_Z_BEST_COMPRESSION) != 0;
+    bool ok = FreeImage_Save(FIF_PNG, bmp, path.c_str(), PNG_Z_DEFAULT_COMPRESSION) != 0;
     FreeImage_Unload(bmp);
     return ok;
 }
@@ -151,7 +151,7 @@ Shader ashlar(int rows, int cols, float joint, glm::vec3 base, float variation, 
         glm::vec3 stone = base * (1.0f + variation * (block - 0.5f)) * (0.88f + 0.24f * grain);
         stone *= speck > 0.8f ? 0.85f : 1.0f;
         float bevel = std::clamp((edge - joint) / (joint * 1.5f), 0.0f, 1.0f);
-        glm::vec3 mortar = base * 0.62f;
+        glm::vec3 mortar = base * 0.72f;
         c = glm::mix(mortar, stone, bevel);
         h = 0.15f + 0.7f * bevel * (0.85f + 0.15f * grain);
     };
@@ -159,7 +159,7 @@ Shader ashlar(int rows, int cols, float joint, glm::vec3 base, float variation, 
 
 Shader floorTiles() {
     return [](float u, float v, glm::vec3& c, float& h) {
-        const int n = 4;
+        const int n = 2;
         float fx = u * n, fy = v * n;
         int ix = int(fx), iy = int(fy);
         float edge =
@@ -309,9 +309,9 @@ Image roseGlass() {
 } // namespace
 
 bool writeMaterialImages(const std::string& dir) {
-    bool ok = save(render(512, ashlar(4, 2, 0.012f, {0.84f, 0.79f, 0.70f}, 0.18f, 101)), dir,
+    bool ok = save(render(512, ashlar(3, 1, 0.006f, {0.84f, 0.79f, 0.70f}, 0.16f, 101)), dir,
                    "stone_wall");
-    ok = save(render(512, ashlar(4, 2, 0.008f, {0.88f, 0.85f, 0.78f}, 0.08f, 202)), dir,
+    ok = save(render(512, ashlar(4, 1, 0.005f, {0.88f, 0.85f, 0.78f}, 0.08f, 202)), dir,
               "stone_vault") &&
          ok;
     ok = save(render(256, columnStone()), dir, "stone_column") && ok;

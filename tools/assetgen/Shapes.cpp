@@ -183,15 +183,32 @@ void pane(ModelBuilder& windows, const Wall& w, const Opening& o, float a, float
     windows.quad(o.glass, v0, v1, v2, v3);
 }
 
-const Opening* openingAt(const Wall& w, float u) {
+// Openings whose span covers u, from the lowest up.
+std::vector<const Opening*> openingsAt(const Wall& w, float u) {
+    std::vector<const Opening*> found;
     for (const Opening& o : w.openings) {
         if (u > o.u0 && u < o.u1) {
-            return &o;
+            found.push_back(&o);
         }
     }
-    return nullptr;
+    std::sort(found.begin(), found.end(),
+              [u](const Opening* a, const Opening* b) { return a->low(u) < b->low(u); });
+    return found;
 }
 
+bool isOutlineSample(const Wall& w, float u) {
+    for (const Opening& o : w.openings) {
+        for (float s : o.samples) {
+            if (std::fabs(s - u) < 1e-3f) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Where the slab is cut into vertical strips: evenly along plain wall (so curved tops are
+// followed) and at every outline sample of every opening.
 std::vector<float> wallBreakpoints(const Wall& w) {
     float u0 = -w.extend, u1 = w.length() + w.extend;
     std::vector<float> us = evenSamples(u0, u1, std::max(1, int(std::ceil((u1 - u0) / 0.75f))));
@@ -199,27 +216,38 @@ std::vector<float> wallBreakpoints(const Wall& w) {
         us.insert(us.end(), o.samples.begin(), o.samples.end());
     }
     std::sort(us.begin(), us.end());
-    std::vector<float> unique;
+    std::vector<float> kept;
     for (float u : us) {
         if (u < u0 - 1e-4f || u > u1 + 1e-4f) {
             continue;
         }
-        if (unique.empty() || u - unique.back() > 1e-3f) {
-            unique.push_back(u);
+        if (!kept.empty() && u - kept.back() <= 1e-3f) {
+            continue;
         }
-    }
-    // Drop plain breakpoints that fall inside an opening between its own samples.
-    std::vector<float> kept;
-    for (float u : unique) {
-        const Opening* o = openingAt(w, u);
-        if (o != nullptr && std::find_if(o->samples.begin(), o->samples.end(), [u](float s) {
-                                return std::fabs(s - u) < 1e-3f;
-                            }) == o->samples.end()) {
+        if (!openingsAt(w, u).empty() && !isOutlineSample(w, u)) {
             continue;
         }
         kept.push_back(u);
     }
     return kept;
+}
+
+// The reveal surfaces and pane of one opening over the strip between a and b.
+void openingStrip(ModelBuilder& shell, ModelBuilder& windows, const Wall& w, const Opening& o,
+                  float a, float b) {
+    float la = o.low(a), lb = o.low(b), ha = o.high(a), hb = o.high(b);
+    glm::vec3 mid = w.point(0.5f * (a + b), 0, 0);
+    glm::vec3 centre(mid.x, 0.25f * (la + lb + ha + hb), mid.z);
+    bool sill = std::fabs(la - w.yBottom) > 1e-4f || std::fabs(lb - w.yBottom) > 1e-4f;
+    if (o.reveals && sill) {
+        reveal(shell, w, a, la, b, lb, centre - w.point(0.5f * (a + b), 0.5f * (la + lb), 0));
+    }
+    if (o.reveals) {
+        reveal(shell, w, a, ha, b, hb, centre - w.point(0.5f * (a + b), 0.5f * (ha + hb), 0));
+    }
+    if (!o.glass.empty()) {
+        pane(windows, w, o, a, b);
+    }
 }
 
 } // namespace
@@ -229,27 +257,15 @@ void buildWall(ModelBuilder& shell, ModelBuilder& windows, const Wall& w) {
     for (size_t i = 0; i + 1 < us.size(); ++i) {
         float a = us[i], b = us[i + 1];
         float ta = w.top(a), tb = w.top(b);
-        const Opening* o = openingAt(w, 0.5f * (a + b));
-        if (o == nullptr) {
-            wallStrip(shell, w, a, b, w.yBottom, w.yBottom, ta, tb);
-        } else {
-            float la = o->low(a), lb = o->low(b), ha = o->high(a), hb = o->high(b);
-            wallStrip(shell, w, a, b, w.yBottom, w.yBottom, la, lb);
-            wallStrip(shell, w, a, b, ha, hb, ta, tb);
-            glm::vec3 mid = w.point(0.5f * (a + b), 0, 0);
-            glm::vec3 c(mid.x, 0.5f * (la + lb + ha + hb) * 0.5f, mid.z);
-            bool sill = std::fabs(la - w.yBottom) > 1e-4f || std::fabs(lb - w.yBottom) > 1e-4f;
-            if (o->reveals && sill) {
-                reveal(shell, w, a, la, b, lb, glm::vec3(0, 1, 0));
-            }
-            if (o->reveals) {
-                reveal(shell, w, a, ha, b, hb, c - w.point(0.5f * (a + b), 0.5f * (ha + hb), 0));
-            }
-            if (!o->glass.empty()) {
-                pane(windows, w, *o, a, b);
-            }
+        // Solid stone between the openings stacked over this strip.
+        float ya = w.yBottom, yb = w.yBottom;
+        for (const Opening* o : openingsAt(w, 0.5f * (a + b))) {
+            wallStrip(shell, w, a, b, ya, yb, o->low(a), o->low(b));
+            openingStrip(shell, windows, w, *o, a, b);
+            ya = o->high(a);
+            yb = o->high(b);
         }
-        // Top of the slab.
+        wallStrip(shell, w, a, b, ya, yb, ta, tb);
         orientedQuad(shell, w.material, w.point(a, ta, 0), w.point(b, tb, 0),
                      w.point(b, tb, w.thickness), w.point(a, ta, w.thickness), up);
     }
@@ -378,5 +394,16 @@ void buildCylinder(ModelBuilder& m, const std::string& mat, glm::vec3 base, floa
         // Counter-clockwise seen from outside: angle grows from +x toward +z, i.e. clockwise
         // seen from above, so the outward winding runs b0, t0, t1, b1.
         m.quad(mat, b0, t0, t1, b1);
+    }
+}
+
+void buildDisc(ModelBuilder& m, const std::string& mat, glm::vec3 centre, float r, int sides,
+               glm::vec3 facing) {
+    for (int k = 0; k < sides; ++k) {
+        float a0 = 2.0f * pi * float(k) / float(sides),
+              a1 = 2.0f * pi * float(k + 1) / float(sides);
+        glm::vec3 p0 = centre + glm::vec3(std::cos(a0), 0, std::sin(a0)) * r;
+        glm::vec3 p1 = centre + glm::vec3(std::cos(a1), 0, std::sin(a1)) * r;
+        orientedQuad(m, mat, centre, p0, p1, 0.5f * (centre + p1), facing);
     }
 }

@@ -69,6 +69,10 @@ void buildBox(ModelBuilder& model, const std::string& material, glm::vec3 lo, gl
 void buildCylinder(ModelBuilder& model, const std::string& material, glm::vec3 base, float r0,
                    float r1, float height, int sides);
 
+// Flat regular polygon around `centre` in the horizontal plane, facing `facing` (up or down).
+void buildDisc(ModelBuilder& model, const std::string& material, glm::vec3 centre, float r,
+               int sides, glm::vec3 facing);
+
 // Quad a-b-c-d whose winding is flipped where needed so its normal points along `towards`.
 void orientedQuad(ModelBuilder& model, const std::string& material, glm::vec3 a, glm::vec3 b,
                   glm::vec3 c, glm::vec3 d, glm::vec3 towards);
