@@ -60,34 +60,14 @@ TEST(BenchOptionsTest, DefaultsRenderTheWholeTourAtTheDemoSize) {
 }
 
 TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
-    ParseResult result = parse({"--size=640x480",
-                                "--dt",
-                                "0.25",
-                                "--from",
-                                "10",
-                                "--frames=3",
-                                "--bump",
-                                "0",
-                                "--bloom=1",
-                                "--ssao",
-                                "off",
-                                "--transparent",
-                                "0",
-                                "--omni=0",
-                                "--colored",
-                                "1",
-                                "--light-mode",
-                                "2",
-                                "--update-shadow-maps",
-                                "0",
-                                "--capture",
-                                "30,5,5,12.5",
-                                "--capture-dir",
-                                "shots",
-                                "--json",
-                                "out.json",
-                                "--no-progress",
-                                "--warmup=0"});
+    // clang-format off
+    ParseResult result = parse({
+        "--size=640x480", "--dt", "0.25", "--from", "10", "--frames=3", "--bump", "0",
+        "--bloom=1", "--ssao", "off", "--transparent", "0", "--omni=0", "--colored", "1",
+        "--light-mode", "2", "--update-shadow-maps", "0", "--gpu-timer", "0",
+        "--capture", "30,5,5,12.5", "--capture-dir", "shots", "--json", "out.json",
+        "--no-progress", "--warmup=0"});
+    // clang-format on
     ASSERT_TRUE(result.ok) << result.error;
     const BenchOptions& o = result.options;
     EXPECT_EQ(o.size.width, 640);
@@ -109,6 +89,7 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.jsonPath, "out.json");
     EXPECT_FALSE(o.progress);
     EXPECT_EQ(o.warmupFrames, 0);
+    EXPECT_FALSE(o.gpuTimer);
 }
 
 TEST(BenchOptionsTest, RejectsMalformedValuesNamingTheOption) {

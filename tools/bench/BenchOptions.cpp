@@ -194,6 +194,15 @@ const std::map<std::string, Handler>& valueOptions() {
         {"--colored", flagInto(&SwitchOverrides::colored)},
         {"--light-mode", parseLightMode},
         {"--update-shadow-maps", parseUpdateShadowMaps},
+        {"--gpu-timer",
+         [](BenchOptions& o, const std::string& v) -> std::string {
+             std::optional<bool> flag = parseFlag(v);
+             if (!flag) {
+                 return "expects 0 or 1";
+             }
+             o.gpuTimer = *flag;
+             return "";
+         }},
         {"--capture", parseCaptures},
         {"--capture-dir",
          [](BenchOptions& o, const std::string& v) -> std::string {
@@ -328,6 +337,7 @@ std::string benchUsage() {
            "                            cube maps updated every frame and static; ratios to\n"
            "                            the 1024x768 run with cube maps every frame\n"
            "  --sweep-sizes WxH,...     the sweep's sizes (implies --sweep)\n"
+           "  --gpu-timer 0|1           0: no timer queries (wall and CPU times only)\n"
            "  --no-progress             no progress bar on standard error\n"
            "  --help                    this text\n";
 }

@@ -40,6 +40,7 @@ struct BenchOptions {
     bool sweep = false;
     std::vector<WindowSize> sweepSizes = {{640, 480}, {1024, 768}, {2048, 1536}};
     bool progress = true;
+    bool gpuTimer = true; // false: no timer queries at all, to check what measuring costs
     bool help = false;
 };
 

@@ -69,7 +69,7 @@ const Summary& rowSummary(const RunResult& run, const Row& row) {
 }
 
 void writeSummary(JsonWriter& json, const Summary& summary) {
-    json.beginObject().key("count").value(summary.count);
+    json.beginObject().member("count", summary.count);
     const std::pair<const char*, double> fields[] = {{"median", summary.median},
                                                      {"p90", summary.p90},
                                                      {"mean", summary.mean},
@@ -88,28 +88,17 @@ void writeSummary(JsonWriter& json, const Summary& summary) {
 
 void writeSettings(JsonWriter& json, const RunSettings& s) {
     json.beginObject()
-        .key("bump")
-        .value(s.bump)
-        .key("bloom")
-        .value(s.bloom)
-        .key("ssao")
-        .value(s.ssao)
-        .key("transparent")
-        .value(s.transparent)
-        .key("omni")
-        .value(s.omni)
-        .key("colored")
-        .value(s.colored)
-        .key("lightMode")
-        .value(s.lightMode)
-        .key("updateShadowMaps")
-        .value(s.updateShadowMaps)
-        .key("timeStep")
-        .value(s.timeStep)
-        .key("from")
-        .value(s.from)
-        .key("to")
-        .value(s.to)
+        .member("bump", s.bump)
+        .member("bloom", s.bloom)
+        .member("ssao", s.ssao)
+        .member("transparent", s.transparent)
+        .member("omni", s.omni)
+        .member("colored", s.colored)
+        .member("lightMode", s.lightMode)
+        .member("updateShadowMaps", s.updateShadowMaps)
+        .member("timeStep", s.timeStep)
+        .member("from", s.from)
+        .member("to", s.to)
         .endObject();
 }
 
@@ -124,29 +113,20 @@ void writeRatio(JsonWriter& json, const char* name, const Summary& value, const 
 
 void writeRun(JsonWriter& json, const RunResult& run, const RunResult* baseline) {
     json.beginObject()
-        .key("label")
-        .value(runLabel(run))
-        .key("ok")
-        .value(run.ok)
-        .key("width")
-        .value(run.settings.width)
-        .key("height")
-        .value(run.settings.height);
+        .member("label", runLabel(run))
+        .member("ok", run.ok)
+        .member("width", run.settings.width)
+        .member("height", run.settings.height);
     json.key("settings");
     writeSettings(json, run.settings);
-    json.key("frames").value(run.frames).key("captures").value(run.captures);
+    json.member("frames", run.frames).member("captures", run.captures);
     json.key("startupMs")
         .beginObject()
-        .key("window")
-        .value(run.startup.window)
-        .key("shaders")
-        .value(run.startup.shaders)
-        .key("scene")
-        .value(run.startup.scene)
-        .key("renderer")
-        .value(run.startup.renderer)
-        .key("total")
-        .value(run.startup.total())
+        .member("window", run.startup.window)
+        .member("shaders", run.startup.shaders)
+        .member("scene", run.startup.scene)
+        .member("renderer", run.startup.renderer)
+        .member("total", run.startup.total())
         .endObject();
     json.key("passesMs").beginObject();
     for (int pass = 0; pass < kFramePassCount; ++pass) {
@@ -160,7 +140,7 @@ void writeRun(JsonWriter& json, const RunResult& run, const RunResult* baseline)
     writeSummary(json, run.wallFrame);
     json.key("cpuMs");
     writeSummary(json, run.cpuFrame);
-    json.key("fps").value(run.fps()).key("cpuShare").value(run.cpuShare());
+    json.member("fps", run.fps()).member("cpuShare", run.cpuShare());
     if (baseline) {
         json.key("ratioToBaseline").beginObject();
         writeRatio(json, "frameWall", run.wallFrame, baseline->wallFrame);
@@ -268,13 +248,13 @@ std::string formatSweepTable(const std::vector<RunResult>& runs, size_t baseline
 std::string formatJsonReport(const std::vector<RunResult>& runs, std::optional<size_t> baseline) {
     const RunResult* base = baseline && *baseline < runs.size() ? &runs[*baseline] : nullptr;
     JsonWriter json;
-    json.beginObject().key("tool").value("cathedral-bench").key("runs").beginArray();
+    json.beginObject().member("tool", "cathedral-bench").key("runs").beginArray();
     for (const RunResult& run : runs) {
         writeRun(json, run, base);
     }
     json.endArray();
     if (base) {
-        json.key("baseline").value(static_cast<int>(*baseline));
+        json.member("baseline", static_cast<int>(*baseline));
     }
     json.endObject();
     return json.text() + "\n";

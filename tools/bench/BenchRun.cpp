@@ -287,7 +287,9 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
         buildFrameSchedule(options.from, options.timeStep, options.to, options.frames,
                            tourDuration(), options.captureTimes);
     reportSkippedCaptures(schedule.skippedCaptures);
-    PassTimer::activate(kTimerLatencyFrames);
+    if (options.gpuTimer) {
+        PassTimer::activate(kTimerLatencyFrames);
+    }
     RunSamples samples;
     result.captures = runFrames(pipeline, options, size, schedule, samples);
     if (PassTimer::nestedBrackets() > 0) {

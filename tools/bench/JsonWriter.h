@@ -21,6 +21,10 @@ public:
     JsonWriter& value(const std::string& text);
     JsonWriter& value(const char* text);
     JsonWriter& null();
+    // key(name).value(v) in one call.
+    template <typename T> JsonWriter& member(const std::string& name, T v) {
+        return key(name).value(v);
+    }
 
     // The text written so far; complete once every object and array is closed.
     const std::string& text() const { return out; }
