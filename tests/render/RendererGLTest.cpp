@@ -353,3 +353,23 @@ TEST_F(RendererGLTest, TourViewsRespondToEverySwitch) {
     // The other renderers' camera projection is restored for the tests that follow.
     mainCamera->setPerspective(70.0f, static_cast<float>(width) / height, 0.01f, 50.0f);
 }
+
+TEST_F(RendererGLTest, SceneWithoutLightsLightsNothingAndRaisesNoError) {
+    std::vector<Light*> lights = test.scene->lights;
+    test.scene->lights.clear();
+    Renderer renderer(width, height);
+    renderer.init(test.scene->lights);
+    testing::internal::CaptureStdout();
+    std::vector<unsigned char> unlit = testFrame(renderer, test.scene);
+    glFinish();
+    std::string output = testing::internal::GetCapturedStdout();
+    test.scene->lights = lights;
+
+    EXPECT_EQ(countGLErrorLines(output), 0) << output;
+    GLuint program = ShaderManager::getShader("deferredRenderPass")->program;
+    EXPECT_EQ(uniformInt(program, "colorShadowMap"), 4);
+    // The frame was drawn: ambient light only, so darker than the lit scene but not black.
+    float lit = meanBrightness(testFrame(*testRenderer, test.scene));
+    EXPECT_GT(meanBrightness(unlit), 5.0f);
+    EXPECT_LT(meanBrightness(unlit), lit);
+}
