@@ -112,6 +112,7 @@ TEST(CathedralTour, CurveMatchesTheKeyTable) {
 
 TEST(CathedralTour, EverySampleKeepsClearOfAllSurfaces) {
     const World& w = world();
+    ASSERT_GT(w.opaque.size(), 1000u) << "the models did not import";
     float worst = 1e9f;
     glm::vec3 worstAt(0);
     for (const glm::vec3& p : camerapath::samplePositions(0.05)) {
@@ -131,6 +132,7 @@ TEST(CathedralTour, EverySampleKeepsClearOfAllSurfaces) {
 // or a back face means sky or a hole.
 TEST(CathedralTour, ShellIsClosedAroundEveryView) {
     const World& w = world();
+    ASSERT_GT(w.opaque.size(), 1000u) << "the models did not import";
     std::vector<glm::vec3> dirs = sphereDirections(1500);
     int holes = 0;
     for (const glm::vec3& p : camerapath::samplePositions(2.0)) {
@@ -159,6 +161,7 @@ TEST(CathedralTour, ShellIsClosedAroundEveryView) {
 // the thin ring and suspension rods may get in the way; nothing closes over the top.
 TEST(CathedralTour, ChandelierLeavesItsLightAndFlameFree) {
     const World& w = world();
+    ASSERT_GT(w.opaque.size(), 1000u) << "the models did not import";
     for (float height : {0.5f, 0.7f}) {
         int blocked = 0, blockedAbove = 0, above = 0;
         std::vector<glm::vec3> dirs = sphereDirections(4000);
@@ -203,6 +206,7 @@ TEST(CathedralTour, LampsHangAboveTheFloorAndChainsVanishIntoVaults) {
 // interior surfaces.
 TEST(CathedralTour, LightViewSeesStoneWithWindowsIntoTheInterior) {
     const World& w = world();
+    ASSERT_GT(w.opaque.size(), 1000u) << "the models did not import";
     const glm::vec3 eye(-10, 5, 0);
     glm::vec3 f = glm::normalize(-eye);
     glm::vec3 r = glm::normalize(glm::cross(f, glm::vec3(0, 1, 0)));

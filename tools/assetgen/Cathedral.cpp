@@ -5,6 +5,8 @@
 
 #include "Shapes.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 using namespace layout;
@@ -278,6 +280,33 @@ void buildChoirAndApse(ModelBuilder& shell, ModelBuilder& windows) {
              glm::vec3(2.2f, floorY + 0.2f, -16.0f), false);
 }
 
+// Quad on a sphere around `centre`, facing it (inner) or away from it, with texture
+// coordinates running around the vertical axis and up, so courses stay level and continuous.
+void sphericalQuad(ModelBuilder& shell, std::array<glm::vec3, 4> q, glm::vec3 centre, bool inner) {
+    std::array<float, 4> angle;
+    for (int k = 0; k < 4; ++k) {
+        angle[size_t(k)] = std::atan2(q[size_t(k)].z - centre.z, q[size_t(k)].x - centre.x);
+    }
+    if (*std::max_element(angle.begin(), angle.end()) - *std::min_element(angle.begin(), angle.end()) > pi) {
+        for (float& a : angle) {
+            a += a < 0.0f ? 2.0f * pi : 0.0f;
+        }
+    }
+    std::array<Vertex, 4> v;
+    for (size_t k = 0; k < 4; ++k) {
+        glm::vec3 n = glm::normalize(q[k] - centre) * (inner ? -1.0f : 1.0f);
+        float radius = glm::length(glm::vec2(q[k].x - centre.x, q[k].z - centre.z));
+        v[k] = Vertex{q[k], n, glm::vec2(angle[k] * std::max(radius, halfWidth), q[k].y) / shell.uvRepeat};
+    }
+    glm::vec3 facing = glm::cross(q[2] - q[0], q[3] - q[1]);
+    glm::vec3 mid = 0.25f * (q[0] + q[1] + q[2] + q[3]);
+    if ((glm::dot(facing, mid - centre) > 0.0f) == inner) {
+        shell.quad("stone_vault", v[3], v[2], v[1], v[0]);
+    } else {
+        shell.quad("stone_vault", v[0], v[1], v[2], v[3]);
+    }
+}
+
 // Spherical pendentives lead from the square crossing to the round drum; their lower edges
 // follow the four crossing arches exactly (same samples as the barrel vaults).
 void buildPendentives(ModelBuilder& shell) {
@@ -307,13 +336,11 @@ void buildPendentives(ModelBuilder& shell) {
         glm::vec2 p0 = rim[i], p1 = rim[(i + 1) % rim.size()];
         for (int j = 0; j < rows; ++j) {
             glm::vec3 q00 = at(p0, j), q10 = at(p1, j), q11 = at(p1, j + 1), q01 = at(p0, j + 1);
-            glm::vec3 mid = 0.25f * (q00 + q10 + q11 + q01);
-            orientedQuad(shell, "stone_vault", q00, q10, q11, q01, centre - mid);
+            sphericalQuad(shell, {q00, q10, q11, q01}, centre, true);
             // Outer skin, slightly larger, for light views from outside.
             float s = (sphere + vaultT) / sphere;
             auto out = [&](glm::vec3 q) { return centre + (q - centre) * s; };
-            orientedQuad(shell, "stone_vault", out(q00), out(q10), out(q11), out(q01),
-                         mid - centre);
+            sphericalQuad(shell, {out(q00), out(q10), out(q11), out(q01)}, centre, false);
         }
     }
 }

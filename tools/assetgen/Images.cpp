@@ -329,14 +329,14 @@ namespace {
 // phase `phase` in [0, 2 pi). Only whole multiples of the phase appear, so the loop is seamless.
 float flameIntensity(float x, float y, float phase) {
     const float base = 0.05f;
-    float height = 0.52f + 0.05f * std::sin(phase) + 0.025f * std::sin(2 * phase + 1.3f);
+    float height = 0.6f + 0.05f * std::sin(phase) + 0.025f * std::sin(2 * phase + 1.3f);
     float t = (y - base) / height;
     if (t <= 0.0f || t >= 1.0f) {
         return 0.0f;
     }
     float sway = (0.035f * std::sin(phase + 0.4f) + 0.015f * std::sin(3 * phase)) * t * t;
     float ripple = 0.012f * std::sin(18.0f * t - 2 * phase) * t;
-    float width = 0.13f * std::pow(t, 0.45f) * std::pow(1.0f - t, 0.9f) * 1.9f;
+    float width = 0.13f * std::pow(t, 0.45f) * std::pow(1.0f - t, 0.9f) * 2.3f;
     float d = std::fabs(x - sway - ripple) / std::max(width, 1e-4f);
     float core = 1.0f - d * d;
     if (core <= 0.0f) {
