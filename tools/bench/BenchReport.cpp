@@ -61,6 +61,7 @@ std::vector<Row> tableRows() {
     rows.push_back({"frame (GPU)", &RunResult::gpuFrame, -1});
     rows.push_back({"frame (wall)", &RunResult::wallFrame, -1});
     rows.push_back({"CPU", &RunResult::cpuFrame, -1});
+    rows.push_back({"CPU, all threads", &RunResult::processCpuFrame, -1});
     return rows;
 }
 
@@ -140,6 +141,8 @@ void writeRun(JsonWriter& json, const RunResult& run, const RunResult* baseline)
     writeSummary(json, run.wallFrame);
     json.key("cpuMs");
     writeSummary(json, run.cpuFrame);
+    json.key("processCpuMs");
+    writeSummary(json, run.processCpuFrame);
     json.member("fps", run.fps()).member("cpuShare", run.cpuShare());
     if (baseline) {
         json.key("ratioToBaseline").beginObject();
@@ -171,6 +174,7 @@ void summarizeSamples(const RunSamples& samples, RunResult& result) {
     result.gpuFrame = summarize(samples.gpuFrame);
     result.wallFrame = summarize(samples.wallFrame);
     result.cpuFrame = summarize(samples.cpuFrame);
+    result.processCpuFrame = summarize(samples.processCpuFrame);
     result.frames = static_cast<int>(samples.wallFrame.size());
 }
 

@@ -43,6 +43,7 @@ struct RunSamples {
     std::vector<double> gpuFrame;              // GPU timestamps around the whole frame
     std::vector<double> wallFrame;             // frame start to after the swap, captures excluded
     std::vector<double> cpuFrame;              // main-thread CPU time of the frame's steps
+    std::vector<double> processCpuFrame;       // CPU time of all threads (the driver's too)
 };
 
 // Plain data, so a run made in a child process can be handed back as bytes.
@@ -56,6 +57,7 @@ struct RunResult {
     Summary gpuFrame;
     Summary wallFrame;
     Summary cpuFrame;
+    Summary processCpuFrame;
 
     // Frames per second from the median wall-clock frame time; 0 without frames.
     double fps() const;

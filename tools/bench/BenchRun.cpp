@@ -41,6 +41,13 @@ double threadCpuMs() {
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
 }
 
+// CPU time of the whole process: the driver's worker threads included.
+double processCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
+}
+
 // The program's window set-up with the window hidden and the given size: the same context
 // hints, GLEW start-up, debug output and initial GL state. Swap interval 0 so the driver does
 // not pace the frames.
@@ -173,17 +180,16 @@ struct FrameStep {
 
 struct FrameCost {
     double cpuMs = 0.0;
+    double processCpuMs = 0.0;
     double wallMs = 0.0;
     bool captured = false;
 };
 
-// The main loop's steps for one frame, with the fixed time step in place of the clock. On the
-// first frame shadow-map updating is forced on around the renderer's frame-time hand-over, as
-// the application does, so the first frame always has cube maps.
-FrameCost renderFrame(Pipeline& pipeline, const FrameStep& step, const BenchOptions& options,
-                      WindowSize size) {
-    FrameCost cost;
-    double wallStart = wallMs();
+// The main loop's steps for one frame up to the swap, with the fixed time step in place of the
+// clock. On the first frame shadow-map updating is forced on around the renderer's frame-time
+// hand-over, as the application does, so the first frame always has cube maps. Returns the
+// main thread's CPU time for them.
+double runFrameSteps(Pipeline& pipeline, const FrameStep& step) {
     double cpuStart = threadCpuMs();
     PassTimer::beginFrame();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -195,22 +201,39 @@ FrameCost renderFrame(Pipeline& pipeline, const FrameStep& step, const BenchOpti
         RenderSettings::updateShadowMaps = true;
     }
     pipeline.renderer->setDeltaTime(static_cast<float>(step.sceneDt));
-    if (step.firstFrame) {
-        RenderSettings::updateShadowMaps = savedUpdateShadowMaps;
-    }
+    RenderSettings::updateShadowMaps = savedUpdateShadowMaps;
     pipeline.renderer->render(pipeline.scene);
     PassTimer::endFrame();
-    cost.cpuMs = threadCpuMs() - cpuStart;
-    double captureMs = 0.0;
-    if (step.capture) {
-        double captureStart = wallMs();
-        std::string path = options.captureDirectory + "/" + captureFileName(step.tourTime);
-        cost.captured = captureBackBuffer(path, size.width, size.height);
-        printLine(cost.captured ? "Captured " + path : "Could not write " + path);
-        captureMs = wallMs() - captureStart;
-    }
+    return threadCpuMs() - cpuStart;
+}
+
+// Saves the back buffer; the frame is finished first so its own work is not counted here.
+// Returns the wall-clock and all-threads CPU time the capture took.
+FrameCost captureFrame(const FrameStep& step, const BenchOptions& options, WindowSize size) {
+    glFinish();
+    FrameCost cost;
+    double wallStart = wallMs();
+    double processStart = processCpuMs();
+    std::string path = options.captureDirectory + "/" + captureFileName(step.tourTime);
+    cost.captured = captureBackBuffer(path, size.width, size.height);
+    printLine(cost.captured ? "Captured " + path : "Could not write " + path);
+    cost.wallMs = wallMs() - wallStart;
+    cost.processCpuMs = processCpuMs() - processStart;
+    return cost;
+}
+
+// One frame from its first step to the end of the swap, captures excluded from its times.
+FrameCost renderFrame(Pipeline& pipeline, const FrameStep& step, const BenchOptions& options,
+                      WindowSize size) {
+    double wallStart = wallMs();
+    double processStart = processCpuMs();
+    FrameCost cost;
+    cost.cpuMs = runFrameSteps(pipeline, step);
+    FrameCost capture = step.capture ? captureFrame(step, options, size) : FrameCost();
     glfwSwapBuffers(pipeline.window);
-    cost.wallMs = wallMs() - wallStart - captureMs;
+    cost.wallMs = wallMs() - wallStart - capture.wallMs;
+    cost.processCpuMs = processCpuMs() - processStart - capture.processCpuMs;
+    cost.captured = capture.captured;
     return cost;
 }
 
@@ -261,6 +284,7 @@ int runFrames(Pipeline& pipeline, const BenchOptions& options, WindowSize size,
         previousTime = frame.time;
         firstFrame = false;
         samples.cpuFrame.push_back(cost.cpuMs);
+        samples.processCpuFrame.push_back(cost.processCpuMs);
         samples.wallFrame.push_back(cost.wallMs);
         captures += cost.captured ? 1 : 0;
         addGpuTimes(PassTimer::collect(false), options.warmupFrames, samples);
