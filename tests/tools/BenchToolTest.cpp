@@ -221,6 +221,13 @@ TEST(FrameScheduleTest, CapturesMarkGridFramesOrAddTheirOwnAndOutsidersAreReport
     EXPECT_TRUE(schedule.frames[3].capture);
     EXPECT_EQ(schedule.skippedCaptures, std::vector<double>{7.0});
 
+    // a step longer than the range still renders every capture within it
+    FrameSchedule sparse =
+        buildFrameSchedule(0.0, 200.0, std::nullopt, std::nullopt, 110.0, {5.0, 90.0, 120.0});
+    ASSERT_EQ(sparse.frames.size(), 3u);
+    EXPECT_DOUBLE_EQ(sparse.frames[2].time, 90.0);
+    EXPECT_EQ(sparse.skippedCaptures, std::vector<double>{120.0});
+
     EXPECT_EQ(captureFileName(5.0), "capture_005.00s.png");
     EXPECT_NE(captureFileName(5.0), captureFileName(5.25));
 }

@@ -44,7 +44,12 @@ FrameSchedule buildFrameSchedule(double from, double timeStep, std::optional<dou
     FrameSchedule schedule;
     double last = std::min(to.value_or(tourEnd), tourEnd);
     schedule.frames = gridFrames(from, timeStep, last, frameCount);
-    double spanEnd = schedule.frames.empty() ? from : schedule.frames.back().time;
+    // A frame count ends the run at its last grid frame; otherwise the range runs to its end
+    // even when the step skips past it.
+    double spanEnd = last;
+    if (frameCount) {
+        spanEnd = schedule.frames.empty() ? from : schedule.frames.back().time;
+    }
     for (double time : captureTimes) {
         if (time < from - kSameTime || time > spanEnd + kSameTime) {
             schedule.skippedCaptures.push_back(time);

@@ -17,8 +17,8 @@ struct FrameSchedule {
     std::vector<double> skippedCaptures; // capture times outside the rendered range
 };
 
-// `tourEnd` bounds the range when `to` is unset; `frameCount` limits the grid frames (captures
-// within the grid's span are added on top).
+// `tourEnd` bounds the range (`to` may shorten it); `frameCount` limits the grid frames. Captures
+// anywhere in the range are added on top; with a frame count the range ends at its last frame.
 FrameSchedule buildFrameSchedule(double from, double timeStep, std::optional<double> to,
                                  std::optional<int> frameCount, double tourEnd,
                                  const std::vector<double>& captureTimes);
