@@ -74,16 +74,19 @@ Framebuffer createHdrBuffer(int width, int height) {
     return buffer;
 }
 
-// Cube-map samplers the program declares beyond the scene's lights would otherwise all read unit
-// 0, where a 2D texture is bound; two sampler types on one unit make the draw fail. They go to a
-// unit that holds no texture instead (no light uses them: an unset light has radius 0).
-void pointSpareCubeSamplers(Shader* shader, size_t lightCount, int spareUnit) {
+// Light slots the program declares beyond the scene's lights: their radius goes to 0 so they
+// light nothing whatever an earlier frame left there, and their cube-map samplers, which would
+// otherwise read unit 0 where a 2D texture is bound (two sampler types on one unit make the draw
+// fail), go to a unit that holds no texture.
+void disableSpareLights(Shader* shader, size_t lightCount, int spareUnit) {
     for (int i = static_cast<int>(lightCount);; ++i) {
-        GLint location = uniform(shader, "shadowMaps[" + intToString(i) + "]");
-        if (location < 0) {
+        std::string index = intToString(i);
+        GLint sampler = uniform(shader, "shadowMaps[" + index + "]");
+        if (sampler < 0) {
             return;
         }
-        glUniform1i(location, spareUnit);
+        glUniform1i(sampler, spareUnit);
+        glUniform1f(uniform(shader, "lights[" + index + "].radius"), 0.0f);
     }
 }
 
@@ -279,7 +282,7 @@ void Renderer::lightingPass(Scene* scene) {
         }
     }
 
-    pointSpareCubeSamplers(shader, scene->lights.size(), unit + 1);
+    disableSpareLights(shader, scene->lights.size(), unit + 1);
     setInt(shader, "colorShadowMap", unit);
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_2D, shadowMapping->getColorTexture());
