@@ -60,6 +60,43 @@ void buildBothSides(ModelBuilder& shell, ModelBuilder& windows, const Wall& w) {
     buildWall(shell, windows, mirrored(w));
 }
 
+// Flat half ring in the plane through `centre` normal to `axis`, between radii rIn and rOut,
+// facing `facing` (along the axis one way or the other).
+void halfRing(ModelBuilder& shell, const std::string& mat, glm::vec3 centre, glm::vec3 axis,
+              float rIn, float rOut, glm::vec3 facing) {
+    glm::vec3 side = glm::cross(glm::vec3(0, 1, 0), axis);
+    for (int i = 0; i < vaultSegments; ++i) {
+        float t0 = pi * float(i) / vaultSegments, t1 = pi * float(i + 1) / vaultSegments;
+        glm::vec3 d0 = side * std::cos(t0) + glm::vec3(0, std::sin(t0), 0);
+        glm::vec3 d1 = side * std::cos(t1) + glm::vec3(0, std::sin(t1), 0);
+        orientedQuad(shell, mat, centre + d0 * rIn, centre + d1 * rIn, centre + d1 * rOut,
+                     centre + d0 * rOut, facing);
+    }
+}
+
+// Transverse rib across a barrel vault of radius r: a band `width` long from `start` along
+// `axis`, standing `depth` proud of the vault.
+void buildRib(ModelBuilder& shell, glm::vec3 start, glm::vec3 axis, float r, float width) {
+    const float depth = 0.18f;
+    glm::vec3 end = start + axis * width;
+    buildBarrelVault(shell, "stone_column", start, end, r - depth, 0.0f, vaultSegments);
+    halfRing(shell, "stone_column", start, axis, r - depth, r, -axis);
+    halfRing(shell, "stone_column", end, axis, r - depth, r, axis);
+    // Undersides where the rib lands on the walls.
+    glm::vec3 side = glm::cross(glm::vec3(0, 1, 0), axis);
+    for (float s : {1.0f, -1.0f}) {
+        orientedQuad(shell, "stone_column", start + side * s * (r - depth),
+                     end + side * s * (r - depth), end + side * s * r, start + side * s * r,
+                     glm::vec3(0, -1, 0));
+    }
+}
+
+// Moulding along a wall's inner face under the vault springing.
+void buildMoulding(ModelBuilder& shell, glm::vec3 a, glm::vec3 b) {
+    buildBox(shell, "stone_column", glm::min(a, b) - glm::vec3(0, 0.28f, 0),
+             glm::max(a, b) + glm::vec3(0, 0.02f, 0));
+}
+
 void defineMaterials(ModelBuilder& shell, ModelBuilder& windows) {
     shell.defineMaterial("stone_wall",
                          {{0.82f, 0.78f, 0.70f}, 1.0f, "stone_wall.png", "stone_wall_height.png"});
@@ -188,6 +225,14 @@ void buildEntrance(ModelBuilder& shell, ModelBuilder& windows) {
     buildWall(shell, windows, w);
     buildBarrelVault(shell, "stone_vault", glm::vec3(0, springY, zNorth),
                      glm::vec3(0, springY, entranceZ), halfWidth, vaultT, vaultSegments);
+    // Ribs over the piers and at the crossing arch; mouldings along both walls.
+    for (float z : {zNorth, 2.25f, 5.25f, 8.25f, 11.25f, 14.25f}) {
+        buildRib(shell, glm::vec3(0, springY, z), glm::vec3(0, 0, 1), halfWidth, 0.5f);
+    }
+    for (float sx : {1.0f, -1.0f}) {
+        buildMoulding(shell, glm::vec3(sx * (halfWidth - 0.16f), springY, zNorth + 0.5f),
+                      glm::vec3(sx * halfWidth, springY, entranceZ));
+    }
     // The portal: a wooden door in a darker stone frame, set just in front of the wall.
     float zf = entranceZ - 0.06f;
     buildBox(shell, "stone_dark", glm::vec3(-1.6f, floorY, zf - 0.1f),
@@ -238,6 +283,10 @@ void buildTransept(ModelBuilder& shell, ModelBuilder& windows) {
         buildBarrelVault(shell, "stone_vault", glm::vec3(sx * halfWidth, springY, crossingZ),
                          glm::vec3(sx * transeptEndX, springY, crossingZ), halfWidth, vaultT,
                          vaultSegments);
+        buildRib(shell, glm::vec3(sx * halfWidth, springY, crossingZ), glm::vec3(sx, 0, 0),
+                 halfWidth, 0.5f);
+        buildRib(shell, glm::vec3(sx * 7.35f, springY, crossingZ), glm::vec3(sx, 0, 0), halfWidth,
+                 0.5f);
     }
 }
 
@@ -254,6 +303,8 @@ void buildChoirAndApse(ModelBuilder& shell, ModelBuilder& windows) {
     buildBothSides(shell, windows, side);
     buildBarrelVault(shell, "stone_vault", glm::vec3(0, springY, zSouth),
                      glm::vec3(0, springY, apseZ), halfWidth, vaultT, vaultSegments);
+    buildRib(shell, glm::vec3(0, springY, zSouth), glm::vec3(0, 0, -1), halfWidth, 0.5f);
+    buildRib(shell, glm::vec3(0, springY, apseZ), glm::vec3(0, 0, 1), halfWidth, 0.4f);
     const int facets = 6;
     for (int k = 0; k < facets; ++k) {
         float a0 = pi + pi * float(k) / facets, a1 = pi + pi * float(k + 1) / facets;
@@ -287,7 +338,9 @@ void sphericalQuad(ModelBuilder& shell, std::array<glm::vec3, 4> q, glm::vec3 ce
     for (int k = 0; k < 4; ++k) {
         angle[size_t(k)] = std::atan2(q[size_t(k)].z - centre.z, q[size_t(k)].x - centre.x);
     }
-    if (*std::max_element(angle.begin(), angle.end()) - *std::min_element(angle.begin(), angle.end()) > pi) {
+    if (*std::max_element(angle.begin(), angle.end()) -
+            *std::min_element(angle.begin(), angle.end()) >
+        pi) {
         for (float& a : angle) {
             a += a < 0.0f ? 2.0f * pi : 0.0f;
         }
@@ -296,7 +349,8 @@ void sphericalQuad(ModelBuilder& shell, std::array<glm::vec3, 4> q, glm::vec3 ce
     for (size_t k = 0; k < 4; ++k) {
         glm::vec3 n = glm::normalize(q[k] - centre) * (inner ? -1.0f : 1.0f);
         float radius = glm::length(glm::vec2(q[k].x - centre.x, q[k].z - centre.z));
-        v[k] = Vertex{q[k], n, glm::vec2(angle[k] * std::max(radius, halfWidth), q[k].y) / shell.uvRepeat};
+        v[k] = Vertex{q[k], n,
+                      glm::vec2(angle[k] * std::max(radius, halfWidth), q[k].y) / shell.uvRepeat};
     }
     glm::vec3 facing = glm::cross(q[2] - q[0], q[3] - q[1]);
     glm::vec3 mid = 0.25f * (q[0] + q[1] + q[2] + q[3]);

@@ -307,6 +307,9 @@ void buildBarrelVault(ModelBuilder& shell, const std::string& material, glm::vec
             } else {
                 shell.quad(material, v00, v01, v11, v10);
             }
+            if (t <= 0.0f) {
+                continue;
+            }
             // Outer skin.
             float R = r + t;
             Vertex o00{a + axis * s0 + d0 * R, d0, glm::vec2(R * t0, s0) / rep};

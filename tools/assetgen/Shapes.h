@@ -52,6 +52,7 @@ void buildWall(ModelBuilder& shell, ModelBuilder& windows, const Wall& wall);
 
 // Half-cylinder vault over an axis running from a to b (horizontal, at spring height),
 // inner radius r, shell thickness t, `segments` steps over the half circle.
+// Without an outer skin (t = 0) only the inner surface is built.
 void buildBarrelVault(ModelBuilder& shell, const std::string& material, glm::vec3 a, glm::vec3 b,
                       float r, float t, int segments);
 

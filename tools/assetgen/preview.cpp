@@ -184,7 +184,10 @@ int renderView(const Scene& s, glm::vec3 pos, glm::vec3 rot, const std::string& 
             line[x * 3 + FI_RGBA_BLUE] = BYTE(c.b * 255);
         }
     }
-    FreeImage_Save(FIF_PNG, bmp, path.c_str(), 0);
+    // A 256-colour palette keeps the pictures small enough to keep beside the sources.
+    FIBITMAP* small = FreeImage_ColorQuantize(bmp, FIQ_WUQUANT);
+    FreeImage_Save(FIF_PNG, small != nullptr ? small : bmp, path.c_str(), 0);
+    FreeImage_Unload(small);
     FreeImage_Unload(bmp);
     std::printf("preview: %s from (%.1f %.1f %.1f) rot (%.0f %.0f): %d hole pixels\n", path.c_str(),
                 pos.x, pos.y, pos.z, rot.x, rot.y, leaks);
