@@ -6,6 +6,8 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -133,6 +135,40 @@ TEST(AssetFiles, ModelsImportWithTexturedMaterials) {
     }
 }
 
+// Texture coordinates of the shell follow the surfaces at one repeat per two units: the
+// mapping from world to texture space scales by about 0.5 in every direction along each
+// textured triangle, so stone courses and tiles are neither stretched nor squashed.
+TEST(AssetFiles, ShellTexturesKeepTheirWorldScale) {
+    Model shell = importModel(shellPath);
+    double total = 0, wellScaled = 0;
+    for (const Triangle& t : shell.triangles) {
+        if (shell.materials[size_t(t.surface)].diffuseMap.empty()) {
+            continue;
+        }
+        glm::vec3 e1 = t.p[1] - t.p[0], e2 = t.p[2] - t.p[0];
+        float area = 0.5f * glm::length(glm::cross(e1, e2));
+        if (area < 1e-5f) {
+            continue;
+        }
+        // Orthonormal frame in the triangle's plane, and the 2x2 map from it to uv.
+        glm::vec3 x = glm::normalize(e1), y = glm::normalize(glm::cross(glm::cross(e1, e2), e1));
+        glm::mat2 world(glm::dot(e1, x), glm::dot(e1, y), glm::dot(e2, x), glm::dot(e2, y));
+        glm::mat2 tex(t.uv[1] - t.uv[0], t.uv[2] - t.uv[0]);
+        glm::mat2 j = tex * glm::inverse(world);
+        // Singular values of j from its Gram matrix.
+        glm::mat2 g = glm::transpose(j) * j;
+        float tr = g[0][0] + g[1][1], det = glm::determinant(g);
+        float disc = std::sqrt(std::max(0.0f, tr * tr / 4 - det));
+        float smax = std::sqrt(tr / 2 + disc), smin = std::sqrt(std::max(0.0f, tr / 2 - disc));
+        total += area;
+        if (smin > 0.3f && smax < 0.75f) {
+            wellScaled += area;
+        }
+    }
+    ASSERT_GT(total, 0.0);
+    EXPECT_GT(wellScaled / total, 0.97) << "share of textured area near 0.5 uv per unit";
+}
+
 TEST(AssetFiles, BudgetsHold) {
     EXPECT_LE(importModel(shellPath).triangles.size(), 60000u);
     EXPECT_LE(importModel(windowsPath).triangles.size(), 5000u);
@@ -164,6 +200,10 @@ std::vector<std::vector<BYTE>> flamePages(unsigned& width, unsigned& height) {
     int count = FreeImage_GetPageCount(gif);
     for (int i = 0; i < count; ++i) {
         FIBITMAP* page = FreeImage_LockPage(gif, i);
+        FITAG* tag = nullptr;
+        FreeImage_GetMetadata(FIMD_ANIMATION, page, "FrameTime", &tag);
+        EXPECT_TRUE(tag != nullptr && *static_cast<const LONG*>(FreeImage_GetTagValue(tag)) == 40)
+            << "page " << i << " is not shown for 40 ms (25 pages per second)";
         FIBITMAP* rgba = FreeImage_ConvertTo32Bits(page);
         FreeImage_UnlockPage(gif, page, FALSE);
         width = FreeImage_GetWidth(rgba);
