@@ -233,6 +233,8 @@ TEST(CathedralTour, LightViewSeesStoneWithWindowsIntoTheInterior) {
             }
         }
     }
+    std::printf("light view: %d rays meet the cathedral, %d through windows, %d on back faces\n",
+                rays, throughWindows, backFaces);
     EXPECT_LT(backFaces, rays / 200) << "the light sees into the shell past its walls";
     EXPECT_GT(throughWindows, rays / 100) << "too little of the light view passes a window";
 }

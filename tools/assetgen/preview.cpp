@@ -196,8 +196,8 @@ int renderView(const Scene& s, glm::vec3 pos, glm::vec3 rot, const std::string& 
 
 } // namespace
 
-// Usage: cathedral-preview <Assets dir> <output dir> [clock ...]; without clocks, a fixed set of
-// tour points is rendered.
+// Usage: cathedral-preview <Assets dir> <output dir> [clock ...]; without clocks it renders the
+// pictures kept in docs/ (animation clock values: the tour runs from 0 to 221.6).
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::printf("usage: cathedral-preview <Assets dir> <output dir> [clock ...]\n");
@@ -214,19 +214,20 @@ int main(int argc, char** argv) {
     s.opaqueBvh.build(s.opaque);
     s.glassBvh.build(s.glass);
     std::vector<camerapath::Key> keys = camerapath::keys();
-    std::vector<double> clocks;
-    for (int i = 3; i < argc; ++i) {
-        clocks.push_back(std::atof(argv[i]));
-    }
-    if (clocks.empty()) {
-        clocks = {0.0, 40.0, 108.0, 128.0, 180.0};
+    // Without clocks on the command line: the four views kept under docs/.
+    std::vector<std::pair<double, std::string>> views = {
+        {0.0, "nave"}, {88.0, "transept"}, {100.0, "apse"}, {170.0, "dome"}};
+    if (argc > 3) {
+        views.clear();
+        for (int i = 3; i < argc; ++i) {
+            views.emplace_back(std::atof(argv[i]), std::string("tour-") + argv[i]);
+        }
     }
     int total = 0;
-    for (double c : clocks) {
-        char name[64];
-        std::snprintf(name, sizeof name, "/tour-%06.1f.png", c);
-        total += renderView(s, camerapath::evaluate(keys, false, c),
-                            camerapath::evaluate(keys, true, c), out + name, 480, 360);
+    for (const auto& view : views) {
+        total += renderView(s, camerapath::evaluate(keys, false, view.first),
+                            camerapath::evaluate(keys, true, view.first),
+                            out + "/assets-preview-" + view.second + ".png", 480, 360);
     }
     FreeImage_DeInitialise();
     return total > 0 ? 2 : 0;
