@@ -47,7 +47,8 @@ protected:
     void expectRefused(const std::string& options, const std::string& value) {
         SCOPED_TRACE(options);
         RunDirectory directory(options);
-        ProcessResult result = runDemo(directory, false);
+        // Escape as well, so a program that wrongly starts up ends at once instead of running on.
+        ProcessResult result = runDemo(directory, true);
         EXPECT_FALSE(result.timedOut) << result.output;
         EXPECT_EQ(result.exitCode, 255) << result.output;
         EXPECT_TRUE(mentions(result.output, value)) << "no line naming " << value << ":\n"

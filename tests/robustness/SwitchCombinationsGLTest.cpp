@@ -52,6 +52,15 @@ protected:
     void TearDown() override { restoreInitialSettings(); }
 };
 
+// The checks below count on the driver's error reports reaching the captured output.
+TEST_F(SwitchCombinationsGLTest, ADriverErrorReachesTheCapturedOutput) {
+    ::testing::internal::CaptureStdout();
+    glEnable(0x7FFF); // not a capability
+    std::string output = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(countGLErrorLines(output), 1) << output;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_INVALID_ENUM));
+}
+
 TEST_F(SwitchCombinationsGLTest, EveryCombinationRendersCleanlyAndRestoresTheStandingState) {
     ::testing::internal::CaptureStdout();
     Pipeline pipeline(width, height);
