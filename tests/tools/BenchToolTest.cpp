@@ -66,7 +66,7 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
         "--bloom=1", "--ssao", "off", "--transparent", "0", "--omni=0", "--colored", "1",
         "--light-mode", "2", "--update-shadow-maps", "0", "--gpu-timer", "0",
         "--capture", "30,5,5,12.5", "--capture-dir", "shots", "--json", "out.json",
-        "--no-progress", "--warmup=0"});
+        "--no-progress", "--warmup=0", "--repeat", "3"});
     // clang-format on
     ASSERT_TRUE(result.ok) << result.error;
     const BenchOptions& o = result.options;
@@ -90,6 +90,7 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
     EXPECT_FALSE(o.progress);
     EXPECT_EQ(o.warmupFrames, 0);
     EXPECT_FALSE(o.gpuTimer);
+    EXPECT_EQ(o.repeats, 3);
 }
 
 TEST(BenchOptionsTest, RejectsMalformedValuesNamingTheOption) {
@@ -107,6 +108,8 @@ TEST(BenchOptionsTest, RejectsMalformedValuesNamingTheOption) {
         {"--frames", "0"},
         {"--frames", "2.5"},
         {"--frames", "3x"},
+        {"--repeat", "0"},
+        {"--repeat", "21"},
         {"--from", "-1"},
         {"--bloom", "yes"},
         {"--bloom", "2"},
@@ -322,6 +325,41 @@ TEST(BenchReportTest, RunTableHasARowPerPassAndTheFrameTotals) {
         EXPECT_NE(table.find(row), std::string::npos) << row << "\n" << table;
     }
     EXPECT_EQ(runLabel(sampleRun(640, 480, false, 1.0)), "640x480 static");
+}
+
+TEST(BenchReportTest, RepeatsKeepEachFramesFastestValueAndCutToTheShortest) {
+    auto frame = [](double wall, double lighting, bool ssaoRan) {
+        FrameRecord record;
+        record.wallMs = wall;
+        record.cpuMs = wall / 10.0;
+        record.processCpuMs = wall * 2.0;
+        record.passMs[static_cast<int>(FramePass::Lighting)] = lighting;
+        record.passRan[static_cast<int>(FramePass::Lighting)] = true;
+        record.passMs[static_cast<int>(FramePass::SSAO)] = ssaoRan ? 5.0 : 0.0;
+        record.passRan[static_cast<int>(FramePass::SSAO)] = ssaoRan;
+        record.gpuMs = wall;
+        record.gpuKnown = true;
+        return record;
+    };
+    // the second repeat was disturbed in frame 0, the first in frame 1
+    std::vector<FrameRecord> first = {frame(100, 50, false), frame(300, 90, false),
+                                      frame(120, 60, false)};
+    std::vector<FrameRecord> second = {frame(200, 70, true), frame(110, 55, false)};
+    std::vector<FrameRecord> fastest = fastestOfRepeats({first, second});
+    ASSERT_EQ(fastest.size(), 2u);
+    EXPECT_DOUBLE_EQ(fastest[0].wallMs, 100.0);
+    EXPECT_DOUBLE_EQ(fastest[1].wallMs, 110.0);
+    EXPECT_DOUBLE_EQ(fastest[1].cpuMs, 11.0);
+    EXPECT_DOUBLE_EQ(fastest[1].passMs[static_cast<int>(FramePass::Lighting)], 55.0);
+    // a pass that ran in only one repeat keeps that repeat's time, not the 0 of the other
+    EXPECT_TRUE(fastest[0].passRan[static_cast<int>(FramePass::SSAO)]);
+    EXPECT_DOUBLE_EQ(fastest[0].passMs[static_cast<int>(FramePass::SSAO)], 5.0);
+
+    RunSamples samples = samplesOf(fastest);
+    EXPECT_EQ(samples.wallFrame.size(), 2u);
+    EXPECT_EQ(samples.pass[static_cast<int>(FramePass::SSAO)].size(), 1u);
+    EXPECT_EQ(samples.pass[static_cast<int>(FramePass::Bloom)].size(), 0u);
+    EXPECT_TRUE(fastestOfRepeats({}).empty());
 }
 
 TEST(ProgressBarTest, FormatClampsAndFillsInProportion) {

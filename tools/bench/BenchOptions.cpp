@@ -131,6 +131,15 @@ std::string parseWarmup(BenchOptions& options, const std::string& value) {
     return "";
 }
 
+std::string parseRepeats(BenchOptions& options, const std::string& value) {
+    std::optional<long> count = parseInteger(value);
+    if (!count || *count < 1 || *count > 20) {
+        return "expects a repeat count from 1 to 20";
+    }
+    options.repeats = static_cast<int>(*count);
+    return "";
+}
+
 std::string parseLightMode(BenchOptions& options, const std::string& value) {
     std::optional<long> mode = parseInteger(value);
     if (!mode || *mode < 0 || *mode > 2) {
@@ -186,6 +195,7 @@ const std::map<std::string, Handler>& valueOptions() {
         {"--to", parseTo},
         {"--frames", parseFrames},
         {"--warmup", parseWarmup},
+        {"--repeat", parseRepeats},
         {"--bump", flagInto(&SwitchOverrides::bump)},
         {"--bloom", flagInto(&SwitchOverrides::bloom)},
         {"--ssao", flagInto(&SwitchOverrides::ssao)},
@@ -325,6 +335,8 @@ std::string benchUsage() {
            "  --to T                    last tour time (default: end of the tour)\n"
            "  --frames N                render N frames from --from instead of a range\n"
            "  --warmup N                unmeasured frames at --from first (default 1)\n"
+           "  --repeat N                render the frames N times and report each frame's\n"
+           "                            fastest repeat (steadier when the cores are shared)\n"
            "  --bump 0|1  --bloom 0|1  --ssao 0|1  --transparent 0|1  --omni 0|1\n"
            "  --colored 0|1             switch states (F2..F7); default: as the demo starts\n"
            "  --light-mode 0|1|2        F1: 0 ambient+diffuse+specular, 1 no specular,\n"

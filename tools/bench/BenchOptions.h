@@ -32,6 +32,7 @@ struct BenchOptions {
     std::optional<double> to;  // last tour time rendered; unset: the end of the tour
     std::optional<int> frames; // number of measured frames instead of a range end
     int warmupFrames = 1;      // frames rendered at `from` before measuring, not reported
+    int repeats = 1; // the frames are rendered this often; each frame reports its fastest repeat
     SwitchOverrides switches;
     bool updateShadowMaps = true;     // false: cube maps rendered on the first frame only
     std::vector<double> captureTimes; // tour times to save as PNG, ascending, no duplicates

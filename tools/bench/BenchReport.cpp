@@ -3,6 +3,7 @@
 
 #include "JsonWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -33,7 +34,9 @@ std::string onOff(bool flag) {
 std::string settingsLine(const RunSettings& s) {
     char range[96];
     std::snprintf(range, sizeof range, "tour %.2f-%.2f s at dt %.3g s", s.from, s.to, s.timeStep);
-    return std::string(range) + "; bump " + onOff(s.bump) + ", bloom " + onOff(s.bloom) +
+    std::string repeats =
+        s.repeats > 1 ? ", fastest of " + std::to_string(s.repeats) + " repeats" : "";
+    return std::string(range) + repeats + "; bump " + onOff(s.bump) + ", bloom " + onOff(s.bloom) +
            ", ssao " + onOff(s.ssao) + ", transparent " + onOff(s.transparent) + ", omni " +
            onOff(s.omni) + ", colored " + onOff(s.colored) + ", light mode " +
            std::to_string(s.lightMode) + ", cube maps " +
@@ -98,6 +101,7 @@ void writeSettings(JsonWriter& json, const RunSettings& s) {
         .member("lightMode", s.lightMode)
         .member("updateShadowMaps", s.updateShadowMaps)
         .member("timeStep", s.timeStep)
+        .member("repeats", s.repeats)
         .member("from", s.from)
         .member("to", s.to)
         .endObject();
@@ -176,6 +180,67 @@ void summarizeSamples(const RunSamples& samples, RunResult& result) {
     result.cpuFrame = summarize(samples.cpuFrame);
     result.processCpuFrame = summarize(samples.processCpuFrame);
     result.frames = static_cast<int>(samples.wallFrame.size());
+}
+
+namespace {
+
+double smaller(double a, double b, bool haveA) {
+    return haveA ? std::min(a, b) : b;
+}
+
+void keepFaster(FrameRecord& fastest, const FrameRecord& frame) {
+    for (int pass = 0; pass < kFramePassCount; ++pass) {
+        if (frame.passRan[pass]) {
+            fastest.passMs[pass] =
+                smaller(fastest.passMs[pass], frame.passMs[pass], fastest.passRan[pass]);
+            fastest.passRan[pass] = true;
+        }
+    }
+    if (frame.gpuKnown) {
+        fastest.gpuMs = smaller(fastest.gpuMs, frame.gpuMs, fastest.gpuKnown);
+        fastest.gpuKnown = true;
+    }
+    fastest.wallMs = std::min(fastest.wallMs, frame.wallMs);
+    fastest.cpuMs = std::min(fastest.cpuMs, frame.cpuMs);
+    fastest.processCpuMs = std::min(fastest.processCpuMs, frame.processCpuMs);
+}
+
+} // namespace
+
+std::vector<FrameRecord> fastestOfRepeats(const std::vector<std::vector<FrameRecord>>& repeats) {
+    if (repeats.empty()) {
+        return {};
+    }
+    size_t frames = repeats.front().size();
+    for (const std::vector<FrameRecord>& repeat : repeats) {
+        frames = std::min(frames, repeat.size());
+    }
+    std::vector<FrameRecord> fastest(repeats.front().begin(),
+                                     repeats.front().begin() + static_cast<long>(frames));
+    for (size_t r = 1; r < repeats.size(); ++r) {
+        for (size_t i = 0; i < frames; ++i) {
+            keepFaster(fastest[i], repeats[r][i]);
+        }
+    }
+    return fastest;
+}
+
+RunSamples samplesOf(const std::vector<FrameRecord>& frames) {
+    RunSamples samples;
+    for (const FrameRecord& frame : frames) {
+        for (int pass = 0; pass < kFramePassCount; ++pass) {
+            if (frame.passRan[pass]) {
+                samples.pass[pass].push_back(frame.passMs[pass]);
+            }
+        }
+        if (frame.gpuKnown) {
+            samples.gpuFrame.push_back(frame.gpuMs);
+        }
+        samples.wallFrame.push_back(frame.wallMs);
+        samples.cpuFrame.push_back(frame.cpuMs);
+        samples.processCpuFrame.push_back(frame.processCpuMs);
+    }
+    return samples;
 }
 
 std::string runLabel(const RunResult& result) {

@@ -24,6 +24,7 @@ struct RunSettings {
     int lightMode = 0;
     bool updateShadowMaps = true;
     double timeStep = 0.5;
+    int repeats = 1;
     double from = 0.0; // tour time of the first and last measured frames
     double to = 0.0;
 };
@@ -45,6 +46,27 @@ struct RunSamples {
     std::vector<double> cpuFrame;              // main-thread CPU time of the frame's steps
     std::vector<double> processCpuFrame;       // CPU time of all threads (the driver's too)
 };
+
+// The measurements of one frame, in milliseconds.
+struct FrameRecord {
+    double passMs[kFramePassCount] = {};
+    bool passRan[kFramePassCount] = {};
+    double gpuMs = 0.0;
+    bool gpuKnown = false; // the timer's results for this frame arrived
+    double wallMs = 0.0;
+    double cpuMs = 0.0;
+    double processCpuMs = 0.0;
+};
+
+// Frame by frame, the smallest value of each measurement over several repeats of the same
+// frames. With a fixed time step every repeat renders identical work, so the minimum is the
+// value least disturbed by other processes sharing the cores. Repeats of different lengths are
+// cut to the shortest; a pass counts for a frame if it ran there in any repeat.
+std::vector<FrameRecord> fastestOfRepeats(const std::vector<std::vector<FrameRecord>>& repeats);
+
+// The per-frame records as sample lists (a pass only where it ran, the GPU frame time only
+// where it is known).
+RunSamples samplesOf(const std::vector<FrameRecord>& frames);
 
 // Plain data, so a run made in a child process can be handed back as bytes.
 struct RunResult {

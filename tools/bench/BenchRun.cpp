@@ -113,6 +113,7 @@ RunSettings currentSettings(const BenchOptions& options, WindowSize size) {
     settings.lightMode = static_cast<int>(RenderSettings::lightMode);
     settings.updateShadowMaps = RenderSettings::updateShadowMaps;
     settings.timeStep = options.timeStep;
+    settings.repeats = options.repeats;
     return settings;
 }
 
@@ -134,7 +135,7 @@ struct Pipeline {
 };
 
 // The application's start-up order: shaders, scene, renderer (constructor and init with the
-// scene's lights), then the path animation bound to the scene's camera.
+// scene's lights). The path animation is made fresh for every repeat of the frames.
 bool startUp(Pipeline& pipeline, WindowSize size, StartupTimes& times) {
     double start = wallMs();
     pipeline.window = openHiddenWindow(size);
@@ -150,8 +151,6 @@ bool startUp(Pipeline& pipeline, WindowSize size, StartupTimes& times) {
     pipeline.renderer->init(pipeline.scene->lights);
     glFinish(); // uploads count towards the renderer's start-up, not the first frame
     double rendererDone = wallMs();
-    pipeline.path = new CameraPathAnimation();
-    pipeline.path->setCamera(pipeline.scene->camera);
     times.window = windowDone - start;
     times.shaders = shadersDone - windowDone;
     times.scene = sceneDone - shadersDone;
@@ -237,17 +236,21 @@ FrameCost renderFrame(Pipeline& pipeline, const FrameStep& step, const BenchOpti
     return cost;
 }
 
-void addGpuTimes(const std::vector<FrameGpuTimes>& frames, int warmupFrames, RunSamples& samples) {
-    for (const FrameGpuTimes& frame : frames) {
-        if (frame.frame < warmupFrames) {
+// Files the timer's results under their frames; warm-up frames come first and are dropped.
+void addGpuTimes(const std::vector<FrameGpuTimes>& results, int warmupFrames,
+                 std::vector<FrameRecord>& frames) {
+    for (const FrameGpuTimes& result : results) {
+        std::int64_t index = result.frame - warmupFrames;
+        if (index < 0 || index >= static_cast<std::int64_t>(frames.size())) {
             continue;
         }
+        FrameRecord& frame = frames[static_cast<size_t>(index)];
         for (int pass = 0; pass < kFramePassCount; ++pass) {
-            if (frame.passRan[pass]) {
-                samples.pass[pass].push_back(frame.passMs[pass]);
-            }
+            frame.passMs[pass] = result.passMs[pass];
+            frame.passRan[pass] = result.passRan[pass];
         }
-        samples.gpuFrame.push_back(frame.frameMs);
+        frame.gpuMs = result.frameMs;
+        frame.gpuKnown = true;
     }
 }
 
@@ -259,11 +262,24 @@ void reportSkippedCaptures(const std::vector<double>& skipped) {
     }
 }
 
-// Warm-up frames at the start time, then the schedule. Returns the number of captures written.
-int runFrames(Pipeline& pipeline, const BenchOptions& options, WindowSize size,
-              const FrameSchedule& schedule, RunSamples& samples) {
+struct Repeat {
+    std::vector<FrameRecord> frames;
+    int captures = 0;
+};
+
+// One pass over the schedule with a fresh path animation: warm-up frames at the start time, then
+// the scheduled frames, timed. `firstFrame` applies the application's first-frame rule;
+// `captures` says whether this pass writes the captures.
+Repeat runFrames(Pipeline& pipeline, const BenchOptions& options, WindowSize size,
+                 const FrameSchedule& schedule, bool firstFrame, bool captures,
+                 ProgressBar& progress, int progressDone) {
+    delete pipeline.path;
+    pipeline.path = new CameraPathAnimation();
+    pipeline.path->setCamera(pipeline.scene->camera);
+    if (options.gpuTimer) {
+        PassTimer::activate(kTimerLatencyFrames);
+    }
     double previousTime = 0.0;
-    bool firstFrame = true;
     for (int i = 0; i < options.warmupFrames; ++i) {
         FrameStep step{options.from - previousTime, options.timeStep, firstFrame, false,
                        options.from};
@@ -271,29 +287,31 @@ int runFrames(Pipeline& pipeline, const BenchOptions& options, WindowSize size,
         previousTime = options.from;
         firstFrame = false;
     }
-    ProgressBar progress(static_cast<int>(schedule.frames.size()),
-                         std::to_string(size.width) + "x" + std::to_string(size.height),
-                         options.progress);
-    int captures = 0;
+    Repeat repeat;
+    repeat.frames.resize(schedule.frames.size());
     for (size_t i = 0; i < schedule.frames.size(); ++i) {
-        const ScheduledFrame& frame = schedule.frames[i];
-        double advance = frame.time - previousTime;
+        const ScheduledFrame& scheduled = schedule.frames[i];
+        double advance = scheduled.time - previousTime;
         FrameStep step{advance, advance > 0.0 ? advance : options.timeStep, firstFrame,
-                       frame.capture, frame.time};
+                       captures && scheduled.capture, scheduled.time};
         FrameCost cost = renderFrame(pipeline, step, options, size);
-        previousTime = frame.time;
+        previousTime = scheduled.time;
         firstFrame = false;
-        samples.cpuFrame.push_back(cost.cpuMs);
-        samples.processCpuFrame.push_back(cost.processCpuMs);
-        samples.wallFrame.push_back(cost.wallMs);
-        captures += cost.captured ? 1 : 0;
-        addGpuTimes(PassTimer::collect(false), options.warmupFrames, samples);
-        progress.update(static_cast<int>(i + 1));
+        repeat.frames[i].wallMs = cost.wallMs;
+        repeat.frames[i].cpuMs = cost.cpuMs;
+        repeat.frames[i].processCpuMs = cost.processCpuMs;
+        repeat.captures += cost.captured ? 1 : 0;
+        addGpuTimes(PassTimer::collect(false), options.warmupFrames, repeat.frames);
+        progress.update(progressDone + static_cast<int>(i + 1));
     }
-    progress.finish();
     glFinish();
-    addGpuTimes(PassTimer::collect(true), options.warmupFrames, samples);
-    return captures;
+    addGpuTimes(PassTimer::collect(true), options.warmupFrames, repeat.frames);
+    if (PassTimer::nestedBrackets() > 0) {
+        printLine("PassTimer: " + intToString(PassTimer::nestedBrackets()) +
+                  " nested pass brackets were counted in their outer pass");
+    }
+    PassTimer::deactivate();
+    return repeat;
 }
 
 } // namespace
@@ -311,18 +329,21 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
         buildFrameSchedule(options.from, options.timeStep, options.to, options.frames,
                            tourDuration(), options.captureTimes);
     reportSkippedCaptures(schedule.skippedCaptures);
-    if (options.gpuTimer) {
-        PassTimer::activate(kTimerLatencyFrames);
+    int framesPerRepeat = static_cast<int>(schedule.frames.size());
+    ProgressBar progress(framesPerRepeat * options.repeats,
+                         std::to_string(size.width) + "x" + std::to_string(size.height),
+                         options.progress);
+    std::vector<std::vector<FrameRecord>> repeats;
+    for (int r = 0; r < options.repeats; ++r) {
+        // captures come from the first repeat only
+        Repeat repeat = runFrames(pipeline, options, size, schedule, r == 0, r == 0, progress,
+                                  r * framesPerRepeat);
+        result.captures += repeat.captures;
+        repeats.push_back(std::move(repeat.frames));
     }
-    RunSamples samples;
-    result.captures = runFrames(pipeline, options, size, schedule, samples);
-    if (PassTimer::nestedBrackets() > 0) {
-        printLine("PassTimer: " + intToString(PassTimer::nestedBrackets()) +
-                  " nested pass brackets were counted in their outer pass");
-    }
-    PassTimer::deactivate();
+    progress.finish();
 
-    summarizeSamples(samples, result);
+    summarizeSamples(samplesOf(fastestOfRepeats(repeats)), result);
     if (!schedule.frames.empty()) {
         result.settings.from = schedule.frames.front().time;
         result.settings.to = schedule.frames.back().time;
