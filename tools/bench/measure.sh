@@ -2,13 +2,14 @@
 # Measures the frame on this machine with cathedral-bench: the size sweep (cube maps every frame
 # and static) and, at 1024x768 with static cube maps, one run per switch turned off, so the cost
 # of each effect shows as the difference to the all-on run. Also saves the README pictures.
-# Usage: tools/bench/measure.sh [build dir] [output dir] [tour seconds per frame]
+# Usage: tools/bench/measure.sh [build dir] [output dir] [tour seconds per frame] [repeats]
 # Without a display it runs under xvfb-run with a screen large enough for 2048x1536.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${1:-$root/build}"
 out="$(mkdir -p "${2:-$build/bench}" && cd "${2:-$build/bench}" && pwd)"
 dt="${3:-2}"
+repeats="${4:-2}"
 bench="$build/bin/cathedral-bench"
 
 run() {
@@ -23,13 +24,14 @@ run() {
 single() {
     local name="$1"
     shift
-    echo "== $name: cathedral-bench $*"
-    run --no-progress --json "$out/$name.json" "$@" > "$out/$name.log" 2>&1
+    echo "== $name: cathedral-bench --repeat $repeats $*"
+    run --no-progress --repeat "$repeats" --json "$out/$name.json" "$@" > "$out/$name.log" 2>&1
     grep '^|' "$out/$name.log"
 }
 
-echo "== sweep: cathedral-bench --sweep --dt $dt"
-run --no-progress --sweep --dt "$dt" --json "$out/sweep.json" > "$out/sweep.log" 2>&1
+echo "== sweep: cathedral-bench --sweep --dt $dt --repeat $repeats"
+run --no-progress --sweep --dt "$dt" --repeat "$repeats" --json "$out/sweep.json" \
+    > "$out/sweep.log" 2>&1
 grep '^|' "$out/sweep.log"
 
 single all-static --dt "$dt" --update-shadow-maps 0
@@ -37,7 +39,10 @@ for off in ssao bloom transparent omni bump; do
     single "no-$off" --dt "$dt" --update-shadow-maps 0 "--$off" 0
 done
 single ambient-only --dt "$dt" --update-shadow-maps 0 --light-mode 2
+# what the timer queries cost: the same frames without them
+single no-timer --dt "$dt" --update-shadow-maps 0 --gpu-timer 0
 
+repeats=1
 single pictures --dt 200 --capture 5,30,45,50,75,90 --capture-dir "$out/pictures"
 single pictures-colored --dt 200 --colored 1 --capture 5,45 --capture-dir "$out/pictures/colored"
 uptime
