@@ -14,8 +14,17 @@ namespace {
 // Owns the textures; destroyed at exit without touching GL (the context is gone by then).
 std::map<std::string, Texture*> textureCache;
 
-// The decoded image as a 32-bit bitmap, or null when the file's type is unknown or decoding or
-// conversion fails.
+// Whether the driver can hold an image of this size as a 2D texture; a larger one would be
+// refused by glTexImage2D with an error and leave a texture without storage.
+bool fitsTexture(FIBITMAP* bitmap) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    return FreeImage_GetWidth(bitmap) <= static_cast<unsigned>(largest) &&
+           FreeImage_GetHeight(bitmap) <= static_cast<unsigned>(largest);
+}
+
+// The decoded image as a 32-bit bitmap, or null when the file's type is unknown, decoding or
+// conversion fails, or the image is larger than the driver's largest texture.
 FIBITMAP* decode32Bits(const std::string& path) {
     FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
     if (type == FIF_UNKNOWN) {
@@ -27,8 +36,8 @@ FIBITMAP* decode32Bits(const std::string& path) {
     }
     FIBITMAP* converted = FreeImage_ConvertTo32Bits(decoded);
     FreeImage_Unload(decoded);
-    if (converted != nullptr &&
-        (FreeImage_GetWidth(converted) == 0 || FreeImage_GetHeight(converted) == 0)) {
+    if (converted != nullptr && (FreeImage_GetWidth(converted) == 0 ||
+                                 FreeImage_GetHeight(converted) == 0 || !fitsTexture(converted))) {
         FreeImage_Unload(converted);
         return nullptr;
     }

@@ -26,7 +26,16 @@ void uploadPage(FIBITMAP* page) {
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
-// Locks the page only as long as the conversion takes; the caller unloads the copy.
+// Whether the driver can hold the page as a 2D texture (glTexImage2D refuses larger ones).
+bool fitsTexture(FIBITMAP* page) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    return FreeImage_GetWidth(page) <= static_cast<unsigned>(largest) &&
+           FreeImage_GetHeight(page) <= static_cast<unsigned>(largest);
+}
+
+// Locks the page only as long as the conversion takes; the caller unloads the copy. Null for a
+// page that cannot be decoded or is larger than the driver's largest texture.
 FIBITMAP* convertPage(FIMULTIBITMAP* multiBitmap, int index) {
     FIBITMAP* locked = FreeImage_LockPage(multiBitmap, index);
     if (locked == nullptr) {
@@ -34,6 +43,10 @@ FIBITMAP* convertPage(FIMULTIBITMAP* multiBitmap, int index) {
     }
     FIBITMAP* converted = FreeImage_ConvertTo32Bits(locked);
     FreeImage_UnlockPage(multiBitmap, locked, FALSE);
+    if (converted != nullptr && !fitsTexture(converted)) {
+        FreeImage_Unload(converted);
+        return nullptr;
+    }
     return converted;
 }
 
