@@ -1,10 +1,17 @@
 #version 330 core
 // Cube shadow map, geometry stage: emits each world-space triangle once per cube face whose
-// frustum it can touch (gl_Layer = face, +X, -X, +Y, -Y, +Z, -Z). A triangle whose three
-// clip-space corners all lie outside the same plane of a face frustum would be clipped away
-// entirely there, so skipping that face saves the work and leaves the picture identical.
+// frustum it can touch (gl_Layer = face, +X, -X, +Y, -Y, +Z, -Z).
+// All six faces share the light as their eye, so a triangle that faces away from the light is
+// back-facing in every face and the rasterizer would cull it six times over: it is dropped
+// before any face is tried. The face tests run on the light-relative corners v = p - light with
+// plane tests (face +X holds the points with x >= |y|, x >= |z| and near <= x <= far, the other
+// faces likewise along their axis); only a face that passes pays for its matrix multiply. Both
+// tests keep a small margin towards emitting, so a triangle the rasterizer would draw is never
+// dropped and the picture stays identical.
 //   in  gl_in[].gl_Position          world-space corners from the vertex stage
 //   uniform cm_matrices[6]           mat4, world -> clip space of each face (face order)
+//   uniform lightPosition            vec3, world-space light position (the faces' common eye)
+//   uniform near, far                float, depth range of the faces along their axis
 //   out gl_Position                  clip space of face gl_Layer
 //   out gl_Layer                     the cube face written
 //   out worldPosition                vec3, world-space position for the fragment stage
@@ -12,40 +19,59 @@ layout(triangles) in;
 layout(triangle_strip, max_vertices = 18) out;
 
 uniform mat4 cm_matrices[6];
+uniform vec3 lightPosition;
+uniform float near;
+uniform float far;
 
 out vec3 worldPosition;
 
-// True when all three corners lie on the outer side of one of the six frustum planes.
-bool outsideFrustum(vec4 a, vec4 b, vec4 c) {
-    if (a.x > a.w && b.x > b.w && c.x > c.w) return true;
-    if (a.x < -a.w && b.x < -b.w && c.x < -c.w) return true;
-    if (a.y > a.w && b.y > b.w && c.y > c.w) return true;
-    if (a.y < -a.w && b.y < -b.w && c.y < -c.w) return true;
-    if (a.z > a.w && b.z > b.w && c.z > c.w) return true;
-    if (a.z < -a.w && b.z < -b.w && c.z < -c.w) return true;
-    return false;
+// Margin of the plane tests in world units: far above the rounding of the face matrices, far
+// below anything a face would show.
+const float margin = 1e-3;
+
+// The triangle's corners as seen along one face axis: depth along the axis (a, b, c per
+// corner) and the two across it. The face can hold part of the triangle unless all three
+// corners lie beyond one of its six planes.
+bool touchesFace(vec3 depth, vec3 across1, vec3 across2) {
+    vec3 limit = vec3(-margin);
+    if (all(lessThan(depth - across1, limit))) return false;
+    if (all(lessThan(depth + across1, limit))) return false;
+    if (all(lessThan(depth - across2, limit))) return false;
+    if (all(lessThan(depth + across2, limit))) return false;
+    if (all(greaterThan(depth, vec3(far + margin)))) return false;
+    if (all(lessThan(depth, vec3(near - margin)))) return false;
+    return true;
+}
+
+void emitFace(int face) {
+    for (int corner = 0; corner < 3; ++corner) {
+        gl_Layer = face;
+        worldPosition = gl_in[corner].gl_Position.xyz;
+        gl_Position = cm_matrices[face] * gl_in[corner].gl_Position;
+        EmitVertex();
+    }
+    EndPrimitive();
 }
 
 void main() {
-    for (int face = 0; face < 6; ++face) {
-        vec4 clip0 = cm_matrices[face] * gl_in[0].gl_Position;
-        vec4 clip1 = cm_matrices[face] * gl_in[1].gl_Position;
-        vec4 clip2 = cm_matrices[face] * gl_in[2].gl_Position;
-        if (outsideFrustum(clip0, clip1, clip2)) {
-            continue;
-        }
-        gl_Layer = face;
-        worldPosition = gl_in[0].gl_Position.xyz;
-        gl_Position = clip0;
-        EmitVertex();
-        gl_Layer = face;
-        worldPosition = gl_in[1].gl_Position.xyz;
-        gl_Position = clip1;
-        EmitVertex();
-        gl_Layer = face;
-        worldPosition = gl_in[2].gl_Position.xyz;
-        gl_Position = clip2;
-        EmitVertex();
-        EndPrimitive();
+    vec3 a = gl_in[0].gl_Position.xyz - lightPosition;
+    vec3 b = gl_in[1].gl_Position.xyz - lightPosition;
+    vec3 c = gl_in[2].gl_Position.xyz - lightPosition;
+
+    // Counter-clockwise front faces: seen from the light, the front side's normal points back
+    // at it. Nearly edge-on triangles are left to the rasterizer.
+    vec3 normal = cross(b - a, c - a);
+    if (dot(normal, a) > 1e-5 * length(normal) * length(a)) {
+        return;
     }
+
+    vec3 xs = vec3(a.x, b.x, c.x);
+    vec3 ys = vec3(a.y, b.y, c.y);
+    vec3 zs = vec3(a.z, b.z, c.z);
+    if (touchesFace(xs, ys, zs)) emitFace(0);
+    if (touchesFace(-xs, ys, zs)) emitFace(1);
+    if (touchesFace(ys, xs, zs)) emitFace(2);
+    if (touchesFace(-ys, xs, zs)) emitFace(3);
+    if (touchesFace(zs, xs, ys)) emitFace(4);
+    if (touchesFace(-zs, xs, ys)) emitFace(5);
 }
