@@ -13,6 +13,8 @@
 #include "scene/FreeLookController.h"
 #include "scene/Scene.h"
 
+#include <algorithm>
+
 namespace {
 
 // A size the window system cannot open is replaced by the default, with a line saying so.
@@ -23,6 +25,36 @@ int positiveSize(int value, const char* key, int defaultValue) {
     printLine(std::string("options.ini: ") + key + " " + intToString(value) +
               " is not a positive size; using " + intToString(defaultValue));
     return defaultValue;
+}
+
+// The largest side every render target of the window's size can have: the smallest of the
+// driver's viewport, texture and renderbuffer limits. Needs the current context.
+int largestRenderableSize() {
+    GLint viewport[2] = {0, 0};
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    return std::min({viewport[0], viewport[1], texture, renderbuffer});
+}
+
+// X11 carries window extents as signed 16-bit numbers: a larger window makes the server refuse
+// the context's first drawing request inside glfwCreateWindow, and Xlib's default handler then
+// ends the process before any OpenGL limit can be asked.
+const int largestWindowSide = 32767;
+
+// A size beyond what the window system or the driver's render targets can take would end the
+// process inside the window library or leave every screen-sized render target incomplete and
+// each frame full of OpenGL errors, so start-up ends instead, with a line naming the value.
+bool withinLimit(int value, const char* key, int largest) {
+    if (value <= largest) {
+        return true;
+    }
+    printLine(std::string("options.ini: ") + key + " " + intToString(value) +
+              " is larger than the largest size this system can render (" + intToString(largest) +
+              ")");
+    return false;
 }
 
 } // namespace
@@ -58,6 +90,10 @@ void Application::readOptions(const IniFile& options) {
 
 bool Application::initWindow() {
     readOptions(IniFile::load("options.ini"));
+    if (!withinLimit(width, "width", largestWindowSide) ||
+        !withinLimit(height, "height", largestWindowSide)) {
+        return false;
+    }
     if (!glfwInit()) {
         printLine("GLFW Init failed!");
         return false;
@@ -83,6 +119,10 @@ bool Application::initWindow() {
     }
     // GLEW's start-up may leave an error pending; it is cleared here, never reported.
     glGetError();
+    int largest = largestRenderableSize();
+    if (!withinLimit(width, "width", largest) || !withinLimit(height, "height", largest)) {
+        return false;
+    }
     installDebugOutput();
     setInitialGLState();
     glfwSetCursorPos(window, static_cast<double>(width / 2), static_cast<double>(height / 2));

@@ -35,8 +35,9 @@ public:
     // could not be created; a shader that does not build ends the process instead.
     bool init();
     // Reads the options, opens the window and sets the initial OpenGL state. Prints one of
-    // "GLFW Init failed!", "Creating Window failed!", "Glew Init failed!" and returns false on
-    // failure, leaving what was created for the process exit.
+    // "GLFW Init failed!", "Creating Window failed!", "Glew Init failed!" or, for a size beyond
+    // what the window system or the driver's render targets take, a line naming it, and returns false on failure,
+    // leaving what was created for the process exit.
     bool initWindow();
     // Sets width, height, fullscreen and RenderSettings::updateShadowMaps from section "Window".
     // A width or height below 1 cannot open a window: it is reported and replaced by its default.
