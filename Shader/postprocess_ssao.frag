@@ -41,34 +41,48 @@ mat3 orientedFrame(vec3 normal, vec3 rotation) {
     return mat3(tangent, bitangent, normal);
 }
 
-// Occlusion (0 or 1, faded by distance) of one sample point in view space by the surface seen
-// at its pixel. That surface must also rise above the fragment's tangent plane: on a flat surface
-// seen at a grazing angle the pixel's surface point can lie in front of a sample that is above
-// the surface, and would otherwise darken open floors towards the horizon.
-float sampleOcclusion(vec3 samplePosition, vec3 position, vec3 normal) {
-    vec4 clip = projectionMatrix * vec4(samplePosition, 1.0);
-    if (clip.w <= 0.0) {
-        return 0.0;
-    }
-    vec2 uv = clip.xy / clip.w * 0.5 + 0.5;
-    if (any(lessThan(uv, vec2(0.0))) || any(greaterThan(uv, vec2(1.0)))) {
-        return 0.0;
-    }
-    // the nearest texel: filtering would blend surfaces, or a surface with the empty background,
-    // into points that lie on neither
-    ivec2 size = textureSize(position_texture, 0);
-    ivec2 texel = clamp(ivec2(uv * vec2(size)), ivec2(0), size - 1);
+// Everything a sample needs that does not depend on the sample, computed once per pixel. The
+// occluder tests run in world space (the view matrix is a rigid motion, so dot products and
+// lengths agree with view space); only the view depth of the occluder is needed, one dot
+// product with the view matrix's depth row.
+struct PixelFrame {
+    vec3 worldPosition;
+    vec3 worldNormal;
+    float viewDepth;      // view-space z of the pixel
+    vec4 clipOrigin;      // projectionMatrix * view-space position
+    mat3x4 clipFrame;     // projectionMatrix * oriented frame: kernel offset -> clip offset
+    vec3 frameDepth;      // view-space z of the frame's axes: kernel offset -> depth offset
+    vec4 depthRow;        // world position (w = 1) -> view-space z
+    vec2 halfSize;        // half the target size in texels
+    ivec2 lastTexel;
+};
+
+// Occlusion (0 or 1, faded by distance) of one kernel offset by the surface seen at its pixel.
+// That surface must also rise above the fragment's tangent plane: on a flat surface seen at a
+// grazing angle the pixel's surface point can lie in front of a sample that is above the
+// surface, and would otherwise darken open floors towards the horizon. Samples behind the
+// camera, off screen or over the empty background occlude nothing. Straight-line code: the
+// rejections are factors, so neighbouring pixels never diverge.
+float sampleOcclusion(PixelFrame f, vec3 offset) {
+    vec4 clip = f.clipOrigin + f.clipFrame * offset;
+    float sampleDepth = f.viewDepth + dot(f.frameDepth, offset);
+    float inFront = clip.w > 0.0 ? 1.0 : 0.0;
+    // window coordinates in texels; the nearest texel: filtering would blend surfaces, or a
+    // surface with the empty background, into points that lie on neither
+    vec2 window = (clip.xy / clip.w + 1.0) * f.halfSize;
+    vec2 windowSize = 2.0 * f.halfSize;
+    float onScreen = all(greaterThanEqual(window, vec2(0.0))) && all(lessThanEqual(window, windowSize))
+                         ? 1.0
+                         : 0.0;
+    ivec2 texel = clamp(ivec2(window), ivec2(0), f.lastTexel);
     vec4 scene = texelFetch(position_texture, texel, 0);
-    if (scene.w < 0.99) {
-        return 0.0;
-    }
-    vec3 occluder = (viewMatrix * vec4(scene.xyz, 1.0)).xyz;
-    if (dot(occluder - position, normal) < bias) {
-        return 0.0;
-    }
+    float hasGeometry = scene.w >= 0.99 ? 1.0 : 0.0;
+    float aboveTangentPlane = dot(scene.xyz - f.worldPosition, f.worldNormal) >= bias ? 1.0 : 0.0;
+    float occluderDepth = dot(f.depthRow, vec4(scene.xyz, 1.0));
     // geometry far in front of the fragment (a silhouette edge) does not darken it
-    float rangeCheck = smoothstep(0.0, 1.0, radius / abs(position.z - occluder.z));
-    return (occluder.z >= samplePosition.z + bias ? 1.0 : 0.0) * rangeCheck;
+    float rangeCheck = smoothstep(0.0, 1.0, radius / abs(f.viewDepth - occluderDepth));
+    float inFrontOfSample = occluderDepth >= sampleDepth + bias ? 1.0 : 0.0;
+    return inFront * onScreen * hasGeometry * aboveTangentPlane * inFrontOfSample * rangeCheck;
 }
 
 void main() {
@@ -77,17 +91,29 @@ void main() {
         fragColor = vec4(1.0);
         return;
     }
-    vec3 worldPosition = texture(position_texture, texCoord).xyz;
-    vec3 position = (viewMatrix * vec4(worldPosition, 1.0)).xyz;
+    PixelFrame f;
+    f.worldPosition = texture(position_texture, texCoord).xyz;
+    f.worldNormal = normalize(worldNormal);
+    vec3 position = (viewMatrix * vec4(f.worldPosition, 1.0)).xyz;
     vec3 normal = normalize(mat3(viewMatrix) * worldNormal);
     vec3 rotation = texture(noise_texture, texCoord * noiseScale).xyz;
-    mat3 frame = orientedFrame(normal, rotation);
+    mat3 frame = orientedFrame(normal, rotation) * radius;
 
+    f.viewDepth = position.z;
+    f.clipOrigin = projectionMatrix * vec4(position, 1.0);
+    f.clipFrame = mat3x4(projectionMatrix * vec4(frame[0], 0.0), projectionMatrix * vec4(frame[1], 0.0),
+                         projectionMatrix * vec4(frame[2], 0.0));
+    f.frameDepth = vec3(frame[0].z, frame[1].z, frame[2].z);
+    f.depthRow = vec4(viewMatrix[0].z, viewMatrix[1].z, viewMatrix[2].z, viewMatrix[3].z);
+    ivec2 size = textureSize(position_texture, 0);
+    f.halfSize = 0.5 * vec2(size);
+    f.lastTexel = size - 1;
+
+    // a fixed trip count; entries beyond numSamples weigh nothing
     int count = clamp(numSamples, 0, 16);
     float occlusion = 0.0;
-    for (int i = 0; i < count; ++i) {
-        vec3 samplePosition = position + frame * samples[i] * radius;
-        occlusion += sampleOcclusion(samplePosition, position, normal);
+    for (int i = 0; i < 16; ++i) {
+        occlusion += (i < count ? 1.0 : 0.0) * sampleOcclusion(f, samples[i]);
     }
     float ambient = count > 0 ? 1.0 - occlusion / float(count) : 1.0;
     fragColor = vec4(ambient, ambient, ambient, 1.0);
