@@ -8,6 +8,8 @@
 #include "app/RenderSettings.h"
 #include "gpu/Mesh.h"
 #include "gpu/ShaderManager.h"
+#include "gpu/Texture.h"
+#include "render/AnimatedTextureTechnique.h"
 #include "render/Renderer.h"
 #include "scene/CameraPathAnimation.h"
 #include "scene/FreeLookController.h"
@@ -183,6 +185,8 @@ void Application::handOverFirstFrameTime(float dt) {
     RenderSettings::updateShadowMaps = savedUpdateShadowMaps;
 }
 
+// The image textures and animations, kept by their caches for the whole run, and the two camera
+// drivers go last, so nothing the program made outlives the context or the process unreleased.
 void Application::shutdown() {
     Mesh::deleteAll();
     ShaderManager::deleteShaders();
@@ -190,4 +194,10 @@ void Application::shutdown() {
     scene = nullptr;
     delete renderer;
     renderer = nullptr;
+    Texture::deleteAll();
+    AnimatedTextureTechnique::deleteAll();
+    delete freeLookController;
+    freeLookController = nullptr;
+    delete pathAnimation;
+    pathAnimation = nullptr;
 }

@@ -19,8 +19,8 @@ public:
     bool running = false; // the loop runs only while true; the close flag ends it
     Scene* scene = nullptr;
     Renderer* renderer = nullptr;
-    FreeLookController* freeLookController = nullptr; // lives until the process ends
-    CameraPathAnimation* pathAnimation = nullptr;     // lives until the process ends
+    FreeLookController* freeLookController = nullptr; // deleted by shutdown()
+    CameraPathAnimation* pathAnimation = nullptr;     // deleted by shutdown()
     int width = 1024;
     int height = 768;
     bool fullscreen = false;
@@ -36,15 +36,16 @@ public:
     bool init();
     // Reads the options, opens the window and sets the initial OpenGL state. Prints one of
     // "GLFW Init failed!", "Creating Window failed!", "Glew Init failed!" or, for a size beyond
-    // what the window system or the driver's render targets take, a line naming it, and returns false on failure,
-    // leaving what was created for the process exit.
+    // what the window system or the driver's render targets take, a line naming it, and returns
+    // false on failure, leaving what was created for the process exit.
     bool initWindow();
     // Sets width, height, fullscreen and RenderSettings::updateShadowMaps from section "Window".
     // A width or height below 1 cannot open a window: it is reported and replaced by its default.
     void readOptions(const IniFile& options);
     // The frame loop, then shutdown().
     void run();
-    // Deletes meshes, shader programs, the scene and the renderer, in that order.
+    // Deletes meshes, shader programs, the scene and the renderer, in that order, then the
+    // cached image textures and animations and the two camera drivers.
     void shutdown();
 
 private:

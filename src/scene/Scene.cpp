@@ -53,6 +53,24 @@ Scene::Scene() : camera(mainCamera) {
     }
 }
 
+Scene::~Scene() {
+    for (Light* light : lights) {
+        delete light;
+    }
+    for (ShadowLight* shadowLight : shadowLights) {
+        delete shadowLight;
+    }
+    for (SceneObject* object : opaqueObjects) {
+        delete object;
+    }
+    for (SceneObject* object : transparentObjects) {
+        delete object;
+    }
+    for (Billboard* billboard : billboards) {
+        delete billboard;
+    }
+}
+
 // The chandelier, its light and its flame are first made at the origin and then moved by the
 // offset together, so light and flame keep their height above the chandelier.
 void Scene::addChandelier(glm::vec3 offset, bool first) {

@@ -24,6 +24,11 @@ public:
 
     // Needs the current OpenGL context (models and textures are uploaded at once).
     Scene();
+    // Deletes the lights, the light view, the placed objects and the billboards (whose quads go
+    // with them, so the context must still be current); the meshes belong to their registry.
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
     // Advances the time-dependent state (the animated textures) by dt seconds.
     void update(float dt);
 
