@@ -1,7 +1,8 @@
 #version 330 core
 // Lighting pass, fragment stage: shades every G-buffer pixel with all point lights.
 //
-//   in  screenUV                  vec2, 0..1 across the target
+//   in  screenUV                  vec2, 0..1 across the target (unused: the G-buffer is read
+//                                 by pixel, it has the target's size)
 //   uniform gWorldPosition        sampler2D unit 0, world-space position (w = 1 on geometry)
 //   uniform gWorldNormal          sampler2D unit 1, world-space normal (length 0: no geometry)
 //   uniform gDiffuse              sampler2D unit 2, diffuse colour
@@ -57,7 +58,14 @@ layout(location = 1) out vec4 brightColor;
 const vec3 skyColor = vec3(0.49, 0.73, 1.0);
 const float ambientStrength = 0.22;
 const float specularStrength = 0.35;
-const float shininess = 32.0;
+// Shininess 32: five squarings instead of a general power.
+float specularPower(float x) {
+    float x2 = x * x;
+    float x4 = x2 * x2;
+    float x8 = x4 * x4;
+    float x16 = x8 * x8;
+    return x16 * x16;
+}
 const float exposure = 1.6;
 const float bloomThreshold = 1.0;
 // Face size of the cube maps: one texel spans about 2 / cubeFaceSize radians.
@@ -66,58 +74,49 @@ const float cubeFaceSize = 512.0;
 const float depthStep = 1.0 / 65535.0;
 
 // Fraction of the light reaching p (0 shadowed .. 1 lit), from four filtered taps of the cube map
-// on the surface's tangent plane. The taps are lifted off the surface along the normal by about
-// a texel so a sloped surface does not shadow itself (no acne), and compared with a small bias
-// against the 16-bit distance / far (texel steps of 30 / 65535 units).
-float cubeShadow(samplerCube shadowMap, vec3 p, vec3 n, vec3 lightPosition, float far) {
-    float distanceToLight = distance(p, lightPosition);
+// on the surface's tangent plane (tangent, bitangent). The taps are lifted off the surface along
+// the normal by about a texel so a sloped surface does not shadow itself (no acne), and compared
+// with a small bias against the 16-bit distance / far (texel steps of 30 / 65535 units).
+float cubeShadow(samplerCube shadowMap, vec3 p, vec3 n, vec3 tangent, vec3 bitangent,
+                 vec3 lightPosition, float distanceToLight, float far) {
+    float invFar = 1.0 / far;
     float texel = distanceToLight * 2.0 / cubeFaceSize;
-    vec3 tangent = normalize(abs(n.y) < 0.9 ? cross(n, vec3(0.0, 1.0, 0.0))
-                                            : cross(n, vec3(1.0, 0.0, 0.0)));
-    vec3 bitangent = cross(n, tangent);
-    vec3 lifted = p + n * (1.5 * texel);
-    float bias = (0.5 * texel + 0.01) / far;
-    float lit = 0.0;
-    vec2 taps[4] = vec2[4](vec2(-0.8, -0.3), vec2(0.3, -0.8), vec2(0.8, 0.3), vec2(-0.3, 0.8));
-    for (int k = 0; k < 4; ++k) {
-        vec3 q = lifted + (tangent * taps[k].x + bitangent * taps[k].y) * (1.5 * texel);
-        vec3 toPoint = q - lightPosition;
-        float stored = textureLod(shadowMap, toPoint, 0.0).r;
-        lit += (length(toPoint) / far - bias <= stored) ? 1.0 : 0.0;
-    }
-    return lit * 0.25;
+    float spread = 1.5 * texel;
+    vec3 lifted = p + n * spread - lightPosition;
+    float bias = (0.5 * texel + 0.01) * invFar;
+    vec3 t = tangent * spread;
+    vec3 b = bitangent * spread;
+    vec3 q0 = lifted - 0.8 * t - 0.3 * b;
+    vec3 q1 = lifted + 0.3 * t - 0.8 * b;
+    vec3 q2 = lifted + 0.8 * t + 0.3 * b;
+    vec3 q3 = lifted - 0.3 * t + 0.8 * b;
+    vec4 stored = vec4(textureLod(shadowMap, q0, 0.0).r, textureLod(shadowMap, q1, 0.0).r,
+                       textureLod(shadowMap, q2, 0.0).r, textureLod(shadowMap, q3, 0.0).r);
+    vec4 depth = vec4(length(q0), length(q1), length(q2), length(q3)) * invFar - bias;
+    return dot(vec4(lessThanEqual(depth, stored)), vec4(0.25));
 }
 
-// Diffuse and specular light of one point light at p with its cube shadow map; nothing is done
-// for a point beyond the light's radius or facing away from it.
-vec3 shadeLight(int i, samplerCube shadowMap, vec3 p, vec3 n, vec3 v, vec3 albedo) {
+// Diffuse and specular light of one point light at p with its cube shadow map; zero for a point
+// beyond the light's radius or facing away from it. Straight-line code: llvmpipe runs both sides
+// of every branch over its pixel block anyway, so the cut-offs are selects, not early returns.
+vec3 shadeLight(int i, samplerCube shadowMap, vec3 p, vec3 n, vec3 tangent, vec3 bitangent, vec3 v,
+                vec3 albedo) {
     vec3 toLight = lights[i].position - p;
     float d = length(toLight);
-    if (d >= lights[i].radius) {
-        return vec3(0.0);
-    }
     vec3 l = toLight / d;
     float nDotL = dot(n, l);
-    if (nDotL <= 0.0) {
-        return vec3(0.0);
-    }
     float attenuation = 1.0 / (1.0 + lights[i].linear * d + lights[i].quadratic * d * d);
     // Fades the last fifth of the radius out so the cut-off leaves no visible ring.
     attenuation *= smoothstep(lights[i].radius, 0.8 * lights[i].radius, d);
-    float shadow = 1.0;
-    if (omniDirShadowsEnabled != 0) {
-        shadow = cubeShadow(shadowMap, p, n, lights[i].position, lights[i].near_far.y);
-        if (shadow <= 0.0) {
-            return vec3(0.0);
-        }
-    }
-    vec3 light = lights[i].color * (attenuation * shadow);
-    vec3 result = albedo * nDotL * light;
-    if (lightMode == 0) {
-        vec3 h = normalize(l + v);
-        result += specularStrength * pow(max(dot(n, h), 0.0), shininess) * light;
-    }
-    return result;
+    bool lit = d < lights[i].radius && nDotL > 0.0;
+    float shadow = omniDirShadowsEnabled != 0
+                       ? cubeShadow(shadowMap, p, n, tangent, bitangent, lights[i].position, d,
+                                    lights[i].near_far.y)
+                       : 1.0;
+    vec3 light = lights[i].color * (lit ? attenuation * shadow : 0.0);
+    vec3 h = normalize(l + v);
+    float specular = lightMode == 0 ? specularStrength * specularPower(max(dot(n, h), 0.0)) : 0.0;
+    return (albedo * nDotL + specular) * light;
 }
 
 // Light transmitted by the windows to p as seen from the shadow light: white unless p is the
@@ -142,28 +141,34 @@ vec3 windowTint(vec3 p) {
 }
 
 void main() {
-    vec3 n = texture(gWorldNormal, screenUV).xyz;
+    // The G-buffer and the occlusion target have the lighting target's size: one texel per pixel.
+    ivec2 pixel = ivec2(gl_FragCoord.xy);
+    vec3 n = texelFetch(gWorldNormal, pixel, 0).xyz;
     if (dot(n, n) < 1e-8) {
         displayColor = vec4(skyColor, 1.0);
         brightColor = vec4(0.0, 0.0, 0.0, 1.0);
         return;
     }
     n = normalize(n);
-    vec3 p = texture(gWorldPosition, screenUV).xyz;
-    vec3 albedo = texture(gDiffuse, screenUV).rgb;
+    vec3 p = texelFetch(gWorldPosition, pixel, 0).xyz;
+    vec3 albedo = texelFetch(gDiffuse, pixel, 0).rgb;
     vec3 v = normalize(eyePosition - p);
+    // The shadow taps' tangent plane, shared by all lights.
+    vec3 tangent = normalize(abs(n.y) < 0.9 ? cross(n, vec3(0.0, 1.0, 0.0))
+                                            : cross(n, vec3(1.0, 0.0, 0.0)));
+    vec3 bitangent = cross(n, tangent);
 
-    float occlusion = ssaoEnabled != 0 ? texture(gAmbient, screenUV).r : 1.0;
+    float occlusion = ssaoEnabled != 0 ? texelFetch(gAmbient, pixel, 0).r : 1.0;
     vec3 radiance = ambientStrength * occlusion * albedo;
     if (lightMode != 2) {
         // Constant indices: GLSL 3.30 cannot index a sampler array with a loop variable.
-        radiance += shadeLight(0, shadowMaps[0], p, n, v, albedo);
-        radiance += shadeLight(1, shadowMaps[1], p, n, v, albedo);
-        radiance += shadeLight(2, shadowMaps[2], p, n, v, albedo);
-        radiance += shadeLight(3, shadowMaps[3], p, n, v, albedo);
-        radiance += shadeLight(4, shadowMaps[4], p, n, v, albedo);
-        radiance += shadeLight(5, shadowMaps[5], p, n, v, albedo);
-        radiance += shadeLight(6, shadowMaps[6], p, n, v, albedo);
+        radiance += shadeLight(0, shadowMaps[0], p, n, tangent, bitangent, v, albedo);
+        radiance += shadeLight(1, shadowMaps[1], p, n, tangent, bitangent, v, albedo);
+        radiance += shadeLight(2, shadowMaps[2], p, n, tangent, bitangent, v, albedo);
+        radiance += shadeLight(3, shadowMaps[3], p, n, tangent, bitangent, v, albedo);
+        radiance += shadeLight(4, shadowMaps[4], p, n, tangent, bitangent, v, albedo);
+        radiance += shadeLight(5, shadowMaps[5], p, n, tangent, bitangent, v, albedo);
+        radiance += shadeLight(6, shadowMaps[6], p, n, tangent, bitangent, v, albedo);
     }
     if (colorShadowsEnabled != 0) {
         radiance *= windowTint(p);
