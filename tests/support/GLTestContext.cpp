@@ -44,9 +44,9 @@ bool GLTestContext::writeFramebufferPng(const std::string& path, int width, int 
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
     // FreeImage also stores rows bottom first, so the rows go across unchanged.
-    FIBITMAP* bitmap = FreeImage_ConvertFromRawBits(pixels.data(), width, height, width * 4, 32,
-                                                    FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
-                                                    FI_RGBA_BLUE_MASK, FALSE);
+    FIBITMAP* bitmap =
+        FreeImage_ConvertFromRawBits(pixels.data(), width, height, width * 4, 32, FI_RGBA_RED_MASK,
+                                     FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, FALSE);
     if (!bitmap) {
         return false;
     }
