@@ -5,7 +5,10 @@
 // back-facing in every face and the rasterizer would cull it six times over: it is dropped
 // before any face is tried. The face tests run on the light-relative corners v = p - light with
 // plane tests (face +X holds the points with x >= |y|, x >= |z| and near <= x <= far, the other
-// faces likewise along their axis); only a face that passes pays for its matrix multiply. Both
+// faces likewise along their axis); only a face that passes pays for its matrix multiply. The
+// faces are visited by a loop over the set bits, not face by face: llvmpipe shades a batch of
+// triangles in lock-step and runs every branch whichever way its lanes go, but it leaves a loop
+// once no lane has a trip left. Both
 // tests keep a small margin towards emitting, so a triangle the rasterizer would draw is never
 // dropped and the picture stays identical.
 //   in  gl_in[].gl_Position          world-space corners from the vertex stage
@@ -61,17 +64,22 @@ void main() {
     // Counter-clockwise front faces: seen from the light, the front side's normal points back
     // at it. Nearly edge-on triangles are left to the rasterizer.
     vec3 normal = cross(b - a, c - a);
-    if (dot(normal, a) > 1e-5 * length(normal) * length(a)) {
-        return;
-    }
+    bool facesLight = dot(normal, a) <= 1e-5 * length(normal) * length(a);
 
     vec3 xs = vec3(a.x, b.x, c.x);
     vec3 ys = vec3(a.y, b.y, c.y);
     vec3 zs = vec3(a.z, b.z, c.z);
-    if (touchesFace(xs, ys, zs)) emitFace(0);
-    if (touchesFace(-xs, ys, zs)) emitFace(1);
-    if (touchesFace(ys, xs, zs)) emitFace(2);
-    if (touchesFace(-ys, xs, zs)) emitFace(3);
-    if (touchesFace(zs, xs, ys)) emitFace(4);
-    if (touchesFace(-zs, xs, ys)) emitFace(5);
+    int faces = (touchesFace(xs, ys, zs) ? 1 : 0) | (touchesFace(-xs, ys, zs) ? 2 : 0) |
+                (touchesFace(ys, xs, zs) ? 4 : 0) | (touchesFace(-ys, xs, zs) ? 8 : 0) |
+                (touchesFace(zs, xs, ys) ? 16 : 0) | (touchesFace(-zs, xs, ys) ? 32 : 0);
+    if (!facesLight) {
+        faces = 0;
+    }
+    // One trip per face the triangle touches, lowest face first: the loop ends as soon as no
+    // triangle of a batch has a face left, where a face-by-face sequence would run all six.
+    while (faces != 0) {
+        int lowest = faces & -faces;
+        emitFace(int(log2(float(lowest)) + 0.5));
+        faces ^= lowest;
+    }
 }
