@@ -66,8 +66,11 @@ void ShaderManager::loadShaders() {
     for (const ProgramFiles& files : programTable) {
         Shader* shader = buildProgram(files);
         if (!shader->link()) {
-            // The programs built so far are left to the process exit.
             printLine(files.failureMessage);
+            // Released while the context is still current: the registry itself is destroyed
+            // at exit, which would lose the programs without deleting them.
+            delete shader;
+            deleteShaders();
             std::exit(-1);
         }
         shaders[files.key] = shader;
