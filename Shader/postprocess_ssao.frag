@@ -86,13 +86,15 @@ float sampleOcclusion(PixelFrame f, vec3 offset) {
 }
 
 void main() {
-    vec3 worldNormal = texture(normal_texture, texCoord).xyz;
+    // the target and the G-buffer share one size: one G-buffer texel per pixel
+    ivec2 pixel = ivec2(gl_FragCoord.xy);
+    vec3 worldNormal = texelFetch(normal_texture, pixel, 0).xyz;
     if (dot(worldNormal, worldNormal) < 1e-8) {
         fragColor = vec4(1.0);
         return;
     }
     PixelFrame f;
-    f.worldPosition = texture(position_texture, texCoord).xyz;
+    f.worldPosition = texelFetch(position_texture, pixel, 0).xyz;
     f.worldNormal = normalize(worldNormal);
     vec3 position = (viewMatrix * vec4(f.worldPosition, 1.0)).xyz;
     vec3 normal = normalize(mat3(viewMatrix) * worldNormal);
