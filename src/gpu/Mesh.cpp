@@ -16,8 +16,9 @@ namespace {
 // JoinIdenticalVertices | Triangulate | GenSmoothNormals; no UV flip, no pre-transformation.
 const unsigned int importFlags = 0x4A;
 
-// Owns every mesh made by Mesh::load, in creation order.
-std::vector<Mesh*> meshRegistry;
+// Owns every mesh made by Mesh::load, in creation order. Never destroyed, so meshes still held at
+// exit stay reachable instead of being lost with the list.
+std::vector<Mesh*>& meshRegistry = *new std::vector<Mesh*>();
 
 // Everything up to and including the last '/', empty without one.
 std::string directoryOf(const std::string& path) {

@@ -19,5 +19,7 @@ public:
     static void deleteShaders();
 
 private:
-    static inline std::map<std::string, Shader*> shaders;
+    // Never destroyed, so programs still registered at exit stay reachable instead of being
+    // lost with the map.
+    static inline std::map<std::string, Shader*>& shaders = *new std::map<std::string, Shader*>();
 };

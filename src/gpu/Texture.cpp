@@ -11,8 +11,9 @@
 
 namespace {
 
-// Owns the textures; destroyed at exit without touching GL (the context is gone by then).
-std::map<std::string, Texture*> textureCache;
+// Owns the textures. Never destroyed, so what it holds at exit stays reachable instead of being
+// lost with the map (GL is not touched at exit: the context is gone by then).
+std::map<std::string, Texture*>& textureCache = *new std::map<std::string, Texture*>();
 
 // Whether the driver can hold an image of this size as a 2D texture; a larger one would be
 // refused by glTexImage2D with an error and leave a texture without storage.

@@ -12,8 +12,10 @@
 
 namespace {
 
-// Constructed before main; keyed by path byte for byte.
-std::map<std::string, AnimatedTextureTechnique*> animatedTextureCache;
+// Constructed before main; keyed by path byte for byte. Never destroyed, so what it holds at exit
+// stays reachable instead of being lost with the map.
+std::map<std::string, AnimatedTextureTechnique*>& animatedTextureCache =
+    *new std::map<std::string, AnimatedTextureTechnique*>();
 
 // Uploads one converted 32-bit page (bottom row first, BGRA) into the bound 2D texture.
 void uploadPage(FIBITMAP* page) {

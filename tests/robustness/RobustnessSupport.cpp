@@ -3,6 +3,8 @@
 
 #include "gpu/Mesh.h"
 #include "gpu/ShaderManager.h"
+#include "gpu/Texture.h"
+#include "render/AnimatedTextureTechnique.h"
 #include "render/Renderer.h"
 #include "scene/Camera.h"
 #include "scene/CameraPathAnimation.h"
@@ -31,6 +33,8 @@ Pipeline::~Pipeline() {
     ShaderManager::deleteShaders();
     delete scene;
     delete renderer;
+    Texture::deleteAll();
+    AnimatedTextureTechnique::deleteAll();
     delete tour;
 }
 
