@@ -5,12 +5,12 @@
 // back-facing in every face and the rasterizer would cull it six times over: it is dropped
 // before any face is tried. The face tests run on the light-relative corners v = p - light with
 // plane tests (face +X holds the points with x >= |y|, x >= |z| and near <= x <= far, the other
-// faces likewise along their axis); only a face that passes pays for its matrix multiply. The
-// faces are visited by a loop over the set bits, not face by face: llvmpipe shades a batch of
-// triangles in lock-step and runs every branch whichever way its lanes go, but it leaves a loop
-// once no lane has a trip left. Both
+// faces likewise along their axis); only a face that passes pays for its matrix multiply. Both
 // tests keep a small margin towards emitting, so a triangle the rasterizer would draw is never
 // dropped and the picture stays identical.
+// The faces are visited by a loop over the set bits, not face by face: llvmpipe shades a batch
+// of triangles in lock-step and runs every branch whichever way its lanes go, but it leaves a
+// loop once no lane has a trip left.
 //   in  gl_in[].gl_Position          world-space corners from the vertex stage
 //   uniform cm_matrices[6]           mat4, world -> clip space of each face (face order)
 //   uniform lightPosition            vec3, world-space light position (the faces' common eye)
