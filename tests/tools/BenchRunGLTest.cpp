@@ -104,6 +104,23 @@ TEST_F(BenchRunGLTest, SwitchedOffPassesAreNotTimed) {
     }
 }
 
+TEST_F(BenchRunGLTest, MissingModelsFailTheRunInsteadOfTimingAnEmptyFrame) {
+    // the shaders are there, the models are not
+    fs::create_directory_symlink(fs::path(CATHEDRAL_RUNTIME_DIR) / "Shader", directory / "Shader");
+    fs::path report = directory / "report.json";
+    ProcessOptions options;
+    options.workingDirectory = directory.string();
+    options.timeoutSeconds = 600.0;
+    ProcessResult result = ProcessRunner::run(
+        CATHEDRAL_BENCH_EXECUTABLE,
+        {"--size", "64x48", "--frames", "1", "--json", report.string(), "--no-progress"}, options);
+    EXPECT_EQ(result.exitCode, 1) << result.output;
+    EXPECT_NE(result.output.find("no geometry"), std::string::npos) << result.output;
+    std::optional<JsonValue> parsed = readReport(report);
+    ASSERT_TRUE(parsed);
+    EXPECT_FALSE((*parsed)["runs"].items[0]["ok"].flag);
+}
+
 TEST_F(BenchRunGLTest, BadCommandLineFailsWithoutRendering) {
     fs::path report = directory / "report.json";
     ProcessResult result = runBench({"--size", "160by120", "--json", report.string()});

@@ -16,6 +16,7 @@
 #include "scene/Camera.h"
 #include "scene/CameraPathAnimation.h"
 #include "scene/Scene.h"
+#include "scene/SceneObject.h"
 
 #include <chrono>
 #include <cstdio>
@@ -156,6 +157,17 @@ bool startUp(Pipeline& pipeline, WindowSize size, StartupTimes& times) {
     times.scene = sceneDone - shadersDone;
     times.renderer = rendererDone - sceneDone;
     return true;
+}
+
+// Whether the scene got any geometry. The program carries on without a model it cannot read,
+// but timing a frame without the cathedral would report a figure that means nothing.
+bool sceneHasGeometry(const Scene& scene) {
+    for (const SceneObject* object : scene.opaqueObjects) {
+        if (!object->meshes.empty()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The application's shutdown order, then the window library.
@@ -324,6 +336,12 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
     }
     applySwitches(options.switches, updateShadowMaps);
     result.settings = currentSettings(options, size);
+    if (!sceneHasGeometry(*pipeline.scene)) {
+        printLine("cathedral-bench: the scene has no geometry (are the models under Assets/ in "
+                  "the working directory?); nothing measured");
+        shutDown(pipeline);
+        return result;
+    }
 
     FrameSchedule schedule =
         buildFrameSchedule(options.from, options.timeStep, options.to, options.frames,

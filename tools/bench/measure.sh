@@ -12,6 +12,9 @@ dt="${3:-2}"
 repeats="${4:-2}"
 bench="$build/bin/cathedral-bench"
 
+# The tool reads Shader/ and Assets/ from the working directory: run it beside them.
+cd "$build/bin"
+
 run() {
     if [ -z "${DISPLAY:-}" ]; then
         xvfb-run -a -s "-screen 0 2100x1600x24" "$bench" "$@"
