@@ -1,6 +1,7 @@
 // Soak run (ctest label "long"): 5,000 frames of the full pipeline at a small size while the
 // camera flies its tour and the switches keep changing. Run it alone with
-//   ctest --test-dir build -L long --output-on-failure   (under xvfb-run without a display) After a warm-up in which every switch
+//   ctest --test-dir build -L long --output-on-failure   (under xvfb-run without a display) After a
+//   warm-up in which every switch
 // combination has been shown once (so the driver has built its shader variants), neither the
 // process's resident memory nor the number of live GL objects may grow.
 #include "GLTestContext.h"
@@ -20,15 +21,18 @@ const int width = 64;
 const int height = 48;
 const int totalFrames = 5000;
 const int warmUpFrames = 400;
-// A leak of even one small render target per hundred frames shows well above this.
-const std::size_t allowedGrowth = 6u << 20;
+// About 450 bytes lost per frame shows above this; the driver itself stays within a few
+// hundred KiB once it has met every state (measured: under 250 KiB).
+const std::size_t allowedGrowth = 2u << 20;
 
 // Switch changes spread over the run, one every `period` frames, cycling through all switches.
-// The cube shadow maps, by far the dearest pass, are re-rendered on every 25th frame only (the
+// The switch states repeat every 294 frames (7 switches flipped twice, three light modes). The
+// cube shadow maps, by far the dearest pass, are re-rendered on every 21st frame only (the
 // options file allows that), which keeps the soak within a few minutes on a software renderer
-// and still runs that pass 200 times.
+// and still runs that pass 238 times; 21 divides 294, so the warm-up has already met every state
+// the pass runs in and the driver has nothing new to build later.
 void changeSwitches(int frame) {
-    RenderSettings::updateShadowMaps = frame % 25 == 0;
+    RenderSettings::updateShadowMaps = frame % 21 == 0;
     const int period = 7;
     if (frame % period != 0) {
         return;
