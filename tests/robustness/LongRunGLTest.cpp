@@ -1,9 +1,9 @@
 // Soak run (ctest label "long"): 5,000 frames of the full pipeline at a small size while the
-// camera flies its tour and the switches keep changing. Run it alone with
-//   ctest --test-dir build -L long --output-on-failure   (under xvfb-run without a display) After a
-//   warm-up in which every switch
-// combination has been shown once (so the driver has built its shader variants), neither the
-// process's resident memory nor the number of live GL objects may grow.
+// camera flies its tour and then holds still, and the switches keep changing. After a warm-up
+// in which every switch state of the cycle and every view of the tour has been shown (so the
+// driver has built its shader variants and sized its buffers), the number of live GL objects
+// may not change at all and the process's resident memory may not grow beyond allocator noise.
+// Run it alone with: ctest --test-dir build -L long --output-on-failure (under xvfb-run).
 #include "GLTestContext.h"
 #include "RobustnessSupport.h"
 
@@ -20,10 +20,15 @@ namespace {
 const int width = 64;
 const int height = 48;
 const int totalFrames = 5000;
-const int warmUpFrames = 400;
-// About 450 bytes lost per frame shows above this; the driver itself stays within a few
-// hundred KiB once it has met every state (measured: under 250 KiB).
-const std::size_t allowedGrowth = 2u << 20;
+// A frame time of 0.1 s takes the camera through its whole tour (about 55 s of frame time) in
+// the first 550 frames, so the warm-up has also shown every part of the cathedral: the driver's
+// per-view buffers have reached their largest size before memory is measured.
+const float frameTime = 0.1f;
+const int warmUpFrames = 700;
+// llvmpipe's own memory still moves by up to about 2.5 MiB after the warm-up (measured over
+// several runs); a loss of about 1.4 KiB per frame shows above this bound. Heap leaks of our own
+// code are caught exactly by the sanitizer build's leak checker, GL objects by the counts.
+const std::size_t allowedGrowth = 6u << 20;
 
 // Switch changes spread over the run, one every `period` frames, cycling through all switches.
 // The switch states repeat every 294 frames (7 switches flipped twice, three light modes). The
@@ -71,12 +76,13 @@ TEST_F(LongRunGLTest, MemoryAndGLObjectsStayFlatOver5000Frames) {
     std::size_t residentAfterWarmUp = 0;
     std::size_t residentPeak = 0;
     LiveGLObjects liveAfterWarmUp;
+    std::string samples; // resident KiB every 500 frames
     ::testing::internal::CaptureStdout();
     {
         Pipeline pipeline(width, height);
         for (int frame = 0; frame < totalFrames; ++frame) {
             changeSwitches(frame);
-            pipeline.frame(1.0f / 60.0f);
+            pipeline.frame(frameTime);
             if (frame == warmUpFrames) {
                 glFinish();
                 residentAfterWarmUp = residentBytes();
@@ -84,6 +90,7 @@ TEST_F(LongRunGLTest, MemoryAndGLObjectsStayFlatOver5000Frames) {
             }
             if (frame > warmUpFrames && frame % 500 == 0) {
                 residentPeak = std::max(residentPeak, residentBytes());
+                samples += " " + std::to_string(residentBytes() >> 10);
                 LiveGLObjects live = countLiveGLObjects();
                 ASSERT_EQ(live, liveAfterWarmUp) << "live GL objects changed by frame " << frame;
             }
@@ -102,5 +109,5 @@ TEST_F(LongRunGLTest, MemoryAndGLObjectsStayFlatOver5000Frames) {
     std::printf("%d frames at %dx%d in %.1f s; resident after warm-up %zu KiB, peak %zu KiB; "
                 "live GL objects ",
                 totalFrames, width, height, seconds, residentAfterWarmUp >> 10, residentPeak >> 10);
-    std::cout << liveAfterWarmUp << std::endl;
+    std::cout << liveAfterWarmUp << "; resident KiB by 500 frames:" << samples << std::endl;
 }
