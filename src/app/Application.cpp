@@ -2,6 +2,7 @@
 #include "app/Application.h"
 
 #include "app/Console.h"
+#include "app/ContextWindow.h"
 #include "app/DebugOutput.h"
 #include "app/IniFile.h"
 #include "app/KeyControls.h"
@@ -96,50 +97,18 @@ bool Application::initWindow() {
         !withinLimit(height, "height", largestWindowSide)) {
         return false;
     }
-    if (!glfwInit()) {
-        printLine("GLFW Init failed!");
-        return false;
-    }
-    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_REFRESH_RATE, 60);
-
-    GLFWmonitor* monitor = fullscreen ? glfwGetPrimaryMonitor() : nullptr;
-    window = glfwCreateWindow(width, height, "Window", monitor, nullptr);
+    window = ContextWindow::open(width, height, fullscreen, true);
     if (!window) {
-        printLine("Creating Window failed!");
         return false;
     }
-    glfwMakeContextCurrent(window);
-
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        printLine("Glew Init failed!");
-        return false;
-    }
-    // GLEW's start-up may leave an error pending; it is cleared here, never reported.
-    glGetError();
     int largest = largestRenderableSize();
     if (!withinLimit(width, "width", largest) || !withinLimit(height, "height", largest)) {
         return false;
     }
     installDebugOutput();
-    setInitialGLState();
+    ContextWindow::setInitialState(width, height);
     glfwSetCursorPos(window, static_cast<double>(width / 2), static_cast<double>(height / 2));
     return true;
-}
-
-// Leaves: sky-blue clear colour, full-window viewport, depth test, back-face culling and
-// source-alpha blending on.
-void Application::setInitialGLState() {
-    glClearColor(0.49f, 0.73f, 1.0f, 0.0f);
-    glViewport(0, 0, width, height);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
 void Application::run() {

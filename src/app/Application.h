@@ -49,7 +49,6 @@ public:
     void shutdown();
 
 private:
-    void setInitialGLState();
     void renderFrame(double dt, bool firstFrame);
     void handOverFirstFrameTime(float dt);
 };

@@ -64,7 +64,7 @@ TEST_F(LightShaftsGLTest, ShaftsStreamFromTheSpotAwayFromALightAtTheTop) {
     }
 
     shafts.framebuffer.bind();
-    GLTestContext::writeFramebufferPng("light_shafts.png", size, size);
+    saveFramebufferPng("light_shafts.png", size, size);
     shafts.framebuffer.unbind();
     shafts.render(glm::vec3(0.0f, 1.0f, 0.0f), image, glm::mat4(1.0f));
     EXPECT_EQ(readRgba(result, size, size), first) << "the target is cleared before each render";

@@ -91,7 +91,7 @@ protected:
         raw = readRgba(ssao.framebuffer.getTexture(GL_COLOR_ATTACHMENT0), gSize, gSize);
         ssao.framebuffer.bind();
         glReadBuffer(GL_COLOR_ATTACHMENT1);
-        GLTestContext::writeFramebufferPng(
+        saveFramebufferPng(
             "ssao_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) +
                 ".png",
             gSize, gSize);

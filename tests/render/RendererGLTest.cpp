@@ -188,10 +188,10 @@ TEST_F(RendererGLTest, ColumnShadowLiftsWhenOmnidirectionalShadowsAreOff) {
     std::vector<unsigned char> shadowed = testFrame(*testRenderer, test.scene);
     glm::ivec2 pixel = project(shadowedPoint, width, height);
     glm::ivec2 lit = project(shadowedPoint + glm::vec3(0.0f, 0.0f, 1.2f), width, height);
-    GLTestContext::writeFramebufferPng("render-test-shadows-on.png", width, height);
+    saveFramebufferPng("render-test-shadows-on.png", width, height);
     RenderSettings::omnidirectionalShadows = false;
     std::vector<unsigned char> unshadowed = testFrame(*testRenderer, test.scene);
-    GLTestContext::writeFramebufferPng("render-test-shadows-off.png", width, height);
+    saveFramebufferPng("render-test-shadows-off.png", width, height);
 
     float inShadow = glm::length(colorAt(shadowed, width, pixel));
     EXPECT_GT(glm::length(colorAt(unshadowed, width, pixel)), inShadow + 10.0f);
@@ -206,7 +206,7 @@ TEST_F(RendererGLTest, ColoredShadowsTintOnlyWhatThePaneLightReaches) {
     std::vector<unsigned char> plain = testFrame(*testRenderer, test.scene);
     RenderSettings::coloredShadows = true;
     std::vector<unsigned char> tinted = testFrame(*testRenderer, test.scene);
-    GLTestContext::writeFramebufferPng("render-test-colored.png", width, height);
+    saveFramebufferPng("render-test-colored.png", width, height);
 
     glm::vec3 before = colorAt(plain, width, project(tintedPoint, width, height));
     glm::vec3 after = colorAt(tinted, width, project(tintedPoint, width, height));
@@ -307,7 +307,7 @@ TEST_F(RendererGLTest, TourViewsRespondToEverySwitch) {
     renderer.init(realScene->lights);
     auto frame = [&](const std::string& name) {
         renderFrame(renderer, realScene);
-        GLTestContext::writeFramebufferPng("tour-" + name + ".png", frameWidth, frameHeight);
+        saveFramebufferPng("tour-" + name + ".png", frameWidth, frameHeight);
         return readPixels(frameWidth, frameHeight);
     };
 

@@ -98,7 +98,7 @@ TEST_F(BillboardTest, RendersTheCurrentPageUprightWithGlowAndDiscardsTransparenc
     glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, glow.data());
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, color.data());
-    GLTestContext::writeFramebufferPng("billboard-render.png", size, size);
+    saveFramebufferPng("billboard-render.png", size, size);
     auto at = [](std::vector<unsigned char>& pixels, int x, int y) {
         return &pixels[(y * size + x) * 4];
     };

@@ -1,58 +1,24 @@
-// The hidden test window and its context, plus frame capture and error counting.
+// The hidden test window and its context, and counting the driver's error lines.
 #include "GLTestContext.h"
 
+#include "app/ContextWindow.h"
 #include "app/DebugOutput.h"
-
-#include <FreeImage.h>
-
-#include <vector>
 
 namespace {
 
-GLFWwindow* createWindow() {
-    if (!glfwInit()) {
-        return nullptr;
+GLFWwindow* openWindow() {
+    GLFWwindow* window = ContextWindow::open(1024, 768, false, false);
+    if (window) {
+        installDebugOutput();
     }
-    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    GLFWwindow* window = glfwCreateWindow(1024, 768, "GL test", nullptr, nullptr);
-    if (!window) {
-        return nullptr;
-    }
-    glfwMakeContextCurrent(window);
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        return nullptr;
-    }
-    glGetError(); // GLEW's start-up may leave an error pending
-    installDebugOutput();
     return window;
 }
 
 } // namespace
 
 GLFWwindow* GLTestContext::window() {
-    static GLFWwindow* shared = createWindow();
+    static GLFWwindow* shared = openWindow();
     return shared;
-}
-
-bool GLTestContext::writeFramebufferPng(const std::string& path, int width, int height) {
-    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
-    // FreeImage also stores rows bottom first, so the rows go across unchanged.
-    FIBITMAP* bitmap =
-        FreeImage_ConvertFromRawBits(pixels.data(), width, height, width * 4, 32, FI_RGBA_RED_MASK,
-                                     FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, FALSE);
-    if (!bitmap) {
-        return false;
-    }
-    bool saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0);
-    FreeImage_Unload(bitmap);
-    return saved;
 }
 
 int countGLErrorLines(const std::string& output) {

@@ -2,6 +2,7 @@
 // created on first use. Tests derive from GLTest, which fails (never skips) without a context.
 #pragma once
 
+#include "gpu/FrameCapture.h"
 #include "gpu/GL.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +11,10 @@
 
 class GLTestContext {
 public:
-    // The shared hidden window, created at 1024 x 768 on the first call with the context made
-    // current, GLEW loaded and the program's debug output installed. Null when that failed.
+    // The shared hidden window, opened at 1024 x 768 on the first call the way the program
+    // opens its own: context current, GLEW loaded, the program's debug output installed.
+    // Null when that failed.
     static GLFWwindow* window();
-
-    // Reads the colour buffer bound for reading (RGBA8, bottom row first) and writes it as PNG.
-    static bool writeFramebufferPng(const std::string& path, int width, int height);
 };
 
 class GLTest : public ::testing::Test {

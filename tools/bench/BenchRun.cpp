@@ -1,13 +1,14 @@
 // BenchRun: start-up, the frame loop with fixed steps, and the child-process wrapper.
 #include "BenchRun.h"
 
-#include "FrameCapture.h"
 #include "FrameSchedule.h"
 #include "ProgressBar.h"
 
 #include "app/Console.h"
+#include "app/ContextWindow.h"
 #include "app/DebugOutput.h"
 #include "app/RenderSettings.h"
+#include "gpu/FrameCapture.h"
 #include "gpu/GL.h"
 #include "gpu/Mesh.h"
 #include "gpu/ShaderManager.h"
@@ -49,40 +50,16 @@ double processCpuMs() {
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
 }
 
-// The program's window set-up with the window hidden and the given size: the same context
-// hints, GLEW start-up, debug output and initial GL state. Swap interval 0 so the driver does
-// not pace the frames.
+// The program's window and initial GL state, with the window hidden. Swap interval 0 so the
+// driver does not pace the frames.
 GLFWwindow* openHiddenWindow(WindowSize size) {
-    if (!glfwInit()) {
-        printLine("GLFW Init failed!");
-        return nullptr;
-    }
-    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 3);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_REFRESH_RATE, 60);
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    GLFWwindow* window = glfwCreateWindow(size.width, size.height, "Window", nullptr, nullptr);
+    GLFWwindow* window = ContextWindow::open(size.width, size.height, false, false);
     if (!window) {
-        printLine("Creating Window failed!");
         return nullptr;
     }
-    glfwMakeContextCurrent(window);
-    glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        printLine("Glew Init failed!");
-        return nullptr;
-    }
-    glGetError(); // GLEW's start-up may leave an error pending
     installDebugOutput();
     glfwSwapInterval(0);
-    glClearColor(0.49f, 0.73f, 1.0f, 0.0f);
-    glViewport(0, 0, size.width, size.height);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    ContextWindow::setInitialState(size.width, size.height);
     return window;
 }
 
@@ -226,7 +203,10 @@ FrameCost captureFrame(const FrameStep& step, const BenchOptions& options, Windo
     double wallStart = wallMs();
     double processStart = processCpuMs();
     std::string path = options.captureDirectory + "/" + captureFileName(step.tourTime);
-    cost.captured = captureBackBuffer(path, size.width, size.height);
+    // The back buffer holds the frame just rendered, whatever the compositor does with the front.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    cost.captured = saveFramebufferPng(path, size.width, size.height);
     printLine(cost.captured ? "Captured " + path : "Could not write " + path);
     cost.wallMs = wallMs() - wallStart;
     cost.processCpuMs = processCpuMs() - processStart;

@@ -1,5 +1,5 @@
-// FrameCapture: RGBA8 read-back, rows bottom first as FreeImage stores them too.
-#include "FrameCapture.h"
+// FrameCapture: RGBA8 read-back into a FreeImage bitmap, saved without its alpha.
+#include "gpu/FrameCapture.h"
 
 #include "gpu/GL.h"
 
@@ -7,10 +7,8 @@
 
 #include <vector>
 
-bool captureBackBuffer(const std::string& path, int width, int height) {
+bool saveFramebufferPng(const std::string& path, int width, int height) {
     std::vector<unsigned char> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
     FIBITMAP* bitmap =
@@ -19,7 +17,7 @@ bool captureBackBuffer(const std::string& path, int width, int height) {
     if (!bitmap) {
         return false;
     }
-    // The window's alpha is whatever the passes left there; pictures are opaque.
+    // The alpha is whatever the passes left there; pictures are opaque.
     FIBITMAP* opaque = FreeImage_ConvertTo24Bits(bitmap);
     FreeImage_Unload(bitmap);
     if (!opaque) {
