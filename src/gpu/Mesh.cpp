@@ -4,6 +4,7 @@
 #include "gpu/Mesh.h"
 
 #include "app/Console.h"
+#include "gpu/ModelFileSystem.h"
 #include "gpu/Shader.h"
 #include "gpu/Texture.h"
 
@@ -174,6 +175,7 @@ std::vector<Mesh*> Mesh::load(std::string path) {
     }
     printLine("Importing file from: " + path);
     Assimp::Importer importer;
+    importer.SetIOHandler(new ModelFileSystem()); // the importer owns and deletes it
     importer.ReadFile(path, importFlags);
     aiScene* scene = importer.GetOrphanedScene();
     if (scene == nullptr) {

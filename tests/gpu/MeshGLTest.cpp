@@ -379,3 +379,19 @@ TEST_F(MeshGLTest, DeleteAllFreesBuffersButNotTexturesAndForgetsThePaths) {
 }
 
 } // namespace
+
+// A damaged material library whose texture and colour statements come before any "newmtl"
+// made the importer write through a null material and crash. Those statements belong to no
+// material and are dropped; the materials that follow still load.
+TEST_F(MeshGLTest, StatementsBeforeTheFirstMaterialAreIgnoredInsteadOfCrashing) {
+    scratch.write("orphan.obj", "mtllib orphan.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n"
+                                "usemtl red\nf 1 2 3\n");
+    scratch.write("orphan.mtl", "# made by hand\nmap_Kd tex.png\nKd 0 0 1\nbump bump.png\n"
+                                "newmtl red\nKd 1 0 0\n");
+    std::vector<Mesh*> meshes;
+    std::string output = captureOutput([&] { meshes = Mesh::load(scratch.file("orphan.obj")); });
+    ASSERT_EQ(meshes.size(), 1u) << output;
+    EXPECT_EQ(meshes[0]->color, glm::vec4(1.0f, 0.0f, 0.0f, 1.0f));
+    EXPECT_EQ(meshes[0]->colorTexture, nullptr);
+    EXPECT_EQ(meshes[0]->bumpMapTexture, nullptr);
+}
