@@ -86,6 +86,21 @@ std::vector<glm::vec3> boxTriangles(glm::vec3 lo, glm::vec3 hi) {
     return t;
 }
 
+template <typename Record> void deleteAll(std::vector<Record*>& records) {
+    for (Record* record : records) {
+        delete record;
+    }
+    records.clear();
+}
+
+// The scene's own objects and lights, which the test content replaces; its billboards and its
+// shadow light stay.
+void releaseContent(Scene& scene) {
+    deleteAll(scene.opaqueObjects);
+    deleteAll(scene.transparentObjects);
+    deleteAll(scene.lights);
+}
+
 TestScene buildTestScene() {
     TestScene test;
     test.scene = new Scene();
@@ -96,11 +111,14 @@ TestScene buildTestScene() {
                            glm::vec4(0.7f, 0.7f, 0.7f, 1.0f));
     test.pane = makeMesh(quadTriangles({-6, 3, 1}, {-6, 3, -1}, {-6, 4, -1}, {-6, 4, 1}),
                          glm::vec4(1.0f, 0.1f, 0.1f, 0.7f));
+    releaseContent(*scene);
     scene->opaqueObjects = {objectOf(test.floor), objectOf(test.column)};
     scene->transparentObjects = {objectOf(test.pane)};
     scene->lights = {
         new Light(glm::vec3(0.0f, 3.0f, 0.0f), glm::vec3(1.0f, 1.0f, 0.75f), 0.0f, 0.3f)};
     Billboard* flame = scene->billboards.front();
+    scene->billboards.erase(scene->billboards.begin());
+    deleteAll(scene->billboards);
     scene->billboards = {flame};
     flame->modelMatrix = glm::translate(glm::mat4(1.0f), glm::vec3(0.5f, 1.0f, 2.0f));
     return test;
@@ -161,6 +179,14 @@ float meanBrightness(const std::vector<unsigned char>& pixels) {
         sum += value;
     }
     return static_cast<float>(sum / static_cast<double>(pixels.size()));
+}
+
+void releaseTestScene(TestScene& test) {
+    delete test.scene;
+    delete test.floor;
+    delete test.column;
+    delete test.pane;
+    test = TestScene();
 }
 
 } // namespace rendertest

@@ -36,6 +36,8 @@ const glm::vec3 untintedPoint(-3.0f, 0.0f, 3.0f);
 // Builds the scene on top of a freshly constructed Scene (its own content is replaced): the
 // scene's shadow light stays, one billboard is moved into view at (0.5, 1, 2).
 TestScene buildTestScene();
+// Deletes the scene with its records and the three meshes made for it.
+void releaseTestScene(TestScene& test);
 
 // Flat-coloured triangles with per-triangle normals (counter-clockwise = front).
 Mesh* makeMesh(const std::vector<glm::vec3>& triangles, glm::vec4 color);

@@ -73,6 +73,8 @@ protected:
     static void TearDownTestSuite() {
         delete sceneRenderer;
         delete testRenderer;
+        delete realScene;
+        releaseTestScene(test);
     }
     void SetUp() override {
         GLTest::SetUp();

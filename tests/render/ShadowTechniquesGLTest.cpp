@@ -155,9 +155,11 @@ TEST_F(ShadowTechniquesGLTest, CubeMapHoldsDistanceOverFarInEveryFaceTheGeometry
     OmnidirectionalShadowMappingTechnique cube(64, 64);
     cube.setLight(&light);
     // Only the floor, 3 below the light and wide enough to cross the four side faces.
+    delete test.scene->opaqueObjects[1];
     test.scene->opaqueObjects.resize(1);
-    test.scene->opaqueObjects[0]->meshes[0] = makeMesh(
+    Mesh* wideFloor = makeMesh(
         quadTriangles({-60, 0, -60}, {-60, 0, 60}, {60, 0, 60}, {60, 0, -60}), glm::vec4(1.0f));
+    test.scene->opaqueObjects[0]->meshes[0] = wideFloor;
     cube.render(test.scene);
 
     GLint framebuffer = -1;
@@ -180,6 +182,8 @@ TEST_F(ShadowTechniquesGLTest, CubeMapHoldsDistanceOverFarInEveryFaceTheGeometry
         glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, -40.0f, 0.0f));
     cube.render(test.scene);
     EXPECT_EQ(readFace(cube.cubeMap, 3, 64)[32 * 64 + 32], 1.0f);
+    delete wideFloor;
+    releaseTestScene(test);
 }
 
 TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnly) {
@@ -232,5 +236,7 @@ TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnl
     GLint framebuffer = -1;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
     EXPECT_EQ(framebuffer, 0);
+    test.scene->transparentObjects.pop_back(); // `below` lives on this stack
     delete hidden;
+    releaseTestScene(test);
 }

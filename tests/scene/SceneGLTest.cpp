@@ -134,6 +134,7 @@ TEST_F(SceneTest, BuildsTheWorldFromTheProgramsAssets) {
               !fs::exists("Assets/sibenik-cathedral-vray-Windows.obj"));
     EXPECT_EQ(scene->billboards[0]->animatedTexture->frameCount > 0,
               fs::exists("Assets/fire_anim.gif"));
+    delete scene;
 }
 
 // Only the chandelier and the flame exist: both load once; update advances the flame once.
@@ -152,6 +153,7 @@ TEST_F(SceneTest, SharedFilesLoadOnceAndUpdateMovesOnlyTheFlame) {
     scene->update(0.25f);
     EXPECT_FLOAT_EQ(flame->elapsed, 0.25f) << "the shared flame must advance once per update";
     checkLayout(*scene);
+    delete scene;
 }
 
 TEST_F(SceneTest, WithoutAnyAssetsTheSceneIsStillComplete) {
@@ -164,4 +166,5 @@ TEST_F(SceneTest, WithoutAnyAssetsTheSceneIsStillComplete) {
     EXPECT_EQ(countOccurrences(output, "Assets/fire_anim.gif could not be opened"), 1) << output;
     scene->update(0.5f);
     checkLayout(*scene);
+    delete scene;
 }
