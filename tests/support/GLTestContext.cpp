@@ -9,6 +9,8 @@ namespace {
 GLFWwindow* openWindow() {
     GLFWwindow* window = ContextWindow::open(1024, 768, false, false);
     if (window) {
+        // Not "Window": the programs some tests start are found by that title.
+        glfwSetWindowTitle(window, "GL test");
         installDebugOutput();
     }
     return window;

@@ -49,7 +49,7 @@ double secondsSince(Clock::time_point start) {
 
 // The id of the child's top-level "Window", or "" while it has none.
 std::string findWindowOf(pid_t pid) {
-    std::string found = ProcessRunner::capture("xdotool search --pid " + std::to_string(pid) +
+    std::string found = ProcessRunner::capture("xdotool search --all --pid " + std::to_string(pid) +
                                                " --name '^Window$' 2>/dev/null");
     std::istringstream ids(found);
     std::string first;
