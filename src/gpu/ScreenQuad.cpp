@@ -18,11 +18,15 @@ ScreenQuad* ScreenQuad::getInstance() {
 
 // Leaves the quad's vertex array bound.
 ScreenQuad::ScreenQuad() {
+    createCornerArray(cornerPositions, vao, vbo);
+}
+
+void ScreenQuad::createCornerArray(const GLfloat (&corners)[12], GLuint& vao, GLuint& vbo) {
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
     glGenBuffers(1, &vbo);
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(cornerPositions), cornerPositions, GL_STATIC_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(corners), corners, GL_STATIC_DRAW);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
 }

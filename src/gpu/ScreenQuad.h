@@ -16,6 +16,11 @@ public:
     // Leaves vertex array 0 bound.
     void draw();
 
+    // Uploads four corners (12 floats) into a new buffer and a new vertex array that feeds them
+    // to attribute location 0 as 3 floats each; the billboards' quad is built the same way.
+    // Leaves the new vertex array bound.
+    static void createCornerArray(const GLfloat (&corners)[12], GLuint& vao, GLuint& vbo);
+
     ~ScreenQuad();
 
     ScreenQuad(const ScreenQuad&) = delete;

@@ -3,6 +3,7 @@
 // 0 bound and no program in use.
 #include "render/Billboard.h"
 
+#include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderManager.h"
 #include "render/AnimatedTextureTechnique.h"
@@ -14,7 +15,7 @@ namespace {
 
 // A unit square centred on the origin in the x-y plane, as a triangle strip, counter-clockwise
 // seen from +z.
-const GLfloat quadCorners[] = {
+const GLfloat quadCorners[12] = {
     -0.5f, -0.5f, 0.0f, 0.5f, -0.5f, 0.0f, -0.5f, 0.5f, 0.0f, 0.5f, 0.5f, 0.0f,
 };
 
@@ -34,13 +35,7 @@ Billboard::~Billboard() {
 
 // Leaves the new vertex array bound.
 void Billboard::createQuad() {
-    glGenVertexArrays(1, &vao);
-    glBindVertexArray(vao);
-    glGenBuffers(1, &vbo);
-    glBindBuffer(GL_ARRAY_BUFFER, vbo);
-    glBufferData(GL_ARRAY_BUFFER, sizeof(quadCorners), quadCorners, GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    ScreenQuad::createCornerArray(quadCorners, vao, vbo);
 }
 
 void Billboard::setAnimatedTexture(std::string path) {
