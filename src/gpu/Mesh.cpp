@@ -206,21 +206,20 @@ void Mesh::deleteAll() {
 // Leaves "color" untouched when a colour texture is present. Afterwards unit 1 is active when the
 // mesh has a bump map, else unit 0 when it has a colour texture.
 void Mesh::draw(Shader* shader) {
-    GLuint program = shader->program;
     if (colorTexture == nullptr) {
-        glUniform4f(glGetUniformLocation(program, "color"), color.r, color.g, color.b, color.a);
-        glUniform1i(glGetUniformLocation(program, "hasColorTexture"), 0);
+        shader->setVec4("color", color);
+        shader->setInt("hasColorTexture", 0);
     } else {
-        glUniform1i(glGetUniformLocation(program, "hasColorTexture"), 1);
+        shader->setInt("hasColorTexture", 1);
         colorTexture->bind(0);
-        glUniform1i(glGetUniformLocation(program, "color_texture"), 0);
+        shader->setInt("color_texture", 0);
     }
     if (bumpMapTexture != nullptr) {
         bumpMapTexture->bind(1);
-        glUniform1i(glGetUniformLocation(program, "bumpmap_texture"), 1);
-        glUniform1i(glGetUniformLocation(program, "hasBumpMapTexture"), 1);
+        shader->setInt("bumpmap_texture", 1);
+        shader->setInt("hasBumpMapTexture", 1);
     } else {
-        glUniform1i(glGetUniformLocation(program, "hasBumpMapTexture"), 0);
+        shader->setInt("hasBumpMapTexture", 0);
     }
     drawElements();
 }

@@ -4,6 +4,8 @@
 
 #include "app/Console.h"
 
+#include <glm/gtc/type_ptr.hpp>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -128,4 +130,40 @@ void Shader::use() {
 
 void Shader::unuse() {
     glUseProgram(0);
+}
+
+GLint Shader::location(const std::string& name) const {
+    return glGetUniformLocation(program, name.c_str());
+}
+
+void Shader::setInt(const std::string& name, int value) const {
+    glUniform1i(location(name), value);
+}
+
+void Shader::setFloat(const std::string& name, float value) const {
+    glUniform1f(location(name), value);
+}
+
+void Shader::setVec2(const std::string& name, const glm::vec2& value) const {
+    glUniform2fv(location(name), 1, glm::value_ptr(value));
+}
+
+void Shader::setVec3(const std::string& name, const glm::vec3& value) const {
+    glUniform3fv(location(name), 1, glm::value_ptr(value));
+}
+
+void Shader::setVec4(const std::string& name, const glm::vec4& value) const {
+    glUniform4fv(location(name), 1, glm::value_ptr(value));
+}
+
+void Shader::setMat3(const std::string& name, const glm::mat3& value) const {
+    glUniformMatrix3fv(location(name), 1, GL_FALSE, glm::value_ptr(value));
+}
+
+void Shader::setMat4(const std::string& name, const glm::mat4& value) const {
+    glUniformMatrix4fv(location(name), 1, GL_FALSE, glm::value_ptr(value));
+}
+
+void Shader::setMat4Array(const std::string& name, const glm::mat4* values, int count) const {
+    glUniformMatrix4fv(location(name), count, GL_FALSE, glm::value_ptr(values[0]));
 }

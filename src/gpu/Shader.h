@@ -1,9 +1,11 @@
 // One linked GLSL program built from two or three stage files read at start-up. Created and
 // deleted only by the ShaderManager registry; users look a program up by key, call use() and set
-// uniforms by name on `program` each time they draw.
+// uniforms by name each time they draw (the setters below look the location up on every call).
 #pragma once
 
 #include "gpu/GL.h"
+
+#include <glm/glm.hpp>
 
 #include <string>
 
@@ -34,7 +36,20 @@ public:
     void use();
     static void unuse();
 
+    // Uniform uploads to this program, which must be in use. Each looks the location up by name
+    // on every call; a name the program does not declare is ignored, as OpenGL ignores -1.
+    void setInt(const std::string& name, int value) const;
+    void setFloat(const std::string& name, float value) const;
+    void setVec2(const std::string& name, const glm::vec2& value) const;
+    void setVec3(const std::string& name, const glm::vec3& value) const;
+    void setVec4(const std::string& name, const glm::vec4& value) const;
+    void setMat3(const std::string& name, const glm::mat3& value) const;
+    void setMat4(const std::string& name, const glm::mat4& value) const;
+    // `count` matrices from `values` into a mat4 array uniform.
+    void setMat4Array(const std::string& name, const glm::mat4* values, int count) const;
+
 private:
+    GLint location(const std::string& name) const;
     bool compileShader(const std::string& path, GLenum type, GLuint& stage);
     bool readFile(const std::string& path, std::string& text);
     void printCompileLog(const std::string& path, GLuint stage);

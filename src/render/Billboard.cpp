@@ -9,7 +9,6 @@
 #include "render/AnimatedTextureTechnique.h"
 
 #include <glm/gtc/matrix_transform.hpp>
-#include <glm/gtc/type_ptr.hpp>
 
 namespace {
 
@@ -54,12 +53,10 @@ void Billboard::orient(glm::vec3 rotation) {
 // Without an animated texture the quad samples whatever unit 0 holds.
 void Billboard::render(const glm::mat4& viewProjection, float /*dt*/) {
     shader->use();
-    const glm::mat4 modelViewProjection = viewProjection * modelMatrix;
-    glUniformMatrix4fv(glGetUniformLocation(shader->program, "modelViewProjectionMatrix"), 1,
-                       GL_FALSE, glm::value_ptr(modelViewProjection));
+    shader->setMat4("modelViewProjectionMatrix", viewProjection * modelMatrix);
     if (animatedTexture != nullptr) {
         animatedTexture->bind(0);
-        glUniform1i(glGetUniformLocation(shader->program, "color_texture"), 0);
+        shader->setInt("color_texture", 0);
     }
     glBindVertexArray(vao);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);

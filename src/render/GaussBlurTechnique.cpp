@@ -48,13 +48,13 @@ void GaussBlurTechnique::bindSource(GLuint source) {
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, source);
     glGenerateMipmap(GL_TEXTURE_2D);
-    glUniform1i(glGetUniformLocation(shader->program, "color_texture"), 0);
+    shader->setInt("color_texture", 0);
 }
 
 void GaussBlurTechnique::horizontalPass() {
     horizontalBuffer.bind();
     horizontalBuffer.clear();
-    glUniform1i(glGetUniformLocation(shader->program, "horizontal"), 1);
+    shader->setInt("horizontal", 1);
     screenQuad->draw();
     horizontalBuffer.unbind();
 }
@@ -63,8 +63,8 @@ void GaussBlurTechnique::verticalPass() {
     verticalBuffer.bind();
     verticalBuffer.clear();
     horizontalBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
-    glUniform1i(glGetUniformLocation(shader->program, "color_texture"), 0);
-    glUniform1i(glGetUniformLocation(shader->program, "horizontal"), 0);
+    shader->setInt("color_texture", 0);
+    shader->setInt("horizontal", 0);
     screenQuad->draw();
     verticalBuffer.unbind();
 }

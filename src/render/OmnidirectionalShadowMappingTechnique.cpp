@@ -11,7 +11,6 @@
 #include "scene/SceneObject.h"
 
 #include <glm/gtc/matrix_transform.hpp>
-#include <glm/gtc/type_ptr.hpp>
 
 namespace {
 
@@ -98,17 +97,13 @@ void OmnidirectionalShadowMappingTechnique::render(Scene* scene) {
 
     Shader* shader = ShaderManager::getShader("omnidirectional_shadowMap");
     shader->use();
-    GLuint program = shader->program;
-    glUniform1f(glGetUniformLocation(program, "near"), nearPlane);
-    glUniform1f(glGetUniformLocation(program, "far"), farPlane);
-    glUniform3fv(glGetUniformLocation(program, "lightPosition"), 1,
-                 glm::value_ptr(light->position));
-    glUniformMatrix4fv(glGetUniformLocation(program, "cm_matrices"), 6, GL_FALSE,
-                       glm::value_ptr(viewProjectionMatrices[0]));
+    shader->setFloat("near", nearPlane);
+    shader->setFloat("far", farPlane);
+    shader->setVec3("lightPosition", light->position);
+    shader->setMat4Array("cm_matrices", viewProjectionMatrices.data(), 6);
 
     for (SceneObject* object : scene->opaqueObjects) {
-        glUniformMatrix4fv(glGetUniformLocation(program, "modelMatrix"), 1, GL_FALSE,
-                           glm::value_ptr(object->modelMatrix));
+        shader->setMat4("modelMatrix", object->modelMatrix);
         for (Mesh* mesh : object->meshes) {
             mesh->drawGeometry(shader);
         }

@@ -9,8 +9,6 @@
 #include "gpu/ShaderManager.h"
 #include "scene/Camera.h"
 
-#include <glm/gtc/type_ptr.hpp>
-
 #include <random>
 #include <string>
 
@@ -21,10 +19,6 @@ constexpr int noiseCount = noiseSize * noiseSize;
 
 float lerp(float a, float b, float f) {
     return (b - a) * f + a;
-}
-
-GLint location(const Shader* shader, const char* name) {
-    return glGetUniformLocation(shader->program, name);
 }
 
 } // namespace
@@ -115,26 +109,22 @@ void SSAOTechnique::occlusionPass(GLuint positionTexture, GLuint normalTexture) 
 void SSAOTechnique::bindInputs(GLuint positionTexture, GLuint normalTexture) {
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, positionTexture);
-    glUniform1i(location(ssaoShader, "position_texture"), 0);
+    ssaoShader->setInt("position_texture", 0);
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, normalTexture);
-    glUniform1i(location(ssaoShader, "normal_texture"), 1);
+    ssaoShader->setInt("normal_texture", 1);
     glActiveTexture(GL_TEXTURE2);
     glBindTexture(GL_TEXTURE_2D, noiseTexture);
-    glUniform1i(location(ssaoShader, "noise_texture"), 2);
+    ssaoShader->setInt("noise_texture", 2);
 }
 
 void SSAOTechnique::uploadCameraAndKernel() {
-    glUniform2f(location(ssaoShader, "noiseScale"), width / 4.0f, height / 4.0f);
-    glm::mat4 projection = mainCamera->getProjectionMatrix();
-    glm::mat4 view = mainCamera->getViewMatrix();
-    glUniformMatrix4fv(location(ssaoShader, "projectionMatrix"), 1, GL_FALSE,
-                       glm::value_ptr(projection));
-    glUniformMatrix4fv(location(ssaoShader, "viewMatrix"), 1, GL_FALSE, glm::value_ptr(view));
-    glUniform1i(location(ssaoShader, "numSamples"), numSamples);
+    ssaoShader->setVec2("noiseScale", glm::vec2(width / 4.0f, height / 4.0f));
+    ssaoShader->setMat4("projectionMatrix", mainCamera->getProjectionMatrix());
+    ssaoShader->setMat4("viewMatrix", mainCamera->getViewMatrix());
+    ssaoShader->setInt("numSamples", numSamples);
     for (int i = 0; i < numSamples; ++i) {
-        std::string name = "samples[" + intToString(i) + "]";
-        glUniform3fv(location(ssaoShader, name.c_str()), 1, glm::value_ptr(kernel[i]));
+        ssaoShader->setVec3("samples[" + intToString(i) + "]", kernel[i]);
     }
 }
 
@@ -144,7 +134,7 @@ void SSAOTechnique::blurPass() {
     glDrawBuffers(1, &target);
     blurShader->use();
     framebuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
-    glUniform1i(location(blurShader, "color_texture"), 0);
+    blurShader->setInt("color_texture", 0);
     screenQuad->draw();
     Shader::unuse();
 }

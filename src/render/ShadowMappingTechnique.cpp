@@ -10,8 +10,6 @@
 #include "scene/SceneObject.h"
 #include "scene/ShadowLight.h"
 
-#include <glm/gtc/type_ptr.hpp>
-
 namespace {
 
 // The maps are always rendered at this size; the renderer creates the technique with it.
@@ -28,10 +26,8 @@ void setSamplingParameters(GLenum wrap) {
 
 void drawObjects(const std::vector<SceneObject*>& objects, Shader* shader,
                  const glm::mat4& viewProjection) {
-    GLint location = glGetUniformLocation(shader->program, "modelViewProjectionMatrix");
     for (SceneObject* object : objects) {
-        glm::mat4 modelViewProjection = viewProjection * object->modelMatrix;
-        glUniformMatrix4fv(location, 1, GL_FALSE, glm::value_ptr(modelViewProjection));
+        shader->setMat4("modelViewProjectionMatrix", viewProjection * object->modelMatrix);
         for (Mesh* mesh : object->meshes) {
             mesh->draw(shader);
         }
@@ -118,7 +114,7 @@ void ShadowMappingTechnique::copyDepthIntoColorMap() {
     glBindTexture(GL_TEXTURE_2D, depthTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glUniform1i(glGetUniformLocation(drawShadowMapShader->program, "shadow_texture"), depthUnit);
+    drawShadowMapShader->setInt("shadow_texture", depthUnit);
     glDisable(GL_BLEND);
     screenQuad->draw();
     glEnable(GL_BLEND);
@@ -129,7 +125,7 @@ void ShadowMappingTechnique::copyDepthIntoColorMap() {
 void ShadowMappingTechnique::renderWindows(Scene* scene) {
     glCullFace(GL_FRONT);
     coloredShadowMapShader->use();
-    glUniform1i(glGetUniformLocation(coloredShadowMapShader->program, "shadowMap"), depthUnit);
+    coloredShadowMapShader->setInt("shadowMap", depthUnit);
     drawObjects(scene->transparentObjects, coloredShadowMapShader, lightViewProjection);
     Shader::unuse();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
