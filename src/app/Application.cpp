@@ -4,17 +4,10 @@
 #include "app/Console.h"
 #include "app/ContextWindow.h"
 #include "app/DebugOutput.h"
+#include "app/FramePipeline.h"
 #include "app/IniFile.h"
 #include "app/KeyControls.h"
 #include "app/RenderSettings.h"
-#include "gpu/Mesh.h"
-#include "gpu/ShaderManager.h"
-#include "gpu/Texture.h"
-#include "render/AnimatedTextureTechnique.h"
-#include "render/Renderer.h"
-#include "scene/CameraPathAnimation.h"
-#include "scene/FreeLookController.h"
-#include "scene/Scene.h"
 
 #include <algorithm>
 
@@ -72,15 +65,11 @@ bool Application::init() {
     }
     glfwSetKeyCallback(window, keyCallback);
     running = true;
-    ShaderManager::loadShaders();
-    scene = new Scene();
-    renderer = new Renderer(width, height);
-    renderer->init(scene->lights);
-    // The controllers come last: the renderer sets the camera's projection before they move it.
-    freeLookController = new FreeLookController(window);
-    freeLookController->setCamera(scene->camera);
-    pathAnimation = new CameraPathAnimation();
-    pathAnimation->setCamera(scene->camera);
+    pipeline = new FramePipeline(window, width, height);
+    scene = pipeline->scene;
+    renderer = pipeline->renderer;
+    freeLookController = pipeline->freeLookController;
+    pathAnimation = pipeline->pathAnimation;
     return true;
 }
 
@@ -113,60 +102,23 @@ bool Application::initWindow() {
 
 void Application::run() {
     double previousTime = glfwGetTime();
-    // The camera belongs to the path animation until the path has ended.
-    freeLookController->enabled = false;
-    bool firstFrame = true;
     while (running && !glfwWindowShouldClose(window)) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         double now = glfwGetTime();
         double dt = now - previousTime;
         previousTime = now;
         glfwPollEvents();
-        renderFrame(dt, firstFrame);
-        firstFrame = false;
+        pipeline->frame(dt);
         glfwSwapBuffers(window);
     }
     shutdown();
 }
 
-// The frame steps between event polling and the buffer swap.
-void Application::renderFrame(double dt, bool firstFrame) {
-    pathAnimation->update(dt);
-    // Once the path has ended the user keeps the camera for good.
-    if (!pathAnimation->running) {
-        freeLookController->enabled = true;
-    }
-    freeLookController->update(static_cast<float>(dt));
-    scene->update(static_cast<float>(dt));
-    if (firstFrame) {
-        handOverFirstFrameTime(static_cast<float>(dt));
-    }
-    renderer->setDeltaTime(static_cast<float>(dt));
-    renderer->render(scene);
-}
-
-// The first frame's time reaches the renderer with shadow-map updating forced on, whatever the
-// options say; the renderer itself renders the cube maps until they hold a frame.
-void Application::handOverFirstFrameTime(float dt) {
-    bool savedUpdateShadowMaps = RenderSettings::updateShadowMaps;
-    RenderSettings::updateShadowMaps = true;
-    renderer->setDeltaTime(dt);
-    RenderSettings::updateShadowMaps = savedUpdateShadowMaps;
-}
-
-// The image textures and animations, kept by their caches for the whole run, and the two camera
-// drivers go last, so nothing the program made outlives the context or the process unreleased.
 void Application::shutdown() {
-    Mesh::deleteAll();
-    ShaderManager::deleteShaders();
-    delete scene;
+    delete pipeline;
+    pipeline = nullptr;
     scene = nullptr;
-    delete renderer;
     renderer = nullptr;
-    Texture::deleteAll();
-    AnimatedTextureTechnique::deleteAll();
-    delete freeLookController;
     freeLookController = nullptr;
-    delete pathAnimation;
     pathAnimation = nullptr;
 }

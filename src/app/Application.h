@@ -8,6 +8,7 @@
 #include <string>
 
 class CameraPathAnimation;
+class FramePipeline;
 class FreeLookController;
 class IniFile;
 class Renderer;
@@ -17,13 +18,15 @@ class Application {
 public:
     GLFWwindow* window = nullptr;
     bool running = false; // the loop runs only while true; the close flag ends it
+    // The pipeline's objects, owned by `pipeline` and released with it by shutdown().
     Scene* scene = nullptr;
     Renderer* renderer = nullptr;
-    FreeLookController* freeLookController = nullptr; // deleted by shutdown()
-    CameraPathAnimation* pathAnimation = nullptr;     // deleted by shutdown()
+    FreeLookController* freeLookController = nullptr;
+    CameraPathAnimation* pathAnimation = nullptr;
     int width = 1024;
     int height = 768;
     bool fullscreen = false;
+    FramePipeline* pipeline = nullptr; // everything behind the window, built by init()
 
     Application() = default;
     // Shuts the window library down, which destroys the window and its context.
@@ -44,11 +47,7 @@ public:
     void readOptions(const IniFile& options);
     // The frame loop, then shutdown().
     void run();
-    // Deletes meshes, shader programs, the scene and the renderer, in that order, then the
-    // cached image textures and animations and the two camera drivers.
+    // Releases the pipeline: meshes, shader programs, the scene and the renderer, in that
+    // order, then the cached image textures and animations and the two camera drivers.
     void shutdown();
-
-private:
-    void renderFrame(double dt, bool firstFrame);
-    void handOverFirstFrameTime(float dt);
 };

@@ -39,6 +39,8 @@ struct TimerState {
 
 TimerState state;
 
+const PassHooks timerHooks = {&PassTimer::begin, &PassTimer::end};
+
 Slot& slotOf(std::int64_t frame) {
     return state.slots[static_cast<size_t>(frame % static_cast<std::int64_t>(state.slots.size()))];
 }
@@ -234,4 +236,8 @@ const char* PassTimer::name(FramePass pass) {
         break;
     }
     return "unknown";
+}
+
+const PassHooks* PassTimer::hooks() {
+    return &timerHooks;
 }

@@ -1,16 +1,14 @@
-// GPU timing of the frame's passes. The renderer brackets each pass with begin/end; while no
-// measurement is active (the demo) both calls do nothing, so the frame pays nothing for them.
-// A measuring tool activates the timer, brackets each frame with beginFrame/endFrame and collects
-// the results a few frames later: the queries of a frame sit in a ring of slots and are read
-// back only once they are old, so measuring never waits for the GPU while frames keep coming.
+// GPU timing of the frame's passes. A measuring tool activates the timer, attaches hooks() to the
+// renderer so each pass is bracketed by begin/end, brackets each frame with beginFrame/endFrame
+// and collects the results a few frames later: the queries of a frame sit in a ring of slots and
+// are read back only once they are old, so measuring never waits for the GPU while frames keep
+// coming. While the timer is inactive begin/end do nothing.
 #pragma once
+
+#include "render/FramePass.h"
 
 #include <cstdint>
 #include <vector>
-
-enum class FramePass { ShadowMaps, Geometry, SSAO, Lighting, Forward, Bloom, Count };
-
-constexpr int kFramePassCount = static_cast<int>(FramePass::Count);
 
 // The GPU times of one frame, in milliseconds.
 struct FrameGpuTimes {
@@ -28,6 +26,8 @@ public:
     static void begin(FramePass pass);
     // Ends the pass's query; ignored unless that pass is the one being timed.
     static void end(FramePass pass);
+    // begin and end as the renderer's pass hooks (Renderer::attachPassHooks).
+    static const PassHooks* hooks();
 
     // Creates the query ring with a context current; results are read `latencyFrames` frames
     // after their frame at the earliest. Restarting drops whatever was pending.

@@ -12,15 +12,12 @@
 #include "render/GaussBlurTechnique.h"
 #include "render/LightShaftsTechnique.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
-#include "render/PassTimer.h"
 #include "render/SSAOTechnique.h"
 #include "render/ShadowMappingTechnique.h"
 #include "scene/Camera.h"
 #include "scene/Light.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
-
-#include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -39,18 +36,6 @@ const glm::mat4 biasMatrix(0.5f, 0.0f, 0.0f, 0.0f, //
                            0.0f, 0.5f, 0.0f, 0.0f, //
                            0.0f, 0.0f, 0.5f, 0.0f, //
                            0.5f, 0.5f, 0.5f, 1.0f);
-
-GLint uniform(Shader* shader, const std::string& name) {
-    return glGetUniformLocation(shader->program, name.c_str());
-}
-
-void setInt(Shader* shader, const std::string& name, int value) {
-    glUniform1i(uniform(shader, name), value);
-}
-
-void setMatrix(Shader* shader, const std::string& name, const glm::mat4& matrix) {
-    glUniformMatrix4fv(uniform(shader, name), 1, GL_FALSE, glm::value_ptr(matrix));
-}
 
 glm::mat4 cameraViewProjection() {
     return mainCamera->getProjectionMatrix() * mainCamera->getViewMatrix();
@@ -81,12 +66,11 @@ Framebuffer createHdrBuffer(int width, int height) {
 void disableSpareLights(Shader* shader, size_t lightCount, int spareUnit) {
     for (int i = static_cast<int>(lightCount);; ++i) {
         std::string index = intToString(i);
-        GLint sampler = uniform(shader, "shadowMaps[" + index + "]");
-        if (sampler < 0) {
+        if (glGetUniformLocation(shader->program, ("shadowMaps[" + index + "]").c_str()) < 0) {
             return;
         }
-        glUniform1i(sampler, spareUnit);
-        glUniform1f(uniform(shader, "lights[" + index + "].radius"), 0.0f);
+        shader->setInt("shadowMaps[" + index + "]", spareUnit);
+        shader->setFloat("lights[" + index + "].radius", 0.0f);
     }
 }
 
@@ -158,45 +142,50 @@ float Renderer::lightRadius(const Light& light) {
     return std::max(0.0f, (-l + std::sqrt(discriminant)) / (2 * q));
 }
 
+void Renderer::attachPassHooks(const PassHooks* hooks) {
+    passHooks = hooks;
+}
+
+void Renderer::setOutputFramebuffer(GLuint framebuffer) {
+    outputFramebuffer = framebuffer;
+}
+
+template <typename Pass> void Renderer::runPass(FramePass pass, Pass&& body) {
+    if (passHooks) {
+        passHooks->begin(pass);
+    }
+    body();
+    if (passHooks) {
+        passHooks->end(pass);
+    }
+}
+
+void Renderer::bindOutput() {
+    glBindFramebuffer(GL_FRAMEBUFFER, outputFramebuffer);
+    glViewport(0, 0, RenderSettings::screenWidth, RenderSettings::screenHeight);
+}
+
+// The frame's passes in order. The lit image goes through the HDR buffer while bloom is on, so
+// the bloom pass can add the glow on the way to the output; otherwise straight to the output.
 void Renderer::render(Scene* scene) {
-    PassTimer::begin(FramePass::ShadowMaps);
-    renderShadowMaps(scene);
-    PassTimer::end(FramePass::ShadowMaps);
-
-    PassTimer::begin(FramePass::Geometry);
-    geometryPass(scene);
-    PassTimer::end(FramePass::Geometry);
-
+    Framebuffer* litTarget = RenderSettings::bloom ? &hdrBuffer : nullptr;
+    runPass(FramePass::ShadowMaps, [&] { renderShadowMaps(scene); });
+    runPass(FramePass::Geometry, [&] { geometryPass(scene); });
     if (RenderSettings::ssao) {
-        PassTimer::begin(FramePass::SSAO);
-        ssaoPass();
-        PassTimer::end(FramePass::SSAO);
+        runPass(FramePass::SSAO, [&] { ssaoPass(); });
     }
-
-    PassTimer::begin(FramePass::Lighting);
-    if (RenderSettings::bloom) {
-        hdrBuffer.bind();
-        hdrBuffer.clear();
-    }
-    lightingPass(scene);
-    PassTimer::end(FramePass::Lighting);
-
+    runPass(FramePass::Lighting, [&] { lightingPass(scene, litTarget); });
     if (RenderSettings::transparentObjects) {
-        PassTimer::begin(FramePass::Forward);
-        forwardPass(scene);
-        PassTimer::end(FramePass::Forward);
+        runPass(FramePass::Forward, [&] { forwardPass(scene, litTarget); });
     }
-
     if (RenderSettings::bloom) {
-        PassTimer::begin(FramePass::Bloom);
-        hdrBuffer.unbind();
-        bloomPass(scene);
-        PassTimer::end(FramePass::Bloom);
+        runPass(FramePass::Bloom, [&] { bloomPass(); });
     }
 }
 
 // Cube maps while omnidirectional shadows are on (only until the first one is rendered when the
-// settings ask not to update them), then the light-view maps, every frame.
+// settings ask not to update them), then the light-view maps, every frame. Leaves the blend
+// equation and factors at the standing (FUNC_ADD, SRC_ALPHA, ONE_MINUS_SRC_ALPHA).
 void Renderer::renderShadowMaps(Scene* scene) {
     bool cubeMapsDue = RenderSettings::updateShadowMaps || !cubeMapsRendered;
     if (RenderSettings::omnidirectionalShadows && cubeMapsDue) {
@@ -210,7 +199,8 @@ void Renderer::renderShadowMaps(Scene* scene) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-// World position, world normal and diffuse colour of the opaque objects into the G-buffer.
+// Reads the opaque objects' meshes and materials; writes world position, world normal and
+// diffuse colour into the G-buffer. Leaves framebuffer 0 bound.
 void Renderer::geometryPass(Scene* scene) {
     gBuffer.bind();
     gBuffer.clear();
@@ -219,15 +209,13 @@ void Renderer::geometryPass(Scene* scene) {
 
     Shader* shader = ShaderManager::getShader("deferredFirstPass");
     shader->use();
-    setInt(shader, "bumpMappingEnabled", RenderSettings::bumpMapping ? 1 : 0);
+    shader->setInt("bumpMappingEnabled", RenderSettings::bumpMapping ? 1 : 0);
     for (SceneObject* object : scene->opaqueObjects) {
         const glm::mat4& model = object->modelMatrix;
-        glm::mat3 normalMatrix = glm::mat3(glm::transpose(glm::inverse(model)));
-        setMatrix(shader, "modelMatrix", model);
-        setMatrix(shader, "viewMatrix", view);
-        glUniformMatrix3fv(uniform(shader, "normalMatrix"), 1, GL_FALSE,
-                           glm::value_ptr(normalMatrix));
-        setMatrix(shader, "modelViewProjectionMatrix", viewProjection * model);
+        shader->setMat4("modelMatrix", model);
+        shader->setMat4("viewMatrix", view);
+        shader->setMat3("normalMatrix", glm::mat3(glm::transpose(glm::inverse(model))));
+        shader->setMat4("modelViewProjectionMatrix", viewProjection * model);
         for (Mesh* mesh : object->meshes) {
             mesh->draw(shader);
         }
@@ -236,83 +224,88 @@ void Renderer::geometryPass(Scene* scene) {
     gBuffer.unbind();
 }
 
+// Reads the G-buffer's position and normal; writes the occlusion term (SSAOTechnique).
 void Renderer::ssaoPass() {
     ssao->render(gBuffer.getTexture(GL_COLOR_ATTACHMENT0),
                  gBuffer.getTexture(GL_COLOR_ATTACHMENT1));
 }
 
-// All point lights over the G-buffer, into whatever framebuffer is bound.
-void Renderer::lightingPass(Scene* scene) {
+// Reads the G-buffer, the occlusion term, the cube maps and the colored shadow map; writes every
+// point light's contribution into the lit target, cleared first. Leaves the target bound.
+void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
+    if (litTarget) {
+        litTarget->bind();
+        litTarget->clear();
+    } else {
+        bindOutput();
+    }
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     Shader* shader = ShaderManager::getShader("deferredRenderPass");
     shader->use();
     int unit = 0;
-    setInt(shader, "gWorldPosition", unit);
+    shader->setInt("gWorldPosition", unit);
     gBuffer.bindTexture(GL_COLOR_ATTACHMENT0, unit++);
-    setInt(shader, "gWorldNormal", unit);
+    shader->setInt("gWorldNormal", unit);
     gBuffer.bindTexture(GL_COLOR_ATTACHMENT1, unit++);
-    setInt(shader, "gDiffuse", unit);
+    shader->setInt("gDiffuse", unit);
     gBuffer.bindTexture(GL_COLOR_ATTACHMENT2, unit++);
-    setInt(shader, "gAmbient", unit);
+    shader->setInt("gAmbient", unit);
     ssao->bindResult(unit++);
 
-    glUniform3fv(uniform(shader, "eyePosition"), 1, glm::value_ptr(mainCamera->getPosition()));
-    setInt(shader, "ssaoEnabled", RenderSettings::ssao ? 1 : 0);
-    setInt(shader, "omniDirShadowsEnabled", RenderSettings::omnidirectionalShadows ? 1 : 0);
-    setInt(shader, "colorShadowsEnabled", RenderSettings::coloredShadows ? 1 : 0);
-    setInt(shader, "lightMode", static_cast<int>(RenderSettings::lightMode));
-    setMatrix(shader, "inverseViewMatrix", glm::inverse(mainCamera->getViewMatrix()));
+    shader->setVec3("eyePosition", mainCamera->getPosition());
+    shader->setInt("ssaoEnabled", RenderSettings::ssao ? 1 : 0);
+    shader->setInt("omniDirShadowsEnabled", RenderSettings::omnidirectionalShadows ? 1 : 0);
+    shader->setInt("colorShadowsEnabled", RenderSettings::coloredShadows ? 1 : 0);
+    shader->setInt("lightMode", static_cast<int>(RenderSettings::lightMode));
+    shader->setMat4("inverseViewMatrix", glm::inverse(mainCamera->getViewMatrix()));
 
     for (size_t i = 0; i < scene->lights.size(); ++i) {
         const Light& light = *scene->lights[i];
         std::string prefix = "lights[" + intToString(static_cast<int>(i));
-        glUniform3fv(uniform(shader, prefix + "].position"), 1, glm::value_ptr(light.position));
-        glUniform3fv(uniform(shader, prefix + "].color"), 1, glm::value_ptr(light.color));
-        glUniform1f(uniform(shader, prefix + "].linear"), light.linear);
-        glUniform1f(uniform(shader, prefix + "].quadratic"), light.quadratic);
-        glUniform1f(uniform(shader, prefix + "].radius"), lightRadius(light));
+        shader->setVec3(prefix + "].position", light.position);
+        shader->setVec3(prefix + "].color", light.color);
+        shader->setFloat(prefix + "].linear", light.linear);
+        shader->setFloat(prefix + "].quadratic", light.quadratic);
+        shader->setFloat(prefix + "].radius", lightRadius(light));
         if (i < omnidirectionalShadowMaps.size()) {
-            glm::vec2 nearFar = omnidirectionalShadowMaps[i]->getNearFar();
-            glUniform2fv(uniform(shader, prefix + "].near_far"), 1, glm::value_ptr(nearFar));
-            setInt(shader, "shadowMaps[" + intToString(static_cast<int>(i)) + "]", unit);
+            shader->setVec2(prefix + "].near_far", omnidirectionalShadowMaps[i]->getNearFar());
+            shader->setInt("shadowMaps[" + intToString(static_cast<int>(i)) + "]", unit);
             omnidirectionalShadowMaps[i]->bindTexture(unit);
             ++unit;
         }
     }
 
     disableSpareLights(shader, scene->lights.size(), unit + 1);
-    setInt(shader, "colorShadowMap", unit);
+    shader->setInt("colorShadowMap", unit);
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_2D, shadowMapping->getColorTexture());
-    setMatrix(shader, "lightViewProjectionMatrix",
-              biasMatrix * shadowMapping->getLightViewProjection());
+    shader->setMat4("lightViewProjectionMatrix",
+                    biasMatrix * shadowMapping->getLightViewProjection());
 
     screenQuad->draw();
     Shader::unuse();
 }
 
-// Windows and flames over the lit image, hidden behind the opaque scene by its blitted depth.
-void Renderer::forwardPass(Scene* scene) {
+// Reads the G-buffer's depth (blitted into the lit target, so the opaque scene hides what lies
+// behind it); draws the windows and then the flames over the lit image. Leaves the target bound.
+void Renderer::forwardPass(Scene* scene, Framebuffer* litTarget) {
+    GLuint target = litTarget ? litTarget->getId() : outputFramebuffer;
     int width = RenderSettings::screenWidth;
     int height = RenderSettings::screenHeight;
     glBindFramebuffer(GL_READ_FRAMEBUFFER, gBuffer.getId());
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, RenderSettings::bloom ? hdrBuffer.getId() : 0);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, target);
     glViewport(0, 0, width, height);
     glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
-    if (RenderSettings::bloom) {
-        hdrBuffer.bind();
-    } else {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    }
+    glBindFramebuffer(GL_FRAMEBUFFER, target);
     glm::mat4 viewProjection = cameraViewProjection();
 
     Shader* shader = ShaderManager::getShader("forwardRender");
     shader->use();
     glDisable(GL_CULL_FACE);
     for (SceneObject* object : scene->transparentObjects) {
-        setMatrix(shader, "modelViewProjectionMatrix", viewProjection * object->modelMatrix);
+        shader->setMat4("modelViewProjectionMatrix", viewProjection * object->modelMatrix);
         for (Mesh* mesh : object->meshes) {
             mesh->draw(shader);
         }
@@ -326,15 +319,17 @@ void Renderer::forwardPass(Scene* scene) {
     }
 }
 
-// Blurred bright parts added to the lit image, into the window.
-void Renderer::bloomPass(Scene* /*scene*/) {
+// Reads the HDR buffer's lit image and bright parts; blurs the bright parts at half size and
+// draws the lit image with the glow added into the output. Leaves the output bound.
+void Renderer::bloomPass() {
+    hdrBuffer.unbind();
     gaussBlur->blur(hdrBuffer.getTexture(GL_COLOR_ATTACHMENT1));
-    glViewport(0, 0, RenderSettings::screenWidth, RenderSettings::screenHeight);
+    bindOutput();
     Shader* shader = ShaderManager::getShader("bloom");
     shader->use();
-    setInt(shader, "color_texture", 0);
+    shader->setInt("color_texture", 0);
     hdrBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
-    setInt(shader, "bloom_texture", 1);
+    shader->setInt("bloom_texture", 1);
     gaussBlur->bindResult(1);
     screenQuad->draw();
     Shader::unuse();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "gpu/Framebuffer.h"
+#include "render/FramePass.h"
 
 #include <glm/glm.hpp>
 
@@ -34,6 +35,11 @@ public:
     // Whether the cube maps hold a rendered frame; without "updateShadowMaps" they are
     // rendered only until they do.
     bool cubeMapsRendered = false;
+    // Where the finished frame goes: 0, the window's back buffer, unless a tool renders
+    // off-screen (a framebuffer of the screen size with colour and a 24/8 depth-stencil buffer).
+    GLuint outputFramebuffer = 0;
+    // Told where each pass begins and ends; null while nothing measures the frame.
+    const PassHooks* passHooks = nullptr;
 
     // Sets the pipeline's standing GL state and the camera projection, builds the render targets
     // and the effect objects. Needs the shader programs.
@@ -46,10 +52,14 @@ public:
     // One cube shadow map per light, its face matrices fixed at the lights' current positions.
     void init(const std::vector<Light*>& lights);
     void setDeltaTime(float dt);
-    // Draws one frame into the window's back buffer. Leaves framebuffer 0 bound, depth test and
-    // back-face culling on, blending (SRC_ALPHA, ONE_MINUS_SRC_ALPHA), the viewport at the
-    // window size and the clear colour (0, 0, 0, 0).
+    // Draws one frame into the output (the window's back buffer by default). Leaves the output
+    // bound, depth test and back-face culling on, blending (SRC_ALPHA, ONE_MINUS_SRC_ALPHA), the
+    // viewport at the screen size and the clear colour (0, 0, 0, 0).
     void render(Scene* scene);
+    // Attaches the hooks called around every pass (null detaches them).
+    void attachPassHooks(const PassHooks* hooks);
+    // Sends the finished frame to `framebuffer` instead of the window (0 restores the window).
+    void setOutputFramebuffer(GLuint framebuffer);
 
     // Distance at which the light's brightest channel, attenuated by
     // 1 / (1 + linear d + quadratic d^2), falls to 5/256; nothing is lit beyond it. 0 for a
@@ -57,10 +67,17 @@ public:
     static float lightRadius(const Light& light);
 
 private:
+    // Runs one pass between the attached hooks.
+    template <typename Pass> void runPass(FramePass pass, Pass&& body);
+    // Binds the output with the screen-sized viewport.
+    void bindOutput();
+
+    // Each pass states what it reads and where it draws; `litTarget` is the framebuffer the lit
+    // image goes to this frame (the HDR buffer while bloom is on, else null for the output).
     void renderShadowMaps(Scene* scene);
     void geometryPass(Scene* scene);
     void ssaoPass();
-    void lightingPass(Scene* scene);
-    void forwardPass(Scene* scene);
-    void bloomPass(Scene* scene);
+    void lightingPass(Scene* scene, Framebuffer* litTarget);
+    void forwardPass(Scene* scene, Framebuffer* litTarget);
+    void bloomPass();
 };

@@ -7,11 +7,10 @@
 #include "app/Console.h"
 #include "app/ContextWindow.h"
 #include "app/DebugOutput.h"
+#include "app/FramePipeline.h"
 #include "app/RenderSettings.h"
 #include "gpu/FrameCapture.h"
 #include "gpu/GL.h"
-#include "gpu/Mesh.h"
-#include "gpu/ShaderManager.h"
 #include "render/PassTimer.h"
 #include "render/Renderer.h"
 #include "scene/Camera.h"
@@ -105,34 +104,23 @@ double tourDuration() {
     return probe.time > 0.0 ? probe.endTime / probe.time : probe.endTime;
 }
 
-struct Pipeline {
+// The hidden window and the program's own pipeline behind it.
+struct BenchWindow {
     GLFWwindow* window = nullptr;
-    Scene* scene = nullptr;
-    Renderer* renderer = nullptr;
-    CameraPathAnimation* path = nullptr;
+    FramePipeline* pipeline = nullptr;
 };
 
-// The application's start-up order: shaders, scene, renderer (constructor and init with the
-// scene's lights). The path animation is made fresh for every repeat of the frames.
-bool startUp(Pipeline& pipeline, WindowSize size, StartupTimes& times) {
+bool startUp(BenchWindow& bench, WindowSize size, StartupTimes& times) {
     double start = wallMs();
-    pipeline.window = openHiddenWindow(size);
-    if (!pipeline.window) {
+    bench.window = openHiddenWindow(size);
+    if (!bench.window) {
         return false;
     }
-    double windowDone = wallMs();
-    ShaderManager::loadShaders();
-    double shadersDone = wallMs();
-    pipeline.scene = new Scene();
-    double sceneDone = wallMs();
-    pipeline.renderer = new Renderer(size.width, size.height);
-    pipeline.renderer->init(pipeline.scene->lights);
-    glFinish(); // uploads count towards the renderer's start-up, not the first frame
-    double rendererDone = wallMs();
-    times.window = windowDone - start;
-    times.shaders = shadersDone - windowDone;
-    times.scene = sceneDone - shadersDone;
-    times.renderer = rendererDone - sceneDone;
+    times.window = wallMs() - start;
+    bench.pipeline = new FramePipeline(bench.window, size.width, size.height);
+    times.shaders = bench.pipeline->startupTimes.shaders;
+    times.scene = bench.pipeline->startupTimes.scene;
+    times.renderer = bench.pipeline->startupTimes.renderer;
     return true;
 }
 
@@ -147,21 +135,16 @@ bool sceneHasGeometry(const Scene& scene) {
     return false;
 }
 
-// The application's shutdown order, then the window library.
-void shutDown(Pipeline& pipeline) {
-    Mesh::deleteAll();
-    ShaderManager::deleteShaders();
-    delete pipeline.scene;
-    delete pipeline.renderer;
-    delete pipeline.path;
-    glfwDestroyWindow(pipeline.window);
+// The pipeline in the application's shutdown order, then the window library.
+void shutDown(BenchWindow& bench) {
+    delete bench.pipeline;
+    glfwDestroyWindow(bench.window);
     glfwTerminate();
 }
 
 struct FrameStep {
     double pathDt = 0.0;  // advance of the tour
     double sceneDt = 0.0; // frame time handed to the scene and the renderer
-    bool firstFrame = false;
     bool capture = false;
     double tourTime = 0.0;
 };
@@ -174,23 +157,13 @@ struct FrameCost {
 };
 
 // The main loop's steps for one frame up to the swap, with the fixed time step in place of the
-// clock. On the first frame shadow-map updating is forced on around the renderer's frame-time
-// hand-over, as the application does, so the first frame always has cube maps. Returns the
-// main thread's CPU time for them.
-double runFrameSteps(Pipeline& pipeline, const FrameStep& step) {
+// clock. Returns the main thread's CPU time for them.
+double runFrameSteps(BenchWindow& bench, const FrameStep& step) {
     double cpuStart = threadCpuMs();
     PassTimer::beginFrame();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glfwPollEvents();
-    pipeline.path->update(step.pathDt);
-    pipeline.scene->update(static_cast<float>(step.sceneDt));
-    bool savedUpdateShadowMaps = RenderSettings::updateShadowMaps;
-    if (step.firstFrame) {
-        RenderSettings::updateShadowMaps = true;
-    }
-    pipeline.renderer->setDeltaTime(static_cast<float>(step.sceneDt));
-    RenderSettings::updateShadowMaps = savedUpdateShadowMaps;
-    pipeline.renderer->render(pipeline.scene);
+    bench.pipeline->frame(step.pathDt, step.sceneDt);
     PassTimer::endFrame();
     return threadCpuMs() - cpuStart;
 }
@@ -214,14 +187,14 @@ FrameCost captureFrame(const FrameStep& step, const BenchOptions& options, Windo
 }
 
 // One frame from its first step to the end of the swap, captures excluded from its times.
-FrameCost renderFrame(Pipeline& pipeline, const FrameStep& step, const BenchOptions& options,
+FrameCost renderFrame(BenchWindow& bench, const FrameStep& step, const BenchOptions& options,
                       WindowSize size) {
     double wallStart = wallMs();
     double processStart = processCpuMs();
     FrameCost cost;
-    cost.cpuMs = runFrameSteps(pipeline, step);
+    cost.cpuMs = runFrameSteps(bench, step);
     FrameCost capture = step.capture ? captureFrame(step, options, size) : FrameCost();
-    glfwSwapBuffers(pipeline.window);
+    glfwSwapBuffers(bench.window);
     cost.wallMs = wallMs() - wallStart - capture.wallMs;
     cost.processCpuMs = processCpuMs() - processStart - capture.processCpuMs;
     cost.captured = capture.captured;
@@ -260,35 +233,30 @@ struct Repeat {
 };
 
 // One pass over the schedule with a fresh path animation: warm-up frames at the start time, then
-// the scheduled frames, timed. `firstFrame` applies the application's first-frame rule;
-// `captures` says whether this pass writes the captures.
-Repeat runFrames(Pipeline& pipeline, const BenchOptions& options, WindowSize size,
-                 const FrameSchedule& schedule, bool firstFrame, bool captures,
-                 ProgressBar& progress, int progressDone) {
-    delete pipeline.path;
-    pipeline.path = new CameraPathAnimation();
-    pipeline.path->setCamera(pipeline.scene->camera);
+// the scheduled frames, timed. `captures` says whether this pass writes the captures.
+Repeat runFrames(BenchWindow& bench, const BenchOptions& options, WindowSize size,
+                 const FrameSchedule& schedule, bool captures, ProgressBar& progress,
+                 int progressDone) {
+    bench.pipeline->restartTour();
     if (options.gpuTimer) {
         PassTimer::activate(kTimerLatencyFrames);
+        bench.pipeline->renderer->attachPassHooks(PassTimer::hooks());
     }
     double previousTime = 0.0;
     for (int i = 0; i < options.warmupFrames; ++i) {
-        FrameStep step{options.from - previousTime, options.timeStep, firstFrame, false,
-                       options.from};
-        renderFrame(pipeline, step, options, size);
+        FrameStep step{options.from - previousTime, options.timeStep, false, options.from};
+        renderFrame(bench, step, options, size);
         previousTime = options.from;
-        firstFrame = false;
     }
     Repeat repeat;
     repeat.frames.resize(schedule.frames.size());
     for (size_t i = 0; i < schedule.frames.size(); ++i) {
         const ScheduledFrame& scheduled = schedule.frames[i];
         double advance = scheduled.time - previousTime;
-        FrameStep step{advance, advance > 0.0 ? advance : options.timeStep, firstFrame,
+        FrameStep step{advance, advance > 0.0 ? advance : options.timeStep,
                        captures && scheduled.capture, scheduled.time};
-        FrameCost cost = renderFrame(pipeline, step, options, size);
+        FrameCost cost = renderFrame(bench, step, options, size);
         previousTime = scheduled.time;
-        firstFrame = false;
         repeat.frames[i].wallMs = cost.wallMs;
         repeat.frames[i].cpuMs = cost.cpuMs;
         repeat.frames[i].processCpuMs = cost.processCpuMs;
@@ -302,6 +270,7 @@ Repeat runFrames(Pipeline& pipeline, const BenchOptions& options, WindowSize siz
         printLine("PassTimer: " + intToString(PassTimer::nestedBrackets()) +
                   " nested pass brackets were counted in their outer pass");
     }
+    bench.pipeline->renderer->attachPassHooks(nullptr);
     PassTimer::deactivate();
     return repeat;
 }
@@ -310,16 +279,16 @@ Repeat runFrames(Pipeline& pipeline, const BenchOptions& options, WindowSize siz
 
 RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool updateShadowMaps) {
     RunResult result;
-    Pipeline pipeline;
-    if (!startUp(pipeline, size, result.startup)) {
+    BenchWindow bench;
+    if (!startUp(bench, size, result.startup)) {
         return result;
     }
     applySwitches(options.switches, updateShadowMaps);
     result.settings = currentSettings(options, size);
-    if (!sceneHasGeometry(*pipeline.scene)) {
+    if (!sceneHasGeometry(*bench.pipeline->scene)) {
         printLine("cathedral-bench: the scene has no geometry (are the models under Assets/ in "
                   "the working directory?); nothing measured");
-        shutDown(pipeline);
+        shutDown(bench);
         return result;
     }
 
@@ -334,8 +303,8 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
     std::vector<std::vector<FrameRecord>> repeats;
     for (int r = 0; r < options.repeats; ++r) {
         // captures come from the first repeat only
-        Repeat repeat = runFrames(pipeline, options, size, schedule, r == 0, r == 0, progress,
-                                  r * framesPerRepeat);
+        Repeat repeat =
+            runFrames(bench, options, size, schedule, r == 0, progress, r * framesPerRepeat);
         result.captures += repeat.captures;
         repeats.push_back(std::move(repeat.frames));
     }
@@ -347,7 +316,7 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
         result.settings.to = schedule.frames.back().time;
     }
     result.ok = true;
-    shutDown(pipeline);
+    shutDown(bench);
     return result;
 }
 
