@@ -34,6 +34,11 @@ public:
     void use();
     static void unuse();
 
+    // The stage text as it goes to the driver: the shared constants of ShaderConstants.h as
+    // #defines right after the #version line, then a #line directive so that the driver's log
+    // keeps the file's own line numbers.
+    static std::string withConstants(const std::string& text);
+
 private:
     bool compileShader(const std::string& path, GLenum type, GLuint& stage);
     bool readFile(const std::string& path, std::string& text);

@@ -7,6 +7,7 @@
 #include "gpu/Mesh.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
+#include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/Billboard.h"
 #include "render/GaussBlurTechnique.h"
@@ -29,7 +30,6 @@
 
 namespace {
 
-const int shadowMapSize = 512;
 // Units of the lighting program: G-buffer 0..2, occlusion 3, then one cube map per light and
 // the colored shadow map after them.
 const int firstCubeMapUnit = 4;
