@@ -108,7 +108,7 @@ TEST_F(RendererGLTest, LightingProgramReceivesUnitsLightsAndTheLightMatrix) {
         GLfloat radius = 0.0f;
         glGetUniformfv(program, glGetUniformLocation(program, (light + "].radius").c_str()),
                        &radius);
-        EXPECT_NEAR(radius, 12.9357f, 1e-4f);
+        EXPECT_EQ(radius, Renderer::lightRadius(*realScene->lights[i]));
         GLfloat nearFar[2] = {0.0f, 0.0f};
         glGetUniformfv(program, glGetUniformLocation(program, (light + "].near_far").c_str()),
                        nearFar);
