@@ -24,6 +24,7 @@
 //                                 2 ambient only
 //   out location 0  displayColor  vec4, tone-mapped display colour in [0, 1], a = 1
 //   out location 1  brightColor   vec4, linear radiance above the bloom threshold, a = 1
+//   SHADOW_MAP_SIZE               int, face size of the cube maps, defined by the shader registry
 in vec2 screenUV;
 
 #define MAX_LIGHTS 7
@@ -69,7 +70,7 @@ float specularPower(float x) {
 const float exposure = 1.6;
 const float bloomThreshold = 1.0;
 // Face size of the cube maps: one texel spans about 2 / cubeFaceSize radians.
-const float cubeFaceSize = 512.0;
+const float cubeFaceSize = float(SHADOW_MAP_SIZE);
 // 16-bit depth of the light-view map, in steps of its window depth.
 const float depthStep = 1.0 / 65535.0;
 

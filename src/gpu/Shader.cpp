@@ -1,8 +1,10 @@
 // Shader: reading, compiling and linking the stage files of one program, with the driver's
-// logs printed on failure. Leaves no program bound.
+// logs printed on failure. Every stage is compiled with the shared constants defined right after
+// its #version line. Leaves no program bound.
 #include "gpu/Shader.h"
 
 #include "app/Console.h"
+#include "gpu/ShaderConstants.h"
 
 #include <glm/gtc/type_ptr.hpp>
 
@@ -10,6 +12,30 @@
 #include <fstream>
 #include <iterator>
 #include <vector>
+
+namespace {
+
+// The shared constants as preprocessor lines, one #define each.
+std::string constantDefines() {
+    std::string defines;
+    for (const ShaderConstant& constant : shaderConstants) {
+        defines +=
+            "#define " + std::string(constant.name) + " " + std::to_string(constant.value) + "\n";
+    }
+    return defines;
+}
+
+// Whether the line, leading blanks aside, is a #version directive.
+bool isVersionLine(const std::string& text, size_t begin, size_t end) {
+    size_t at = text.find_first_not_of(" \t", begin);
+    if (at >= end || text[at] != '#') {
+        return false;
+    }
+    at = text.find_first_not_of(" \t", at + 1);
+    return at < end && text.compare(at, 7, "version") == 0;
+}
+
+} // namespace
 
 Shader::Shader()
     : program(0), vertexShader(noStage), fragmentShader(noStage), geometryShader(noStage) {
@@ -70,8 +96,9 @@ bool Shader::compileShader(const std::string& path, GLenum type, GLuint& stage) 
         stageMissing = true;
         return false;
     }
-    const char* source = text.c_str();
-    glShaderSource(stage, 1, &source, nullptr);
+    const std::string source = withConstants(text);
+    const char* sourceText = source.c_str();
+    glShaderSource(stage, 1, &sourceText, nullptr);
     glCompileShader(stage);
 
     GLint status = 0;
@@ -82,6 +109,27 @@ bool Shader::compileShader(const std::string& path, GLenum type, GLuint& stage) 
     // The failed object stays in its field; attaching it makes the link fail as well.
     printCompileLog(path, stage);
     return false;
+}
+
+// The defines go after the #version line, which must stay first; a #line directive then gives
+// the next line its number in the file, so the driver's log points into the file as written.
+// Text without a #version line is left as it is: the core profile rejects it either way.
+std::string Shader::withConstants(const std::string& text) {
+    int lineNumber = 1;
+    for (size_t begin = 0; begin < text.size(); ++lineNumber) {
+        size_t end = text.find('\n', begin);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        if (isVersionLine(text, begin, end)) {
+            std::string head = text.substr(0, end) + "\n";
+            std::string tail = end < text.size() ? text.substr(end + 1) : std::string();
+            return head + constantDefines() + "#line " + std::to_string(lineNumber + 1) + "\n" +
+                   tail;
+        }
+        begin = end + 1;
+    }
+    return text;
 }
 
 void Shader::printCompileLog(const std::string& path, GLuint stage) {

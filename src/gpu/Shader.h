@@ -48,6 +48,11 @@ public:
     // `count` matrices from `values` into a mat4 array uniform.
     void setMat4Array(const std::string& name, const glm::mat4* values, int count) const;
 
+    // The stage text as it goes to the driver: the shared constants of ShaderConstants.h as
+    // #defines right after the #version line, then a #line directive so that the driver's log
+    // keeps the file's own line numbers.
+    static std::string withConstants(const std::string& text);
+
 private:
     GLint location(const std::string& name) const;
     bool compileShader(const std::string& path, GLenum type, GLuint& stage);

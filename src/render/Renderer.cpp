@@ -7,6 +7,7 @@
 #include "gpu/Mesh.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
+#include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/Billboard.h"
 #include "render/GaussBlurTechnique.h"
@@ -26,7 +27,6 @@
 
 namespace {
 
-const int shadowMapSize = 512;
 // Units of the lighting program: G-buffer 0..2, occlusion 3, then one cube map per light and
 // the colored shadow map after them.
 const int firstCubeMapUnit = 4;
@@ -125,17 +125,22 @@ void Renderer::setDeltaTime(float dt) {
 
 float Renderer::lightRadius(const Light& light) {
     const float constant = 1.0f;
+    // Times lightMax: the attenuation denominator 1 + l d + q d^2 at the edge of the reach.
+    const double cutoffDenominator = 1.0 / lightCutoffLevel;
     float lightMax = std::max(std::max(light.color.r, light.color.g), light.color.b);
     float l = light.linear;
     float q = light.quadratic;
     if (q == 0.0f) {
         // No quadratic term: the falloff is linear (or absent when l is 0 too).
         if (l <= 0.0f) {
-            return lightMax * 51.2 > constant ? std::numeric_limits<float>::max() : 0.0f;
+            return lightMax * cutoffDenominator > constant ? std::numeric_limits<float>::max()
+                                                           : 0.0f;
         }
-        return std::max(0.0f, static_cast<float>((51.2 * lightMax - constant) / l));
+        return std::max(0.0f, static_cast<float>((cutoffDenominator * lightMax - constant) / l));
     }
-    float discriminant = static_cast<float>(l * l - 4 * q * (constant - 51.2 * lightMax));
+    // The discriminant is formed in double and rounded to float before the square root.
+    float discriminant =
+        static_cast<float>(l * l - 4 * q * (constant - cutoffDenominator * lightMax));
     if (discriminant < 0.0f) {
         return 0.0f;
     }

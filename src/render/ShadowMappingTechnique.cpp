@@ -5,6 +5,7 @@
 #include "gpu/Mesh.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
+#include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
@@ -12,8 +13,6 @@
 
 namespace {
 
-// The maps are always rendered at this size; the renderer creates the technique with it.
-const int mapSize = 512;
 // The depth map stays bound here while the windows compare against it.
 const int depthUnit = 2;
 
@@ -85,7 +84,7 @@ void ShadowMappingTechnique::render(Scene* scene) {
     if (scene->shadowLights.empty()) {
         return; // no light view: the maps keep what they hold
     }
-    glViewport(0, 0, mapSize, mapSize);
+    glViewport(0, 0, shadowMapSize, shadowMapSize);
     renderDepth(scene);
     copyDepthIntoColorMap();
     renderWindows(scene);

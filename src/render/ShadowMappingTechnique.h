@@ -35,7 +35,7 @@ public:
     // True when both framebuffers are complete; stops at the first that is not.
     bool createFramebuffers(int width, int height);
     // Renders both maps from the first shadow light of the scene. Leaves framebuffer 0 bound,
-    // back faces culled, blending on and the viewport at 512 x 512.
+    // back faces culled, blending on and the viewport at shadowMapSize x shadowMapSize.
     void render(Scene* scene);
     GLuint getColorTexture();
     glm::mat4 getLightViewProjection();

@@ -4,6 +4,10 @@
 
 #include <glm/glm.hpp>
 
+// The level, as a fraction of a light's brightest channel, to which its attenuated light falls at
+// the edge of its reach (5/256, exact in binary); nothing is lit beyond that distance.
+constexpr double lightCutoffLevel = 5.0 / 256.0;
+
 class Light {
 public:
     glm::vec3 position;

@@ -6,6 +6,7 @@
 #include "render/AnimatedTextureTechnique.h"
 #include "render/Billboard.h"
 #include "scene/Camera.h"
+#include "scene/Chandeliers.h"
 #include "scene/Light.h"
 #include "scene/SceneObject.h"
 #include "scene/ShadowLight.h"
@@ -18,19 +19,6 @@ const char* const shellPath = "Assets/sibenik-cathedral-vray-noWindows.obj";
 const char* const windowsPath = "Assets/sibenik-cathedral-vray-Windows.obj";
 const char* const chandelierPath = "Assets/zardinjera.obj";
 const char* const flamePath = "Assets/fire_anim.gif";
-
-// Every chandelier carries the same lamp, 0.7 above its origin, and a flame 0.5 above it.
-const glm::vec3 lampColor(1.0f, 1.0f, 0.75f);
-const float lampLinear = 0.0f;
-const float lampQuadratic = 0.3f;
-const glm::vec3 lampHeight(0.0f, 0.7f, 0.0f);
-const glm::vec3 flameHeight(0.0f, 0.5f, 0.0f);
-
-// Where the seven chandeliers hang, in the order of the light list.
-const glm::vec3 chandelierOffsets[] = {
-    {6.0f, -11.3f, -8.0f}, {-6.0f, -11.3f, -8.0f}, {3.0f, -15.0f, 4.0f},   {-3.0f, -15.0f, 4.0f},
-    {3.0f, -15.0f, 16.0f}, {-3.0f, -15.0f, 16.0f}, {0.0f, -12.5f, -16.0f},
-};
 
 SceneObject* loadObject(const char* path) {
     SceneObject* object = new SceneObject();

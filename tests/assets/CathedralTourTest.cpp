@@ -1,8 +1,10 @@
 // The camera tour against the generated cathedral: clearance from every surface along the
 // sampled path, a closed shell around every view, lamps that hang free with chains that vanish
 // into the vaults, and windows that let the light view's tint into the interior.
-#include "CameraPath.h"
 #include "TriangleBvh.h"
+#include "scene/CameraPathAnimation.h"
+#include "scene/Chandeliers.h"
+#include "scene/LinearSpline.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +13,6 @@
 #include <vector>
 
 namespace {
-
-const glm::vec3 lampOffsets[7] = {{6, -11.3f, -8}, {-6, -11.3f, -8}, {3, -15, 4},     {-3, -15, 4},
-                                  {3, -15, 16},    {-3, -15, 16},    {0, -12.5f, -16}};
 
 struct World {
     std::vector<Triangle> opaque, glass, chandelier;
@@ -26,7 +25,7 @@ const World& world() {
         World w;
         importTriangles("Assets/sibenik-cathedral-vray-noWindows.obj", glm::vec3(0), 0, w.opaque,
                         w.materials);
-        for (const glm::vec3& offset : lampOffsets) {
+        for (const glm::vec3& offset : chandelierOffsets) {
             importTriangles("Assets/zardinjera.obj", offset, 0, w.opaque, w.materials);
         }
         importTriangles("Assets/sibenik-cathedral-vray-Windows.obj", glm::vec3(0), 0, w.glass,
@@ -95,19 +94,18 @@ std::vector<glm::vec3> sphereDirections(int n) {
     return d;
 }
 
-bool frontFacing(const Triangle& t, glm::vec3 dir) {
-    return glm::dot(glm::cross(t.p[1] - t.p[0], t.p[2] - t.p[0]), dir) < 0.0f;
+// Camera positions along the program's own tour, every `step` of its animation clock.
+std::vector<glm::vec3> tourPositions(double step) {
+    CameraPathAnimation tour;
+    std::vector<glm::vec3> positions;
+    for (double x = 0.0; x <= tour.endTime; x += step) {
+        positions.push_back(tour.positionSpline->interpolate(x));
+    }
+    return positions;
 }
 
-TEST(CathedralTour, CurveMatchesTheKeyTable) {
-    std::vector<camerapath::Key> k = camerapath::keys();
-    ASSERT_EQ(k.size(), 24u);
-    EXPECT_NEAR(k.back().time, 221.59975, 1e-9);
-    glm::vec3 half = camerapath::evaluate(k, false, 8.01);
-    EXPECT_NEAR(half.x, -0.1875f, 1e-4f);
-    EXPECT_NEAR(half.z, 9.1875f, 1e-4f);
-    EXPECT_EQ(camerapath::evaluate(k, false, 0.0), glm::vec3(0, -13, 17));
-    EXPECT_EQ(camerapath::evaluate(k, true, 500.0), glm::vec3(45, 900, 0));
+bool frontFacing(const Triangle& t, glm::vec3 dir) {
+    return glm::dot(glm::cross(t.p[1] - t.p[0], t.p[2] - t.p[0]), dir) < 0.0f;
 }
 
 TEST(CathedralTour, EverySampleKeepsClearOfAllSurfaces) {
@@ -115,7 +113,7 @@ TEST(CathedralTour, EverySampleKeepsClearOfAllSurfaces) {
     ASSERT_GT(w.opaque.size(), 1000u) << "the models did not import";
     float worst = 1e9f;
     glm::vec3 worstAt(0);
-    for (const glm::vec3& p : camerapath::samplePositions(0.05)) {
+    for (const glm::vec3& p : tourPositions(0.05)) {
         float d = std::min(nearestSurface(p, w.opaque, 2.0f), nearestSurface(p, w.glass, 2.0f));
         if (d < worst) {
             worst = d;
@@ -135,7 +133,7 @@ TEST(CathedralTour, ShellIsClosedAroundEveryView) {
     ASSERT_GT(w.opaque.size(), 1000u) << "the models did not import";
     std::vector<glm::vec3> dirs = sphereDirections(1500);
     int holes = 0;
-    for (const glm::vec3& p : camerapath::samplePositions(2.0)) {
+    for (const glm::vec3& p : tourPositions(2.0)) {
         for (const glm::vec3& d : dirs) {
             Hit hit;
             w.opaqueBvh.intersect(p, d, hit);
@@ -156,26 +154,26 @@ TEST(CathedralTour, ShellIsClosedAroundEveryView) {
     EXPECT_EQ(holes, 0);
 }
 
-// The lamp's light (0.7 up) and flame (0.5 up) must see out of the model in nearly every
+// The lamp's light and flame must see out of the model in nearly every
 // direction, or the model would shadow its own light's whole cube map: only the cup below and
 // the thin ring and suspension rods may get in the way; nothing closes over the top.
 TEST(CathedralTour, ChandelierLeavesItsLightAndFlameFree) {
     const World& w = world();
     ASSERT_GT(w.opaque.size(), 1000u) << "the models did not import";
-    for (float height : {0.5f, 0.7f}) {
+    for (const glm::vec3& lamp : {flameHeight, lampHeight}) {
         int blocked = 0, blockedAbove = 0, above = 0;
         std::vector<glm::vec3> dirs = sphereDirections(4000);
         for (const glm::vec3& d : dirs) {
             Hit hit;
-            w.chandelierBvh.intersect(glm::vec3(0, height, 0), d, hit);
+            w.chandelierBvh.intersect(lamp, d, hit);
             blocked += hit.tri >= 0 ? 1 : 0;
             if (d.y > 0.0f) {
                 ++above;
                 blockedAbove += hit.tri >= 0 ? 1 : 0;
             }
         }
-        EXPECT_LT(blocked, int(dirs.size()) / 8) << "at height " << height;
-        EXPECT_LT(blockedAbove, above / 12) << "at height " << height;
+        EXPECT_LT(blocked, int(dirs.size()) / 8) << "at height " << lamp.y;
+        EXPECT_LT(blockedAbove, above / 12) << "at height " << lamp.y;
     }
 }
 
@@ -184,7 +182,7 @@ TEST(CathedralTour, LampsHangAboveTheFloorAndChainsVanishIntoVaults) {
     importTriangles("Assets/sibenik-cathedral-vray-noWindows.obj", glm::vec3(0), 0,
                     shellOnly.opaque, shellOnly.materials);
     shellOnly.opaqueBvh.build(shellOnly.opaque);
-    for (const glm::vec3& lamp : lampOffsets) {
+    for (const glm::vec3& lamp : chandelierOffsets) {
         Hit down;
         shellOnly.opaqueBvh.intersect(lamp + glm::vec3(0, 0.01f, 0), glm::vec3(0, -1, 0), down);
         ASSERT_GE(down.tri, 0);

@@ -1,6 +1,7 @@
 // The light-volume radius: where a light's brightest channel, attenuated by
-// 1 / (1 + l d + q d^2), falls to 5/256, including the degenerate coefficient sets.
+// 1 / (1 + l d + q d^2), falls to the cut-off level, including the degenerate coefficient sets.
 #include "render/Renderer.h"
+#include "scene/Chandeliers.h"
 #include "scene/Light.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +19,12 @@ float attenuatedPeak(const Light& light, float d) {
 } // namespace
 
 TEST(LightRadiusTest, SceneLampsReachTheirCutOffAtTheKnownRadius) {
-    Light lamp(glm::vec3(6.0f, -10.6f, -8.0f), glm::vec3(1.0f, 1.0f, 0.75f), 0.0f, 0.3f);
+    Light lamp(chandelierOffsets[0] + lampHeight, lampColor, lampLinear, lampQuadratic);
     float radius = Renderer::lightRadius(lamp);
     EXPECT_NEAR(radius, 12.9357f, 1e-4f);
-    EXPECT_NEAR(attenuatedPeak(lamp, radius), 5.0f / 256.0f, 1e-5f);
+    EXPECT_NEAR(attenuatedPeak(lamp, radius), lightCutoffLevel, 1e-5f);
     // Only the brightest channel counts, whichever it is.
-    Light blue(glm::vec3(0.0f), glm::vec3(0.2f, 0.3f, 1.0f), 0.0f, 0.3f);
+    Light blue(glm::vec3(0.0f), glm::vec3(0.2f, 0.3f, 1.0f), lampLinear, lampQuadratic);
     EXPECT_FLOAT_EQ(Renderer::lightRadius(blue), radius);
 }
 
@@ -35,7 +36,7 @@ TEST(LightRadiusTest, EveryCoefficientSetYieldsTheCutOffDistance) {
             Light light(glm::vec3(0.0f), glm::vec3(0.8f, 0.5f, 0.1f), l, q);
             float radius = Renderer::lightRadius(light);
             EXPECT_GT(radius, 0.0f) << "l " << l << " q " << q;
-            EXPECT_NEAR(attenuatedPeak(light, radius), 5.0f / 256.0f, 1e-4f)
+            EXPECT_NEAR(attenuatedPeak(light, radius), lightCutoffLevel, 1e-4f)
                 << "l " << l << " q " << q;
         }
     }
@@ -46,7 +47,7 @@ TEST(LightRadiusTest, DegenerateLightsGiveUsableRadii) {
     Light linearOnly(glm::vec3(0.0f), glm::vec3(1.0f), 0.5f, 0.0f);
     float radius = Renderer::lightRadius(linearOnly);
     EXPECT_TRUE(std::isfinite(radius));
-    EXPECT_NEAR(attenuatedPeak(linearOnly, radius), 5.0f / 256.0f, 1e-5f);
+    EXPECT_NEAR(attenuatedPeak(linearOnly, radius), lightCutoffLevel, 1e-5f);
     // No falloff at all: the light reaches everything.
     Light constant(glm::vec3(0.0f), glm::vec3(1.0f), 0.0f, 0.0f);
     EXPECT_EQ(Renderer::lightRadius(constant), std::numeric_limits<float>::max());

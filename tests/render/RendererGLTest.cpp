@@ -6,6 +6,7 @@
 #include "GLTestContext.h"
 #include "app/RenderSettings.h"
 #include "gpu/Shader.h"
+#include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
 #include "render/Renderer.h"
@@ -107,7 +108,7 @@ TEST_F(RendererGLTest, LightingProgramReceivesUnitsLightsAndTheLightMatrix) {
         GLfloat radius = 0.0f;
         glGetUniformfv(program, glGetUniformLocation(program, (light + "].radius").c_str()),
                        &radius);
-        EXPECT_NEAR(radius, 12.9357f, 1e-4f);
+        EXPECT_EQ(radius, Renderer::lightRadius(*realScene->lights[i]));
         GLfloat nearFar[2] = {0.0f, 0.0f};
         glGetUniformfv(program, glGetUniformLocation(program, (light + "].near_far").c_str()),
                        nearFar);
@@ -247,7 +248,7 @@ TEST_F(RendererGLTest, TransparentObjectsOffDrawsNeitherPanesNorFlames) {
 
 TEST_F(RendererGLTest, CubeMapsStayAsFirstRenderedWithoutShadowMapUpdates) {
     auto faceDepth = [](Renderer& renderer) {
-        std::vector<float> depth(512 * 512);
+        std::vector<float> depth(shadowMapSize * shadowMapSize);
         glBindTexture(GL_TEXTURE_CUBE_MAP, renderer.omnidirectionalShadowMaps[0]->cubeMap);
         glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
                       depth.data());
@@ -259,7 +260,8 @@ TEST_F(RendererGLTest, CubeMapsStayAsFirstRenderedWithoutShadowMapUpdates) {
     renderer.init(test.scene->lights);
     renderFrame(renderer, test.scene);
     std::vector<float> first = faceDepth(renderer);
-    EXPECT_LT(first[384 * 512 + 256], 1.0f); // the column, seen along +x and down
+    // the column, seen along +x and down
+    EXPECT_LT(first[shadowMapSize * 3 / 4 * shadowMapSize + shadowMapSize / 2], 1.0f);
 
     SceneObject* column = test.scene->opaqueObjects[1];
     column->modelMatrix = glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, 0.0f, 3.0f));

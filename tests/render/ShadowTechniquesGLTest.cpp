@@ -5,6 +5,7 @@
 
 #include "GLTestContext.h"
 #include "gpu/Mesh.h"
+#include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
 #include "render/ShadowMappingTechnique.h"
@@ -68,11 +69,12 @@ std::vector<float> readDepthMap(GLuint texture, int size) {
     return depth;
 }
 
-// Texel of the 512 x 512 light-view map that a world point falls on.
+// Texel of the light-view map that a world point falls on.
 int mapTexel(const glm::mat4& lightViewProjection, glm::vec3 world) {
     glm::vec4 clip = lightViewProjection * glm::vec4(world, 1.0f);
     glm::vec2 st = glm::vec2(clip) / clip.w * 0.5f + 0.5f;
-    return static_cast<int>(st.y * 512) * 512 + static_cast<int>(st.x * 512);
+    return static_cast<int>(st.y * shadowMapSize) * shadowMapSize +
+           static_cast<int>(st.x * shadowMapSize);
 }
 
 class ShadowTechniquesGLTest : public GLTest {
@@ -110,7 +112,7 @@ TEST_F(ShadowTechniquesGLTest, FaceMatricesAreRotationsThatMatchTheCubeMapLookup
     }
 
     Light light(glm::vec3(1.0f, -2.0f, 3.0f), glm::vec3(1.0f), 0.0f, 0.3f);
-    OmnidirectionalShadowMappingTechnique cube(512, 512);
+    OmnidirectionalShadowMappingTechnique cube(shadowMapSize, shadowMapSize);
     cube.setLight(&light);
     EXPECT_EQ(cube.getNearFar(), glm::vec2(0.001f, 30.0f));
 
@@ -188,7 +190,7 @@ TEST_F(ShadowTechniquesGLTest, CubeMapHoldsDistanceOverFarInEveryFaceTheGeometry
 
 TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnly) {
     TestScene test = buildTestScene();
-    ShadowMappingTechnique shadow(512, 512);
+    ShadowMappingTechnique shadow(shadowMapSize, shadowMapSize);
     std::vector<SceneObject*> panes = test.scene->transparentObjects;
 
     test.scene->transparentObjects.clear();
@@ -196,8 +198,8 @@ TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnl
     ShadowLight* light = test.scene->shadowLights.front();
     EXPECT_EQ(shadow.getLightViewProjection(),
               light->getProjectionMatrix() * light->getViewMatrix());
-    std::vector<float> depth = readDepthMap(shadow.depthTexture, 512);
-    std::vector<glm::vec4> plain = readColorMap(shadow.getColorTexture(), 512);
+    std::vector<float> depth = readDepthMap(shadow.depthTexture, shadowMapSize);
+    std::vector<glm::vec4> plain = readColorMap(shadow.getColorTexture(), shadowMapSize);
     for (size_t i = 0; i < plain.size(); i += 97) {
         ASSERT_EQ(plain[i], glm::vec4(1.0f, 1.0f, 1.0f, plain[i].a)) << "texel " << i;
         ASSERT_NEAR(plain[i].a, 1.0f - depth[i], 1e-3f * (1.0f - depth[i]) + 1e-7f);
@@ -211,7 +213,7 @@ TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnl
     test.scene->transparentObjects = panes;
     test.scene->transparentObjects.push_back(&below);
     shadow.render(test.scene);
-    std::vector<glm::vec4> tinted = readColorMap(shadow.getColorTexture(), 512);
+    std::vector<glm::vec4> tinted = readColorMap(shadow.getColorTexture(), shadowMapSize);
     glm::mat4 lightMatrix = shadow.getLightViewProjection();
 
     // The depth survives the blending of the panes everywhere.

@@ -2,6 +2,7 @@
 // trigonometry and the Hermite basis functions, not from the classes' own formulas.
 #include "scene/Camera.h"
 #include "scene/CameraPathAnimation.h"
+#include "scene/CameraTour.h"
 #include "scene/LinearSpline.h"
 #include "scene/SceneObject.h"
 
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -176,6 +178,27 @@ TEST(CameraPathAnimation, FlightLastsAboutOneHundredTenSecondsAndStopsOnce) {
     EXPECT_NEAR(frames * dt, 110.8, 0.05);
     EXPECT_LT(largestStep, 0.1f) << "the camera jumped between two frames";
     expectVec3Near(camera.getPosition(), glm::vec3(1, 4.5f, -11));
+}
+
+// The program's tour passes through every key of its table from the second to the second-to-last,
+// at the running sums of the increments, and holds those two keys outside them.
+TEST(CameraPathAnimation, TourPassesThroughEveryInnerKeyOfItsTable) {
+    CameraPathAnimation tour;
+    const size_t count = std::size(tourKeys);
+    ASSERT_EQ(count, 24u);
+    double time = 0.0;
+    for (size_t i = 0; i < count; ++i) {
+        time += tourKeys[i].increment;
+        if (i == 0 || i + 1 == count) {
+            continue;
+        }
+        SCOPED_TRACE("key " + std::to_string(i));
+        expectVec3Near(tour.positionSpline->interpolate(time), tourKeys[i].position, 1e-4f);
+        expectVec3Near(tour.rotationSpline->interpolate(time), tourKeys[i].rotation, 1e-3f);
+    }
+    EXPECT_EQ(tour.endTime, time);
+    expectVec3Near(tour.positionSpline->interpolate(0.0), tourKeys[1].position, 0.0f);
+    expectVec3Near(tour.rotationSpline->interpolate(500.0), tourKeys[count - 2].rotation, 0.0f);
 }
 
 TEST(CameraPathAnimation, HalfSecondFramesStopInTheFrameThatPassesTheLastKey) {

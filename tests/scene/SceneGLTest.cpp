@@ -8,6 +8,7 @@
 #include "render/AnimatedTextureTechnique.h"
 #include "render/Billboard.h"
 #include "scene/Camera.h"
+#include "scene/Chandeliers.h"
 #include "scene/Light.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
@@ -18,23 +19,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// chandelier origin, light and flame of each chandelier, as the placement table writes them
-const glm::vec3 placements[7][3] = {
-    {{6, -11.3f, -8}, {6, -10.6f, -8}, {6, -10.8f, -8}},
-    {{-6, -11.3f, -8}, {-6, -10.6f, -8}, {-6, -10.8f, -8}},
-    {{3, -15, 4}, {3, -14.3f, 4}, {3, -14.5f, 4}},
-    {{-3, -15, 4}, {-3, -14.3f, 4}, {-3, -14.5f, 4}},
-    {{3, -15, 16}, {3, -14.3f, 16}, {3, -14.5f, 16}},
-    {{-3, -15, 16}, {-3, -14.3f, 16}, {-3, -14.5f, 16}},
-    {{0, -12.5f, -16}, {0, -11.8f, -16}, {0, -12, -16}},
-};
 
 int countOccurrences(const std::string& text, const std::string& what) {
     int count = 0;
@@ -102,16 +93,17 @@ protected:
         EXPECT_EQ(mainCamera->getPosition(), glm::vec3(0, -13, 10));
         EXPECT_EQ(scene.opaqueObjects[0]->modelMatrix, glm::mat4(1.0f));
         EXPECT_EQ(scene.transparentObjects[0]->modelMatrix, glm::mat4(1.0f));
-        for (int i = 0; i < 7; ++i) {
+        for (size_t i = 0; i < std::size(chandelierOffsets); ++i) {
             SCOPED_TRACE("chandelier " + std::to_string(i + 1));
-            expectTranslation(scene.opaqueObjects[i + 1]->modelMatrix, placements[i][0]);
+            const glm::vec3 offset = chandelierOffsets[i];
+            expectTranslation(scene.opaqueObjects[i + 1]->modelMatrix, offset);
             EXPECT_EQ(scene.opaqueObjects[i + 1]->meshes, scene.opaqueObjects[1]->meshes);
             const Light& light = *scene.lights[i];
-            EXPECT_NEAR(glm::length(light.position - placements[i][1]), 0.0f, 1e-5f);
-            EXPECT_EQ(light.color, glm::vec3(1.0f, 1.0f, 0.75f));
-            EXPECT_EQ(light.linear, 0.0f);
-            EXPECT_EQ(light.quadratic, 0.3f);
-            expectTranslation(scene.billboards[i]->modelMatrix, placements[i][2]);
+            EXPECT_NEAR(glm::length(light.position - (offset + lampHeight)), 0.0f, 1e-5f);
+            EXPECT_EQ(light.color, lampColor);
+            EXPECT_EQ(light.linear, lampLinear);
+            EXPECT_EQ(light.quadratic, lampQuadratic);
+            expectTranslation(scene.billboards[i]->modelMatrix, offset + flameHeight);
             EXPECT_NE(scene.billboards[i]->animatedTexture, nullptr);
             EXPECT_EQ(scene.billboards[i]->animatedTexture, scene.billboards[0]->animatedTexture);
         }

@@ -2,8 +2,10 @@
 // tour, so the models can be looked at without the renderer. Surfaces are textured and lit by
 // the seven lamps plus a soft ambient term; sky (a miss) and back faces show up in loud colours
 // because either means the shell has a hole.
-#include "CameraPath.h"
 #include "TriangleBvh.h"
+#include "scene/CameraPathAnimation.h"
+#include "scene/Chandeliers.h"
+#include "scene/LinearSpline.h"
 
 #include <FreeImage.h>
 #include <assimp/Importer.hpp>
@@ -85,9 +87,6 @@ void loadModel(const std::string& path, glm::vec3 offset, std::vector<Triangle>&
     }
 }
 
-const glm::vec3 lampOffsets[7] = {{6, -11.3f, -8}, {-6, -11.3f, -8}, {3, -15, 4},     {-3, -15, 4},
-                                  {3, -15, 16},    {-3, -15, 16},    {0, -12.5f, -16}};
-
 struct Scene {
     std::vector<Triangle> opaque, glass;
     std::vector<Surface> surfaces;
@@ -118,8 +117,8 @@ glm::vec3 opaqueColour(const Scene& s, glm::vec3 o, glm::vec3 d, const Hit& hit,
     glm::vec3 p = o + d * hit.t;
     glm::vec3 albedo = glm::vec3(surfaceColour(s, t, hit));
     float light = 0.28f + 0.25f * std::fabs(glm::dot(n, d));
-    for (const glm::vec3& lamp : lampOffsets) {
-        glm::vec3 l = lamp + glm::vec3(0, 0.7f, 0) - p;
+    for (const glm::vec3& chandelier : chandelierOffsets) {
+        glm::vec3 l = chandelier + lampHeight - p;
         float dist = glm::length(l);
         light += 1.6f * std::max(0.0f, glm::dot(n, l / dist)) / (1.0f + 0.05f * dist * dist);
     }
@@ -207,13 +206,14 @@ int main(int argc, char** argv) {
     FreeImage_Initialise(FALSE);
     Scene s;
     loadModel(assets + "/sibenik-cathedral-vray-noWindows.obj", glm::vec3(0), s.opaque, s.surfaces);
-    for (const glm::vec3& offset : lampOffsets) {
+    for (const glm::vec3& offset : chandelierOffsets) {
         loadModel(assets + "/zardinjera.obj", offset, s.opaque, s.surfaces);
     }
     loadModel(assets + "/sibenik-cathedral-vray-Windows.obj", glm::vec3(0), s.glass, s.surfaces);
     s.opaqueBvh.build(s.opaque);
     s.glassBvh.build(s.glass);
-    std::vector<camerapath::Key> keys = camerapath::keys();
+    // The program's own tour: its key table evaluated by its own splines.
+    CameraPathAnimation tour;
     // Without clocks on the command line: the four views kept under docs/.
     std::vector<std::pair<double, std::string>> views = {
         {0.0, "nave"}, {88.0, "transept"}, {100.0, "apse"}, {170.0, "dome"}};
@@ -225,8 +225,8 @@ int main(int argc, char** argv) {
     }
     int total = 0;
     for (const auto& view : views) {
-        total += renderView(s, camerapath::evaluate(keys, false, view.first),
-                            camerapath::evaluate(keys, true, view.first),
+        total += renderView(s, tour.positionSpline->interpolate(view.first),
+                            tour.rotationSpline->interpolate(view.first),
                             out + "/assets-preview-" + view.second + ".png", 480, 360);
     }
     FreeImage_DeInitialise();
