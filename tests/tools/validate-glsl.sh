@@ -41,10 +41,10 @@ fi
 
 linked=()
 count=0
-while read -r key stages; do
-    # shellcheck disable=SC2086 # the stage list is split on purpose
-    check "program $key ($stages)" $stages
-    linked+=($stages)
+while read -r key rest; do
+    read -r -a stages <<< "$rest"
+    check "program $key (${stages[*]})" "${stages[@]}"
+    linked+=("${stages[@]}")
     count=$((count + 1))
 done <<< "$programs"
 
