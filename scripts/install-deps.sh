@@ -9,6 +9,7 @@ packages=(
     libgtest-dev
     xvfb xauth libgl1-mesa-dri xdotool x11-apps
     clang libclang-rt-14-dev
+    nlohmann-json3-dev glslang-tools gnuplot-nox
 )
 
 missing=()

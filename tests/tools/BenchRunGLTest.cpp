@@ -1,14 +1,15 @@
-// cathedral-bench run as a user runs it, on the real pipeline at a small size: the report names
-// every pass with a sample per frame, the switches reach the renderer, the capture is a PNG of
-// the window's size, no GL error is printed, and a bad command line fails before rendering.
+// cathedral-bench run as a user runs it, on the real pipeline at a small size: the report states
+// where it ran and names every pass with a sample per frame, a sweep's child runs hand their
+// samples back, the switches reach the renderer, the capture is a PNG of the window's size, no
+// GL error is printed, and a bad command line fails before rendering.
 #include "GLTestContext.h"
-#include "JsonCheck.h"
 #include "ProcessRunner.h"
 
 #include "render/PassTimer.h"
 
 #include <FreeImage.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using nlohmann::json;
 
 namespace {
 
@@ -37,44 +39,67 @@ protected:
         return ProcessRunner::run(CATHEDRAL_BENCH_EXECUTABLE, arguments, options);
     }
 
-    std::optional<JsonValue> readReport(const fs::path& path) {
+    std::string readText(const fs::path& path) {
         std::ifstream file(path);
         std::stringstream text;
         text << file.rdbuf();
-        return JsonReader::parse(text.str());
+        return text.str();
     }
+
+    // The report as JSON; discarded when it is not well-formed.
+    json readReport(const fs::path& path) { return json::parse(readText(path), nullptr, false); }
 
     fs::path directory;
 };
 
 } // namespace
 
-TEST_F(BenchRunGLTest, ShortRunReportsEveryPassAndCapturesAtTheWindowSize) {
+TEST_F(BenchRunGLTest, ShortRunReportsWhereItRanEveryPassEveryFrameAndCaptures) {
     fs::path report = directory / "report.json";
-    ProcessResult result =
-        runBench({"--size", "160x120", "--frames", "3", "--capture", "0.5", "--capture-dir",
-                  directory.string(), "--json", report.string(), "--no-progress"});
+    fs::path csv = directory / "frames.csv";
+    ProcessResult result = runBench({"--size", "160x120", "--frames", "3", "--capture", "0.5",
+                                     "--capture-dir", directory.string(), "--json", report.string(),
+                                     "--csv", csv.string(), "--no-progress"});
     ASSERT_FALSE(result.timedOut);
     ASSERT_EQ(result.exitCode, 0) << result.output;
     EXPECT_EQ(countGLErrorLines(result.output), 0) << result.output;
     EXPECT_NE(result.output.find("| frame (wall) |"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("vsync off (swap interval 0)"), std::string::npos);
 
-    std::optional<JsonValue> parsed = readReport(report);
-    ASSERT_TRUE(parsed) << "report is not well-formed JSON";
-    ASSERT_EQ((*parsed)["runs"].items.size(), 1u);
-    const JsonValue& run = (*parsed)["runs"].items[0];
-    EXPECT_EQ(run["width"].number, 160);
-    EXPECT_EQ(run["height"].number, 120);
-    EXPECT_EQ(run["frames"].number, 3);
-    EXPECT_EQ(run["captures"].number, 1);
+    json parsed = readReport(report);
+    ASSERT_FALSE(parsed.is_discarded()) << "report is not well-formed JSON";
+    const json& environment = parsed["environment"];
+    EXPECT_NE(environment["commandLine"].get<std::string>().find("--size 160x120 --frames 3"),
+              std::string::npos);
+    EXPECT_FALSE(environment["commit"].get<std::string>().empty());
+    EXPECT_FALSE(environment["buildType"].get<std::string>().empty());
+    EXPECT_GT(environment["cpuCores"].get<int>(), 0);
+    EXPECT_EQ(environment["date"].get<std::string>().size(), 20u); // 2025-01-31T12:00:00Z
+
+    ASSERT_EQ(parsed["runs"].size(), 1u);
+    const json& run = parsed["runs"][0];
+    EXPECT_EQ(run["width"], 160);
+    EXPECT_EQ(run["frames"], 3);
+    EXPECT_EQ(run["captures"], 1);
+    EXPECT_FALSE(run["context"]["renderer"].get<std::string>().empty());
+    EXPECT_EQ(run["context"]["framebufferWidth"], 160);
+    EXPECT_EQ(run["context"]["framebufferHeight"], 120);
+    EXPECT_EQ(run["context"]["swapInterval"], 0);
     // every switch is on at start except colored shadows, so every pass ran in every frame
     for (int pass = 0; pass < kFramePassCount; ++pass) {
         const char* name = PassTimer::name(static_cast<FramePass>(pass));
-        ASSERT_TRUE(run["passesMs"].has(name)) << name;
-        EXPECT_EQ(run["passesMs"][name]["count"].number, 3) << name;
+        EXPECT_EQ(run["passesMs"][name]["count"], 3) << name;
+        EXPECT_TRUE(run["passesMs"][name]["p99"].is_number()) << name;
     }
-    EXPECT_EQ(run["frameGpuMs"]["count"].number, 3);
-    EXPECT_EQ(run["cpuMs"]["count"].number, 3);
+    // one sample per frame in tour order (the capture falls on the second)
+    ASSERT_EQ(run["samples"].size(), 3u);
+    EXPECT_DOUBLE_EQ(run["samples"][1]["tourTime"].get<double>(), 0.5);
+    for (const json& sample : run["samples"]) {
+        EXPECT_TRUE(sample["gpuMs"].is_number());
+        EXPECT_TRUE(sample["passesMs"]["lighting"].is_number());
+    }
+    std::string rows = readText(csv);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 4) << rows;
 
     fs::path png = directory / "capture_000.50s.png";
     ASSERT_TRUE(fs::exists(png)) << result.output;
@@ -85,22 +110,26 @@ TEST_F(BenchRunGLTest, ShortRunReportsEveryPassAndCapturesAtTheWindowSize) {
     FreeImage_Unload(image);
 }
 
-TEST_F(BenchRunGLTest, SwitchedOffPassesAreNotTimed) {
+TEST_F(BenchRunGLTest, SweepRunsHandBackTheirSamplesAndSwitchedOffPassesAreNotTimed) {
     fs::path report = directory / "report.json";
     ProcessResult result =
-        runBench({"--size", "96x64", "--frames", "2", "--ssao", "0", "--bloom", "0",
+        runBench({"--sweep-sizes", "96x64", "--frames", "2", "--ssao", "0", "--bloom", "0",
                   "--transparent", "0", "--json", report.string(), "--no-progress"});
     ASSERT_EQ(result.exitCode, 0) << result.output;
-    std::optional<JsonValue> parsed = readReport(report);
-    ASSERT_TRUE(parsed);
-    const JsonValue& run = (*parsed)["runs"].items[0];
-    EXPECT_FALSE(run["settings"]["ssao"].flag);
-    for (const char* off : {"ssao", "bloom", "forward"}) {
-        EXPECT_EQ(run["passesMs"][off]["count"].number, 0) << off;
-        EXPECT_EQ(run["passesMs"][off]["median"].kind, JsonValue::Null) << off;
-    }
-    for (const char* on : {"shadowMaps", "geometry", "lighting"}) {
-        EXPECT_EQ(run["passesMs"][on]["count"].number, 2) << on;
+    json parsed = readReport(report);
+    ASSERT_FALSE(parsed.is_discarded());
+    ASSERT_EQ(parsed["runs"].size(), 2u); // cube maps every frame, then static
+    for (const json& run : parsed["runs"]) {
+        EXPECT_FALSE(run["settings"]["ssao"].get<bool>());
+        EXPECT_EQ(run["samples"].size(), 2u);
+        EXPECT_EQ(run["context"]["framebufferWidth"], 96);
+        for (const char* off : {"ssao", "bloom", "forward"}) {
+            EXPECT_EQ(run["passesMs"][off]["count"], 0) << off;
+            EXPECT_TRUE(run["samples"][0]["passesMs"][off].is_null()) << off;
+        }
+        for (const char* on : {"shadowMaps", "geometry", "lighting"}) {
+            EXPECT_EQ(run["passesMs"][on]["count"], 2) << on;
+        }
     }
 }
 
@@ -116,9 +145,9 @@ TEST_F(BenchRunGLTest, MissingModelsFailTheRunInsteadOfTimingAnEmptyFrame) {
         {"--size", "64x48", "--frames", "1", "--json", report.string(), "--no-progress"}, options);
     EXPECT_EQ(result.exitCode, 1) << result.output;
     EXPECT_NE(result.output.find("no geometry"), std::string::npos) << result.output;
-    std::optional<JsonValue> parsed = readReport(report);
-    ASSERT_TRUE(parsed);
-    EXPECT_FALSE((*parsed)["runs"].items[0]["ok"].flag);
+    json parsed = readReport(report);
+    ASSERT_FALSE(parsed.is_discarded());
+    EXPECT_FALSE(parsed["runs"][0]["ok"].get<bool>());
 }
 
 TEST_F(BenchRunGLTest, BadCommandLineFailsWithoutRendering) {
@@ -127,4 +156,9 @@ TEST_F(BenchRunGLTest, BadCommandLineFailsWithoutRendering) {
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.output.find("--size"), std::string::npos) << result.output;
     EXPECT_FALSE(fs::exists(report));
+
+    ProcessResult compare = runBench({"--compare", (directory / "none.json").string(), "b.json"});
+    EXPECT_EQ(compare.exitCode, 1);
+    EXPECT_EQ(compare.output,
+              "cathedral-bench: cannot read " + (directory / "none.json").string() + "\n");
 }

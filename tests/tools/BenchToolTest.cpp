@@ -1,17 +1,21 @@
 // The benchmark tool's own logic without a GL context: the command line, the frame schedule,
-// the statistics, the JSON writer and the two report formats.
+// the statistics and the paired test, the report formats and their reading back, and the
+// comparison of reports, bad input included.
+#include "BenchCompare.h"
+#include "BenchEnvironment.h"
 #include "BenchOptions.h"
 #include "BenchReport.h"
 #include "FrameSchedule.h"
-#include "JsonCheck.h"
-#include "JsonWriter.h"
 #include "ProgressBar.h"
 #include "Statistics.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+using nlohmann::json;
 
 namespace {
 
@@ -19,26 +23,41 @@ ParseResult parse(std::vector<std::string> arguments) {
     return parseBenchOptions(arguments);
 }
 
-// A finished run with made-up numbers; SSAO did not run in it.
+// A finished run with made-up numbers at tour times 0..4; SSAO did not run in it.
 RunResult sampleRun(int width, int height, bool updateShadowMaps, double scale) {
-    RunSamples samples;
-    for (int frame = 0; frame < 5; ++frame) {
+    std::vector<FrameRecord> frames(5);
+    for (int i = 0; i < 5; ++i) {
+        FrameRecord& frame = frames[static_cast<size_t>(i)];
+        frame.tourTime = i;
         for (int pass = 0; pass < kFramePassCount; ++pass) {
-            if (pass != static_cast<int>(FramePass::SSAO)) {
-                samples.pass[pass].push_back(scale * (pass + 1) * (frame + 1));
-            }
+            frame.passRan[pass] = pass != static_cast<int>(FramePass::SSAO);
+            frame.passMs[pass] = frame.passRan[pass] ? scale * (pass + 1) * (i + 1) : 0.0;
         }
-        samples.gpuFrame.push_back(scale * 20.0 * (frame + 1));
-        samples.wallFrame.push_back(scale * 25.0 * (frame + 1));
-        samples.cpuFrame.push_back(1.0);
+        frame.gpuMs = scale * 20.0 * (i + 1);
+        frame.gpuKnown = true;
+        frame.wallMs = scale * 25.0 * (i + 1);
+        frame.cpuMs = 1.0;
     }
     RunResult run;
     run.ok = true;
     run.settings.width = width;
     run.settings.height = height;
     run.settings.updateShadowMaps = updateShadowMaps;
-    summarizeSamples(samples, run);
+    run.context.renderer = "llvmpipe";
+    setFrameRecords(run, frames);
     return run;
+}
+
+BenchEnvironment sampleEnvironment() {
+    BenchEnvironment environment;
+    environment.commandLine = "cathedral-bench --size 640x480";
+    environment.commit = "abc123";
+    environment.cpuCores = 2;
+    return environment;
+}
+
+ReportFile reportOf(std::vector<RunResult> runs) {
+    return ReportFile{sampleEnvironment(), std::move(runs)};
 }
 
 } // namespace
@@ -57,6 +76,7 @@ TEST(BenchOptionsTest, DefaultsRenderTheWholeTourAtTheDemoSize) {
     EXPECT_FALSE(o.sweep);
     EXPECT_TRUE(o.captureTimes.empty());
     EXPECT_TRUE(o.jsonPath.empty());
+    EXPECT_FALSE(o.compare.has_value());
 }
 
 TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
@@ -65,7 +85,7 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
         "--size=640x480", "--dt", "0.25", "--from", "10", "--frames=3", "--bump", "0",
         "--bloom=1", "--ssao", "off", "--transparent", "0", "--omni=0", "--colored", "1",
         "--light-mode", "2", "--update-shadow-maps", "0", "--gpu-timer", "0",
-        "--capture", "30,5,5,12.5", "--capture-dir", "shots", "--json", "out.json",
+        "--capture", "30,5,5,12.5", "--capture-dir", "shots", "--json", "out.json", "--csv=f.csv",
         "--no-progress", "--warmup=0", "--repeat", "3"});
     // clang-format on
     ASSERT_TRUE(result.ok) << result.error;
@@ -87,6 +107,7 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.captureTimes, (std::vector<double>{5.0, 12.5, 30.0}));
     EXPECT_EQ(o.captureDirectory, "shots");
     EXPECT_EQ(o.jsonPath, "out.json");
+    EXPECT_EQ(o.csvPath, "f.csv");
     EXPECT_FALSE(o.progress);
     EXPECT_EQ(o.warmupFrames, 0);
     EXPECT_FALSE(o.gpuTimer);
@@ -95,32 +116,15 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
 
 TEST(BenchOptionsTest, RejectsMalformedValuesNamingTheOption) {
     const std::vector<std::vector<std::string>> invalid = {
-        {"--size", "640"},
-        {"--size", "640x"},
-        {"--size", "0x480"},
-        {"--size", "640x480x2"},
-        {"--size", "-640x480"},
-        {"--size", "99999x480"},
-        {"--dt", "0"},
-        {"--dt", "-1"},
-        {"--dt", "fast"},
-        {"--dt", "nan"},
-        {"--frames", "0"},
-        {"--frames", "2.5"},
-        {"--frames", "3x"},
-        {"--repeat", "0"},
-        {"--repeat", "21"},
-        {"--from", "-1"},
-        {"--bloom", "yes"},
-        {"--bloom", "2"},
-        {"--light-mode", "3"},
-        {"--light-mode", "-1"},
-        {"--update-shadow-maps", ""},
-        {"--capture", "5,,7"},
-        {"--capture", "-2"},
-        {"--capture", "5,x"},
-        {"--json", ""},
-        {"--sweep-sizes", "640x480,big"},
+        {"--size", "640"},       {"--size", "640x"},     {"--size", "0x480"},
+        {"--size", "640x480x2"}, {"--size", "-640x480"}, {"--size", "99999x480"},
+        {"--dt", "0"},           {"--dt", "-1"},         {"--dt", "fast"},
+        {"--dt", "nan"},         {"--frames", "0"},      {"--frames", "2.5"},
+        {"--frames", "3x"},      {"--repeat", "0"},      {"--repeat", "21"},
+        {"--from", "-1"},        {"--bloom", "yes"},     {"--bloom", "2"},
+        {"--light-mode", "3"},   {"--light-mode", "-1"}, {"--update-shadow-maps", ""},
+        {"--capture", "5,,7"},   {"--capture", "-2"},    {"--capture", "5,x"},
+        {"--json", ""},          {"--csv", ""},          {"--sweep-sizes", "640x480,big"},
     };
     for (const std::vector<std::string>& arguments : invalid) {
         ParseResult result = parse(arguments);
@@ -139,13 +143,22 @@ TEST(BenchOptionsTest, RejectsUnknownOptionsMissingValuesAndImpossibleCombinatio
     EXPECT_FALSE(parse({"--sweep", "--size", "640x480"}).ok);
     EXPECT_FALSE(parse({"--sweep", "--capture", "5"}).ok);
     EXPECT_TRUE(parse({"--from", "10", "--to", "10"}).ok);
+
+    // --compare takes exactly two reports and nothing that would render
+    ParseResult compare = parse({"--compare", "a.json", "b1.json,b2.json"});
+    ASSERT_TRUE(compare.ok) << compare.error;
+    EXPECT_EQ(compare.options.compare->second, "b1.json,b2.json");
+    EXPECT_FALSE(parse({"--compare", "a.json"}).ok);
+    EXPECT_FALSE(parse({"--compare=a.json", "b.json"}).ok);
+    EXPECT_FALSE(parse({"--compare", "a.json", "b.json", "--size", "640x480"}).ok);
+    EXPECT_FALSE(parse({"--sweep", "--compare", "a.json", "b.json"}).ok);
 }
 
 TEST(BenchOptionsTest, SweepSizesReplaceTheDefaultsAndImplyTheSweep) {
     ParseResult defaults = parse({"--sweep"});
     ASSERT_TRUE(defaults.ok);
-    ASSERT_EQ(defaults.options.sweepSizes.size(), 3u);
-    EXPECT_TRUE((defaults.options.sweepSizes[1] == WindowSize{1024, 768}));
+    EXPECT_EQ(defaults.options.sweepSizes,
+              (std::vector<WindowSize>{{1280, 720}, {1920, 1080}, {2560, 1440}}));
 
     ParseResult custom = parse({"--sweep-sizes", "320x240,1024x768"});
     ASSERT_TRUE(custom.ok) << custom.error;
@@ -170,6 +183,9 @@ TEST(StatisticsTest, MedianAndP90OfKnownData) {
     Summary tenSummary = summarize(ten);
     EXPECT_DOUBLE_EQ(tenSummary.median, 5.5);
     EXPECT_NEAR(tenSummary.p90, 9.1, 1e-12);
+    EXPECT_NEAR(tenSummary.p95, 9.55, 1e-12);
+    EXPECT_NEAR(tenSummary.p99, 9.91, 1e-12);
+    EXPECT_NEAR(tenSummary.stddev, 3.0276503540974917, 1e-12); // sample (n - 1) deviation
 
     // one slow frame among many does not move the median but shows in p90 of a short run
     std::vector<double> spike(9, 100.0);
@@ -188,7 +204,8 @@ TEST(StatisticsTest, EmptyAndSingleSamplesAndClampedFractions) {
 
     Summary one = summarize({7.5});
     EXPECT_DOUBLE_EQ(one.median, 7.5);
-    EXPECT_DOUBLE_EQ(one.p90, 7.5);
+    EXPECT_DOUBLE_EQ(one.p99, 7.5);
+    EXPECT_DOUBLE_EQ(one.stddev, 0.0);
 
     EXPECT_DOUBLE_EQ(percentile({1, 2, 3}, 1.5), 3.0);
     EXPECT_DOUBLE_EQ(percentile({1, 2, 3}, -1.0), 1.0);
@@ -235,66 +252,70 @@ TEST(FrameScheduleTest, CapturesMarkGridFramesOrAddTheirOwnAndOutsidersAreReport
     EXPECT_NE(captureFileName(5.0), captureFileName(5.25));
 }
 
-TEST(JsonWriterTest, NestedDocumentsAreWellFormed) {
-    JsonWriter json;
-    json.beginObject().key("a").value(1).key("list").beginArray();
-    json.value(1.5).value(true).null().beginObject().endObject().beginArray().endArray();
-    json.endArray().key("nested").beginObject().key("x").value("y").endObject().endObject();
-    ASSERT_TRUE(json.complete());
-    std::optional<JsonValue> parsed = JsonReader::parse(json.text());
-    ASSERT_TRUE(parsed) << json.text();
-    EXPECT_EQ((*parsed)["list"].items.size(), 5u);
-    EXPECT_EQ((*parsed)["nested"]["x"].text, "y");
-    EXPECT_DOUBLE_EQ((*parsed)["list"].items[0].number, 1.5);
-}
+TEST(StatisticsTest, SignedRankTestTellsAShiftFromNoise) {
+    std::vector<double> base = {10, 12, 9, 15, 11, 13, 16, 14, 8, 17};
+    EXPECT_DOUBLE_EQ(signedRankPValue(base, base), 1.0);
 
-TEST(JsonWriterTest, StringsAreEscapedAndNonFiniteNumbersBecomeNull) {
-    std::string awkward = "say \"hi\"\\ \n\t\x01 end";
-    JsonWriter json;
-    json.beginObject()
-        .key(awkward)
-        .value(awkward)
-        .key("nan")
-        .value(std::nan(""))
-        .key("inf")
-        .value(std::numeric_limits<double>::infinity())
-        .key("tiny")
-        .value(1e-12)
-        .endObject();
-    std::optional<JsonValue> parsed = JsonReader::parse(json.text());
-    ASSERT_TRUE(parsed) << json.text();
-    ASSERT_TRUE(parsed->has(awkward));
-    EXPECT_EQ((*parsed)[awkward].text, awkward);
-    EXPECT_EQ((*parsed)["nan"].kind, JsonValue::Null);
-    EXPECT_EQ((*parsed)["inf"].kind, JsonValue::Null);
-    EXPECT_DOUBLE_EQ((*parsed)["tiny"].number, 1e-12);
-}
-
-TEST(BenchReportTest, JsonHasEveryPassAndMarksPassesThatDidNotRun) {
-    std::optional<JsonValue> parsed =
-        JsonReader::parse(formatJsonReport({sampleRun(640, 480, true, 1.0)}, std::nullopt));
-    ASSERT_TRUE(parsed);
-    ASSERT_EQ((*parsed)["runs"].items.size(), 1u);
-    EXPECT_FALSE(parsed->has("baseline"));
-    const JsonValue& run = (*parsed)["runs"].items[0];
-    EXPECT_FALSE(run.has("ratioToBaseline"));
-    for (int pass = 0; pass < kFramePassCount; ++pass) {
-        const char* name = PassTimer::name(static_cast<FramePass>(pass));
-        ASSERT_TRUE(run["passesMs"].has(name)) << name;
-        const JsonValue& summary = run["passesMs"][name];
-        if (static_cast<FramePass>(pass) == FramePass::SSAO) {
-            EXPECT_EQ(summary["count"].number, 0);
-            EXPECT_EQ(summary["median"].kind, JsonValue::Null);
-        } else {
-            EXPECT_EQ(summary["count"].number, 5);
-            EXPECT_DOUBLE_EQ(summary["median"].number, 3.0 * (pass + 1));
-        }
+    // ten pairs, every one slower, no ties: W+ = 55 against 27.5 expected, normal approximation
+    std::vector<double> slower;
+    for (double value : base) {
+        slower.push_back(value + 0.1 + value / 100.0);
     }
-    EXPECT_DOUBLE_EQ(run["frameWallMs"]["median"].number, 75.0);
-    EXPECT_NEAR(run["fps"].number, 1000.0 / 75.0, 1e-6); // written with 9 digits
-    EXPECT_EQ(run["width"].number, 640);
-    EXPECT_TRUE(run["settings"].has("lightMode"));
-    EXPECT_TRUE(run["startupMs"].has("total"));
+    EXPECT_NEAR(signedRankPValue(base, slower), 0.0059215, 1e-6);
+    EXPECT_DOUBLE_EQ(signedRankPValue(base, slower), signedRankPValue(slower, base));
+
+    // differences that go both ways as often and as far are noise
+    std::vector<double> jitter = base;
+    for (size_t i = 0; i < jitter.size(); ++i) {
+        jitter[i] += i % 2 == 0 ? 0.5 : -0.5;
+    }
+    EXPECT_GT(signedRankPValue(base, jitter), 0.5);
+}
+
+TEST(BenchReportTest, JsonHoldsEnvironmentSummariesAndSamplesAndReadsBack) {
+    RunResult original = sampleRun(640, 480, true, 1.0);
+    std::string text = formatJsonReport(sampleEnvironment(), {original}, std::nullopt);
+    json parsed = json::parse(text, nullptr, false);
+    ASSERT_FALSE(parsed.is_discarded()) << text;
+    EXPECT_EQ(parsed["environment"]["commit"], "abc123");
+    EXPECT_EQ(parsed["environment"]["cpuCores"], 2);
+    EXPECT_FALSE(parsed.contains("baseline"));
+    const json& run = parsed["runs"][0];
+    EXPECT_FALSE(run.contains("ratioToBaseline"));
+    EXPECT_EQ(run["context"]["renderer"], "llvmpipe");
+    EXPECT_EQ(run["context"]["vsync"], false);
+    EXPECT_TRUE(run["passesMs"]["ssao"]["median"].is_null());
+    EXPECT_DOUBLE_EQ(run["passesMs"]["lighting"]["median"].get<double>(), 12.0);
+    EXPECT_DOUBLE_EQ(run["frameWallMs"]["p99"].get<double>(), 124.0);
+    ASSERT_EQ(run["samples"].size(), 5u);
+    EXPECT_DOUBLE_EQ(run["samples"][4]["passesMs"]["bloom"].get<double>(), 30.0);
+    EXPECT_TRUE(run["samples"][4]["passesMs"]["ssao"].is_null());
+
+    std::string error;
+    std::optional<ReportFile> back = parseJsonReport(text, error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(back->environment.commandLine, "cathedral-bench --size 640x480");
+    const RunResult& read = back->runs[0];
+    EXPECT_TRUE(sameConfiguration(read.settings, original.settings));
+    EXPECT_EQ(read.frames, 5);
+    EXPECT_DOUBLE_EQ(read.wallFrame.stddev, original.wallFrame.stddev);
+    EXPECT_DOUBLE_EQ(read.frameRecords[3].tourTime, 3.0);
+    EXPECT_EQ(read.passes[static_cast<int>(FramePass::SSAO)].count, 0);
+    EXPECT_EQ(read.context.renderer, "llvmpipe");
+}
+
+TEST(BenchReportTest, CsvHasARowPerFrameWithEmptyFieldsForPassesThatDidNotRun) {
+    std::string csv = formatCsvReport({sampleRun(640, 480, false, 1.0)});
+    EXPECT_EQ(csv.rfind("width,height,updateShadowMaps,frame,tourTime,shadowMaps,geometry,ssao,"
+                        "lighting,forward,bloom,frameGpu,frameWall,cpu,processCpu\n",
+                        0),
+              0u)
+        << csv;
+    EXPECT_NE(csv.find("\n640,480,0,1,1,2.0000,4.0000,,8.0000,10.0000,12.0000,40.0000,50.0000,"
+                       "1.0000,0.0000\n"),
+              std::string::npos)
+        << csv;
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 6);
 }
 
 TEST(BenchReportTest, SweepReportsRatiosToTheBaselineRun) {
@@ -302,13 +323,12 @@ TEST(BenchReportTest, SweepReportsRatiosToTheBaselineRun) {
                                    sampleRun(1024, 768, false, 0.25)};
     std::optional<size_t> baseline = findBaseline(runs, 1024, 768);
     ASSERT_EQ(baseline, 1u); // the static run at the same size is no baseline
-    std::optional<JsonValue> parsed = JsonReader::parse(formatJsonReport(runs, baseline));
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ((*parsed)["baseline"].number, 1);
-    const JsonValue& small = (*parsed)["runs"].items[0];
-    EXPECT_DOUBLE_EQ(small["ratioToBaseline"]["frameWall"].number, 0.5);
-    EXPECT_EQ(small["ratioToBaseline"]["ssao"].kind, JsonValue::Null);
-    EXPECT_EQ((*parsed)["runs"].items[2]["label"].text, "1024x768 static");
+    json parsed = json::parse(formatJsonReport(sampleEnvironment(), runs, baseline));
+    EXPECT_EQ(parsed["baseline"], 1);
+    const json& small = parsed["runs"][0];
+    EXPECT_DOUBLE_EQ(small["ratioToBaseline"]["frameWall"].get<double>(), 0.5);
+    EXPECT_TRUE(small["ratioToBaseline"]["ssao"].is_null());
+    EXPECT_EQ(parsed["runs"][2]["label"], "1024x768 static");
 
     std::string table = formatSweepTable(runs, *baseline);
     EXPECT_NE(table.find("| 640x480 | 1024x768 | 1024x768 static |"), std::string::npos) << table;
@@ -319,9 +339,11 @@ TEST(BenchReportTest, SweepReportsRatiosToTheBaselineRun) {
 
 TEST(BenchReportTest, RunTableHasARowPerPassAndTheFrameTotals) {
     std::string table = formatRunTable(sampleRun(1024, 768, true, 1.0));
+    // 25..125 ms: p90 115, p95 120, p99 124, max 125, sd 39.5
     for (const char* row : {"| shadow maps | 3.0 | ", "| geometry |", "| SSAO | off |",
                             "| lighting |", "| forward |", "| bloom |", "| frame (GPU) | 60.0 |",
-                            "| frame (wall) | 75.0 |", "| CPU | 1.0 |", "| fps | 13.33 |"}) {
+                            "| frame (wall) | 75.0 | 115.0 | 120.0 | 124.0 | 125.0 | 39.5 |",
+                            "| CPU | 1.0 |", "| fps | 13.33 |", "GL:  | llvmpipe | ;"}) {
         EXPECT_NE(table.find(row), std::string::npos) << row << "\n" << table;
     }
     EXPECT_EQ(runLabel(sampleRun(640, 480, false, 1.0)), "640x480 static");
@@ -344,11 +366,13 @@ TEST(BenchReportTest, RepeatsKeepEachFramesFastestValueAndCutToTheShortest) {
     // the second repeat was disturbed in frame 0, the first in frame 1
     std::vector<FrameRecord> first = {frame(100, 50, false), frame(300, 90, false),
                                       frame(120, 60, false)};
+    first[1].tourTime = 0.5;
     std::vector<FrameRecord> second = {frame(200, 70, true), frame(110, 55, false)};
     std::vector<FrameRecord> fastest = fastestOfRepeats({first, second});
     ASSERT_EQ(fastest.size(), 2u);
     EXPECT_DOUBLE_EQ(fastest[0].wallMs, 100.0);
     EXPECT_DOUBLE_EQ(fastest[1].wallMs, 110.0);
+    EXPECT_DOUBLE_EQ(fastest[1].tourTime, 0.5);
     EXPECT_DOUBLE_EQ(fastest[1].cpuMs, 11.0);
     EXPECT_DOUBLE_EQ(fastest[1].passMs[static_cast<int>(FramePass::Lighting)], 55.0);
     // a pass that ran in only one repeat keeps that repeat's time, not the 0 of the other
@@ -360,6 +384,129 @@ TEST(BenchReportTest, RepeatsKeepEachFramesFastestValueAndCutToTheShortest) {
     EXPECT_EQ(samples.pass[static_cast<int>(FramePass::SSAO)].size(), 1u);
     EXPECT_EQ(samples.pass[static_cast<int>(FramePass::Bloom)].size(), 0u);
     EXPECT_TRUE(fastestOfRepeats({}).empty());
+}
+
+TEST(BenchCompareTest, ReportsBothMediansTheRatioAndWhetherTheChangeIsBeyondNoise) {
+    RunResult base = sampleRun(1024, 768, true, 1.0);
+    RunResult next = base;
+    std::vector<FrameRecord> frames = next.frameRecords;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        frames[i].passMs[static_cast<int>(FramePass::Lighting)] *= 1.5;            // every frame
+        frames[i].passMs[static_cast<int>(FramePass::Geometry)] += i % 2 ? 1 : -1; // noise
+    }
+    // five pairs cannot reach p < 0.01: give the test twenty frames
+    std::vector<FrameRecord> baseFrames;
+    std::vector<FrameRecord> nextFrames;
+    for (int copy = 0; copy < 4; ++copy) {
+        for (size_t i = 0; i < frames.size(); ++i) {
+            baseFrames.push_back(base.frameRecords[i]);
+            baseFrames.back().tourTime = copy * 5.0 + static_cast<double>(i);
+            nextFrames.push_back(frames[i]);
+            nextFrames.back().tourTime = baseFrames.back().tourTime;
+        }
+    }
+    setFrameRecords(base, baseFrames);
+    setFrameRecords(next, nextFrames);
+
+    ASSERT_EQ(compareMismatch(reportOf({base}), reportOf({next})), "");
+    std::string table = formatComparison(reportOf({base}), reportOf({next}));
+    auto row = [&table](const std::string& label) {
+        size_t start = table.find("| " + label + " |");
+        return start == std::string::npos ? ""
+                                          : table.substr(start, table.find('\n', start) - start);
+    };
+    EXPECT_EQ(row("lighting").rfind("| lighting | 12.0 | 18.0 | 1.500 | ", 0), 0u) << table;
+    EXPECT_NE(row("lighting").find("| yes, slower |"), std::string::npos) << table;
+    EXPECT_NE(row("geometry").find("| no |"), std::string::npos) << table;
+    EXPECT_EQ(row("SSAO"), "| SSAO | off | off | | | |");
+    EXPECT_EQ(row("frame (wall)"), "| frame (wall) | 75.0 | 75.0 | 1.000 | 1 | no |");
+    EXPECT_NE(table.find(compareRule()), std::string::npos);
+}
+
+TEST(BenchCompareTest, ReportsOfDifferentRunsSizesSwitchesOrFramesAreRefused) {
+    RunResult base = sampleRun(1024, 768, true, 1.0);
+    RunResult otherSize = sampleRun(640, 480, true, 1.0);
+    RunResult otherSwitch = base;
+    otherSwitch.settings.ssao = false;
+    RunResult otherFrames = base;
+    std::vector<FrameRecord> shifted = base.frameRecords;
+    shifted[2].tourTime += 0.5;
+    setFrameRecords(otherFrames, shifted);
+    RunResult failed = base;
+    failed.ok = false;
+
+    EXPECT_NE(compareMismatch(reportOf({base}), reportOf({base, base})).find("numbers of runs"),
+              std::string::npos);
+    EXPECT_NE(compareMismatch(reportOf({base}), reportOf({otherSize})).find("640x480"),
+              std::string::npos);
+    EXPECT_NE(compareMismatch(reportOf({base}), reportOf({otherSwitch})).find("switch states"),
+              std::string::npos);
+    EXPECT_NE(compareMismatch(reportOf({base}), reportOf({otherFrames})).find("tour frames"),
+              std::string::npos);
+    EXPECT_NE(compareMismatch(reportOf({base}), reportOf({failed})).find("failed"),
+              std::string::npos);
+
+    // merging the reports of one side keeps every frame's fastest value
+    RunResult faster = sampleRun(1024, 768, true, 0.5);
+    std::string error;
+    std::optional<ReportFile> merged = mergeReports({reportOf({base}), reportOf({faster})}, error);
+    ASSERT_TRUE(merged) << error;
+    EXPECT_DOUBLE_EQ(merged->runs[0].wallFrame.median, 37.5);
+    EXPECT_FALSE(mergeReports({reportOf({base}), reportOf({otherSize})}, error));
+}
+
+TEST(BenchCompareTest, BadInputFilesGiveOneLineNamingTheFile) {
+    std::filesystem::path directory = std::filesystem::temp_directory_path() /
+                                      ("cathedral-compare-test-" + std::to_string(getpid()));
+    std::filesystem::create_directories(directory);
+    auto write = [&](const std::string& name, const std::string& text) {
+        std::ofstream(directory / name) << text;
+        return (directory / name).string();
+    };
+    std::string good =
+        write("good.json", formatJsonReport(sampleEnvironment(), {sampleRun(640, 480, true, 1.0)},
+                                            std::nullopt));
+    json negative = json::parse(std::ifstream(good));
+    negative["runs"][0]["samples"][1]["wallMs"] = -3.0;
+    json noSamples = json::parse(std::ifstream(good));
+    noSamples["runs"][0].erase("samples");
+    json wrongKind = json::parse(std::ifstream(good));
+    wrongKind["runs"][0]["settings"]["bloom"] = "yes";
+    const std::vector<std::string> bad = {
+        (directory / "missing.json").string(),
+        write("text.json", "not json {"),
+        write("other.json", R"({"tool": "something else", "runs": []})"),
+        write("truncated.json",
+              formatJsonReport(sampleEnvironment(), {sampleRun(640, 480, true, 1.0)}, std::nullopt)
+                  .substr(0, 300)),
+        write("negative.json", negative.dump()),
+        write("nosamples.json", noSamples.dump()),
+        write("wrongkind.json", wrongKind.dump()),
+        write("bigger.json", formatJsonReport(sampleEnvironment(),
+                                              {sampleRun(1024, 768, true, 1.0)}, std::nullopt)),
+    };
+    for (const std::string& path : bad) {
+        for (const auto& [base, next] : {std::pair(path, good), std::pair(good, path)}) {
+            std::string output;
+            std::string error;
+            EXPECT_EQ(runCompare(base, next, output, error), 1) << path;
+            EXPECT_TRUE(output.empty());
+            EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+            EXPECT_NE(error.find(path), std::string::npos) << error;
+        }
+    }
+    std::string output;
+    std::string error;
+    EXPECT_EQ(runCompare(good + "," + good, good, output, error), 0) << error;
+    std::filesystem::remove_all(directory);
+}
+
+TEST(BenchEnvironmentTest, CommandLineQuotingAndCpuModel) {
+    EXPECT_EQ(shellCommandLine({"cathedral-bench", "--json", "a b.json", "it's", "--dt=0.5"}),
+              "cathedral-bench --json 'a b.json' 'it'\\''s' --dt=0.5");
+    EXPECT_EQ(cpuModelName("processor\t: 0\nmodel name\t: AMD EPYC 7B13\nmodel name\t: x\n"),
+              "AMD EPYC 7B13");
+    EXPECT_EQ(cpuModelName("processor\t: 0\n"), "unknown");
 }
 
 TEST(ProgressBarTest, FormatClampsAndFillsInProportion) {

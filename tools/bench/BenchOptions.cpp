@@ -1,6 +1,8 @@
 // BenchOptions: one handler per option; every value is checked in full ("12x" is no number).
 #include "BenchOptions.h"
 
+#include "BenchCompare.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -230,6 +232,14 @@ const std::map<std::string, Handler>& valueOptions() {
              o.jsonPath = v;
              return "";
          }},
+        {"--csv",
+         [](BenchOptions& o, const std::string& v) -> std::string {
+             if (v.empty()) {
+                 return "expects a file name";
+             }
+             o.csvPath = v;
+             return "";
+         }},
         {"--sweep-sizes", parseSweepSizes},
     };
     return handlers;
@@ -272,6 +282,7 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
     ParseResult result;
     BenchOptions& options = result.options;
     bool sizeGiven = false;
+    bool runOptionGiven = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         std::string name = arguments[i];
         std::optional<std::string> value;
@@ -284,6 +295,16 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
             options.help = true;
             continue;
         }
+        if (name == "--compare") {
+            if (value || i + 2 >= arguments.size()) {
+                result.error = "--compare needs two reports: --compare BASE.json NEW.json";
+                return result;
+            }
+            options.compare = std::make_pair(arguments[i + 1], arguments[i + 2]);
+            i += 2;
+            continue;
+        }
+        runOptionGiven = runOptionGiven || (name != "--help" && name != "-h");
         if (name == "--sweep" || name == "--no-progress") {
             if (value) {
                 result.error = name + " takes no value";
@@ -316,6 +337,9 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
         sizeGiven = sizeGiven || name == "--size";
     }
     result.error = checkCombination(options);
+    if (result.error.empty() && options.compare && runOptionGiven) {
+        result.error = "--compare takes no other options: it renders nothing";
+    }
     if (result.error.empty() && options.sweep && sizeGiven) {
         result.error = "--size cannot be combined with --sweep: use --sweep-sizes";
     }
@@ -344,12 +368,25 @@ std::string benchUsage() {
            "  --update-shadow-maps 0|1  0: cube maps rendered on the first frame only\n"
            "  --capture T1,T2,...       save the frames at these tour times as PNG\n"
            "  --capture-dir DIR         where captures go (default .)\n"
-           "  --json FILE               write the report as JSON too\n"
-           "  --sweep                   run at 640x480, 1024x768 and 2048x1536, each with the\n"
+           "  --json FILE               write the report as JSON too: where it ran (GL strings,\n"
+           "                            sizes, vsync, build, commit, CPU, date, command line),\n"
+           "                            the summaries and every frame's samples\n"
+           "  --csv FILE                write one row per frame: tour time, each pass's GPU ms,\n"
+           "                            frame GPU, wall and CPU ms (tools/bench/plot.sh plots it)\n"
+           "  --sweep                   run at 1280x720, 1920x1080 and 2560x1440, each with the\n"
            "                            cube maps updated every frame and static; ratios to\n"
-           "                            the 1024x768 run with cube maps every frame\n"
+           "                            the first size with cube maps every frame\n"
            "  --sweep-sizes WxH,...     the sweep's sizes (implies --sweep)\n"
            "  --gpu-timer 0|1           0: no timer queries (wall and CPU times only)\n"
            "  --no-progress             no progress bar on standard error\n"
-           "  --help                    this text\n";
+           "  --help                    this text\n"
+           "\n"
+           "  --compare BASE.json NEW.json\n"
+           "                            renders nothing: prints per pass and for the frame the\n"
+           "                            two medians, their ratio and whether the difference is\n"
+           "                            beyond noise. Both reports must hold the same sizes,\n"
+           "                            switch states and tour frames. Each side may be a comma-\n"
+           "                            separated list of reports, merged keeping every frame's\n"
+           "                            fastest value. The rule: " +
+           compareRule() + ".\n";
 }

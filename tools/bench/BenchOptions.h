@@ -1,10 +1,12 @@
 // Command line of cathedral-bench: window size, which part of the tour to render and with what
 // time step, the switch states (named after the function keys' switches), the cube-map update
-// setting, frame captures, the JSON report and the size sweep. Parsing is pure: no GL, no files.
+// setting, frame captures, the JSON and CSV reports, the size sweep, and the comparison of two
+// reports. Parsing is pure: no GL, no files.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct WindowSize {
@@ -38,8 +40,11 @@ struct BenchOptions {
     std::vector<double> captureTimes; // tour times to save as PNG, ascending, no duplicates
     std::string captureDirectory = ".";
     std::string jsonPath; // empty: no JSON file
+    std::string csvPath;  // empty: no CSV file
     bool sweep = false;
-    std::vector<WindowSize> sweepSizes = {{640, 480}, {1024, 768}, {2048, 1536}};
+    std::vector<WindowSize> sweepSizes = {{1280, 720}, {1920, 1080}, {2560, 1440}};
+    // --compare BASE NEW: comma-separated report lists; set, nothing is rendered
+    std::optional<std::pair<std::string, std::string>> compare;
     bool progress = true;
     bool gpuTimer = true; // false: no timer queries at all, to check what measuring costs
     bool help = false;

@@ -1,16 +1,21 @@
-// BenchReport: summaries of the samples, then the same numbers as markdown and as JSON.
+// BenchReport: summaries of the samples, then the same numbers as markdown, CSV and JSON, and
+// the JSON read back.
 #include "BenchReport.h"
 
-#include "JsonWriter.h"
-
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
+
+using nlohmann::json;
+using nlohmann::ordered_json;
 
 namespace {
 
 const char* const kPassLabels[kFramePassCount] = {"shadow maps", "geometry", "SSAO",
                                                   "lighting",    "forward",  "bloom"};
+const char* const kFrameRowLabels[] = {"frame (GPU)", "frame (wall)", "CPU", "CPU, all threads"};
+constexpr size_t kRowCount = kFramePassCount + 4;
 
 std::string formatMs(double value) {
     char text[32];
@@ -49,126 +54,13 @@ std::string startupLine(const StartupTimes& t) {
            formatMs(t.total());
 }
 
-// The rows every table has, in order, with the summary each row shows.
-struct Row {
-    std::string label;
-    Summary RunResult::*summary;
-    int pass; // index into RunResult::passes when summary is null
-};
-
-std::vector<Row> tableRows() {
-    std::vector<Row> rows;
-    for (int pass = 0; pass < kFramePassCount; ++pass) {
-        rows.push_back({kPassLabels[pass], nullptr, pass});
+const Summary& rowSummary(const RunResult& run, size_t row) {
+    if (row < kFramePassCount) {
+        return run.passes[row];
     }
-    rows.push_back({"frame (GPU)", &RunResult::gpuFrame, -1});
-    rows.push_back({"frame (wall)", &RunResult::wallFrame, -1});
-    rows.push_back({"CPU", &RunResult::cpuFrame, -1});
-    rows.push_back({"CPU, all threads", &RunResult::processCpuFrame, -1});
-    return rows;
-}
-
-const Summary& rowSummary(const RunResult& run, const Row& row) {
-    return row.summary ? run.*(row.summary) : run.passes[row.pass];
-}
-
-void writeSummary(JsonWriter& json, const Summary& summary) {
-    json.beginObject().member("count", summary.count);
-    const std::pair<const char*, double> fields[] = {{"median", summary.median},
-                                                     {"p90", summary.p90},
-                                                     {"mean", summary.mean},
-                                                     {"min", summary.min},
-                                                     {"max", summary.max}};
-    for (const auto& [name, number] : fields) {
-        json.key(name);
-        if (summary.count > 0) {
-            json.value(number);
-        } else {
-            json.null();
-        }
-    }
-    json.endObject();
-}
-
-void writeSettings(JsonWriter& json, const RunSettings& s) {
-    json.beginObject()
-        .member("bump", s.bump)
-        .member("bloom", s.bloom)
-        .member("ssao", s.ssao)
-        .member("transparent", s.transparent)
-        .member("omni", s.omni)
-        .member("colored", s.colored)
-        .member("lightMode", s.lightMode)
-        .member("updateShadowMaps", s.updateShadowMaps)
-        .member("timeStep", s.timeStep)
-        .member("repeats", s.repeats)
-        .member("from", s.from)
-        .member("to", s.to)
-        .endObject();
-}
-
-void writeRatio(JsonWriter& json, const char* name, const Summary& value, const Summary& base) {
-    json.key(name);
-    if (value.count > 0 && base.count > 0 && base.median > 0.0) {
-        json.value(value.median / base.median);
-    } else {
-        json.null();
-    }
-}
-
-void writeRun(JsonWriter& json, const RunResult& run, const RunResult* baseline) {
-    json.beginObject()
-        .member("label", runLabel(run))
-        .member("ok", run.ok)
-        .member("width", run.settings.width)
-        .member("height", run.settings.height);
-    json.key("settings");
-    writeSettings(json, run.settings);
-    json.member("frames", run.frames).member("captures", run.captures);
-    json.key("startupMs")
-        .beginObject()
-        .member("window", run.startup.window)
-        .member("shaders", run.startup.shaders)
-        .member("scene", run.startup.scene)
-        .member("renderer", run.startup.renderer)
-        .member("total", run.startup.total())
-        .endObject();
-    json.key("passesMs").beginObject();
-    for (int pass = 0; pass < kFramePassCount; ++pass) {
-        json.key(PassTimer::name(static_cast<FramePass>(pass)));
-        writeSummary(json, run.passes[pass]);
-    }
-    json.endObject();
-    json.key("frameGpuMs");
-    writeSummary(json, run.gpuFrame);
-    json.key("frameWallMs");
-    writeSummary(json, run.wallFrame);
-    json.key("cpuMs");
-    writeSummary(json, run.cpuFrame);
-    json.key("processCpuMs");
-    writeSummary(json, run.processCpuFrame);
-    json.member("fps", run.fps()).member("cpuShare", run.cpuShare());
-    if (baseline) {
-        json.key("ratioToBaseline").beginObject();
-        writeRatio(json, "frameWall", run.wallFrame, baseline->wallFrame);
-        writeRatio(json, "frameGpu", run.gpuFrame, baseline->gpuFrame);
-        for (int pass = 0; pass < kFramePassCount; ++pass) {
-            writeRatio(json, PassTimer::name(static_cast<FramePass>(pass)), run.passes[pass],
-                       baseline->passes[pass]);
-        }
-        json.endObject();
-    }
-    json.endObject();
-}
-
-} // namespace
-
-double RunResult::fps() const {
-    return wallFrame.count > 0 && wallFrame.median > 0.0 ? 1000.0 / wallFrame.median : 0.0;
-}
-
-double RunResult::cpuShare() const {
-    return wallFrame.count > 0 && wallFrame.median > 0.0 ? cpuFrame.median / wallFrame.median : 0.0;
+    const Summary* frameRows[] = {&run.gpuFrame, &run.wallFrame, &run.cpuFrame,
+                                  &run.processCpuFrame};
+    return *frameRows[row - kFramePassCount];
 }
 
 void summarizeSamples(const RunSamples& samples, RunResult& result) {
@@ -181,8 +73,6 @@ void summarizeSamples(const RunSamples& samples, RunResult& result) {
     result.processCpuFrame = summarize(samples.processCpuFrame);
     result.frames = static_cast<int>(samples.wallFrame.size());
 }
-
-namespace {
 
 double smaller(double a, double b, bool haveA) {
     return haveA ? std::min(a, b) : b;
@@ -206,6 +96,26 @@ void keepFaster(FrameRecord& fastest, const FrameRecord& frame) {
 }
 
 } // namespace
+
+bool sameConfiguration(const RunSettings& a, const RunSettings& b) {
+    return a.width == b.width && a.height == b.height && a.bump == b.bump && a.bloom == b.bloom &&
+           a.ssao == b.ssao && a.transparent == b.transparent && a.omni == b.omni &&
+           a.colored == b.colored && a.lightMode == b.lightMode &&
+           a.updateShadowMaps == b.updateShadowMaps;
+}
+
+double RunResult::fps() const {
+    return wallFrame.count > 0 && wallFrame.median > 0.0 ? 1000.0 / wallFrame.median : 0.0;
+}
+
+double RunResult::cpuShare() const {
+    return wallFrame.count > 0 && wallFrame.median > 0.0 ? cpuFrame.median / wallFrame.median : 0.0;
+}
+
+void setFrameRecords(RunResult& run, std::vector<FrameRecord> frames) {
+    run.frameRecords = std::move(frames);
+    summarizeSamples(samplesOf(run.frameRecords), run);
+}
 
 std::vector<FrameRecord> fastestOfRepeats(const std::vector<std::vector<FrameRecord>>& repeats) {
     if (repeats.empty()) {
@@ -248,24 +158,46 @@ std::string runLabel(const RunResult& result) {
            (result.settings.updateShadowMaps ? "" : " static");
 }
 
+std::vector<std::string> tableRowLabels() {
+    std::vector<std::string> labels(kPassLabels, kPassLabels + kFramePassCount);
+    labels.insert(labels.end(), std::begin(kFrameRowLabels), std::end(kFrameRowLabels));
+    return labels;
+}
+
+bool rowSample(const FrameRecord& frame, size_t row, double& ms) {
+    if (row < kFramePassCount) {
+        ms = frame.passMs[row];
+        return frame.passRan[row];
+    }
+    const double values[] = {frame.gpuMs, frame.wallMs, frame.cpuMs, frame.processCpuMs};
+    ms = values[row - kFramePassCount];
+    return row != kFramePassCount || frame.gpuKnown;
+}
+
 std::string formatRunTable(const RunResult& run) {
     std::ostringstream out;
     out << "cathedral-bench " << runLabel(run) << ": " << run.frames << " frames; "
         << settingsLine(run.settings) << "\n"
+        << formatGlContext(run.context) << "\n"
         << startupLine(run.startup) << "\n\n"
-        << "| " << runLabel(run) << " | median ms | p90 ms |\n"
-        << "|---|---:|---:|\n";
-    for (const Row& row : tableRows()) {
-        const Summary& summary = rowSummary(run, row);
-        if (summary.count == 0) {
-            out << "| " << row.label << " | off | off |\n";
-        } else {
-            out << "| " << row.label << " | " << formatMs(summary.median) << " | "
-                << formatMs(summary.p90) << " |\n";
+        << "| " << runLabel(run) << " | median ms | p90 | p95 | p99 | max | sd |\n"
+        << "|---|---:|---:|---:|---:|---:|---:|\n";
+    std::vector<std::string> labels = tableRowLabels();
+    for (size_t row = 0; row < kRowCount; ++row) {
+        const Summary& s = rowSummary(run, row);
+        out << "| " << labels[row];
+        if (s.count == 0) {
+            out << " | off | | | | | |\n";
+            continue;
         }
+        for (double value : {s.median, s.p90, s.p95, s.p99, s.max, s.stddev}) {
+            out << " | " << formatMs(value);
+        }
+        out << " |\n";
     }
     char tail[96];
-    std::snprintf(tail, sizeof tail, "| fps | %.2f | |\n| CPU share | %.1f %% | |\n", run.fps(),
+    std::snprintf(tail, sizeof tail,
+                  "| fps | %.2f | | | | | |\n| CPU share | %.1f %% | | | | | |\n", run.fps(),
                   run.cpuShare() * 100.0);
     out << tail;
     return out.str();
@@ -283,8 +215,9 @@ std::string formatSweepTable(const std::vector<RunResult>& runs, size_t baseline
         out << "---:|";
     }
     out << "\n";
-    for (const Row& row : tableRows()) {
-        out << "| " << row.label << " |";
+    std::vector<std::string> labels = tableRowLabels();
+    for (size_t row = 0; row < kRowCount; ++row) {
+        out << "| " << labels[row] << " |";
         for (const RunResult& run : runs) {
             const Summary& summary = rowSummary(run, row);
             if (summary.count == 0) {
@@ -307,26 +240,326 @@ std::string formatSweepTable(const std::vector<RunResult>& runs, size_t baseline
     for (const RunResult& run : runs) {
         out << " " << formatMs(run.startup.total()) << " |";
     }
+    out << "\n| framebuffer |";
+    for (const RunResult& run : runs) {
+        out << " " << run.context.framebufferWidth << "x" << run.context.framebufferHeight << " |";
+    }
     out << "\n";
     if (!runs.empty()) {
-        out << "\n" << settingsLine(runs.front().settings) << "\n";
+        out << "\n"
+            << settingsLine(runs.front().settings) << "\n"
+            << formatGlContext(runs.front().context) << "\n";
     }
     return out.str();
 }
 
-std::string formatJsonReport(const std::vector<RunResult>& runs, std::optional<size_t> baseline) {
-    const RunResult* base = baseline && *baseline < runs.size() ? &runs[*baseline] : nullptr;
-    JsonWriter json;
-    json.beginObject().member("tool", "cathedral-bench").key("runs").beginArray();
+std::string formatCsvReport(const std::vector<RunResult>& runs) {
+    std::ostringstream out;
+    out << "width,height,updateShadowMaps,frame,tourTime";
+    for (int pass = 0; pass < kFramePassCount; ++pass) {
+        out << "," << PassTimer::name(static_cast<FramePass>(pass));
+    }
+    out << ",frameGpu,frameWall,cpu,processCpu\n";
     for (const RunResult& run : runs) {
-        writeRun(json, run, base);
+        for (size_t i = 0; i < run.frameRecords.size(); ++i) {
+            const FrameRecord& frame = run.frameRecords[i];
+            out << run.settings.width << "," << run.settings.height << ","
+                << (run.settings.updateShadowMaps ? 1 : 0) << "," << i << "," << frame.tourTime;
+            for (size_t row = 0; row < kRowCount; ++row) {
+                double ms = 0.0;
+                out << ",";
+                if (rowSample(frame, row, ms)) {
+                    char text[32];
+                    std::snprintf(text, sizeof text, "%.4f", ms);
+                    out << text;
+                }
+            }
+            out << "\n";
+        }
     }
-    json.endArray();
+    return out.str();
+}
+
+namespace {
+
+ordered_json summaryToJson(const Summary& s) {
+    ordered_json out = {{"count", s.count}};
+    const std::pair<const char*, double> fields[] = {
+        {"median", s.median}, {"p90", s.p90}, {"p95", s.p95}, {"p99", s.p99},
+        {"mean", s.mean},     {"min", s.min}, {"max", s.max}, {"stddev", s.stddev}};
+    for (const auto& [name, number] : fields) {
+        out[name] = s.count > 0 ? ordered_json(number) : ordered_json(nullptr);
+    }
+    return out;
+}
+
+ordered_json settingsToJson(const RunSettings& s) {
+    return {{"bump", s.bump},           {"bloom", s.bloom},
+            {"ssao", s.ssao},           {"transparent", s.transparent},
+            {"omni", s.omni},           {"colored", s.colored},
+            {"lightMode", s.lightMode}, {"updateShadowMaps", s.updateShadowMaps},
+            {"timeStep", s.timeStep},   {"repeats", s.repeats},
+            {"from", s.from},           {"to", s.to}};
+}
+
+ordered_json contextToJson(const GlContextInfo& c) {
+    return {{"vendor", c.vendor},
+            {"renderer", c.renderer},
+            {"version", c.version},
+            {"windowWidth", c.windowWidth},
+            {"windowHeight", c.windowHeight},
+            {"framebufferWidth", c.framebufferWidth},
+            {"framebufferHeight", c.framebufferHeight},
+            {"swapInterval", c.swapInterval},
+            {"vsync", c.swapInterval != 0}};
+}
+
+ordered_json optionalMs(bool known, double ms) {
+    return known ? ordered_json(ms) : ordered_json(nullptr);
+}
+
+ordered_json frameToJson(const FrameRecord& frame) {
+    ordered_json passes = ordered_json::object();
+    for (int pass = 0; pass < kFramePassCount; ++pass) {
+        passes[PassTimer::name(static_cast<FramePass>(pass))] =
+            optionalMs(frame.passRan[pass], frame.passMs[pass]);
+    }
+    return {{"tourTime", frame.tourTime},
+            {"passesMs", passes},
+            {"gpuMs", optionalMs(frame.gpuKnown, frame.gpuMs)},
+            {"wallMs", frame.wallMs},
+            {"cpuMs", frame.cpuMs},
+            {"processCpuMs", frame.processCpuMs}};
+}
+
+ordered_json ratio(const Summary& value, const Summary& base) {
+    if (value.count > 0 && base.count > 0 && base.median > 0.0) {
+        return value.median / base.median;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+ordered_json runToJson(const RunResult& run, const RunResult* baseline) {
+    ordered_json out = {{"label", runLabel(run)},
+                        {"ok", run.ok},
+                        {"width", run.settings.width},
+                        {"height", run.settings.height},
+                        {"settings", settingsToJson(run.settings)},
+                        {"context", contextToJson(run.context)},
+                        {"frames", run.frames},
+                        {"captures", run.captures},
+                        {"startupMs",
+                         {{"window", run.startup.window},
+                          {"shaders", run.startup.shaders},
+                          {"scene", run.startup.scene},
+                          {"renderer", run.startup.renderer},
+                          {"total", run.startup.total()}}}};
+    ordered_json passes = ordered_json::object();
+    for (int pass = 0; pass < kFramePassCount; ++pass) {
+        passes[PassTimer::name(static_cast<FramePass>(pass))] = summaryToJson(run.passes[pass]);
+    }
+    out["passesMs"] = passes;
+    out["frameGpuMs"] = summaryToJson(run.gpuFrame);
+    out["frameWallMs"] = summaryToJson(run.wallFrame);
+    out["cpuMs"] = summaryToJson(run.cpuFrame);
+    out["processCpuMs"] = summaryToJson(run.processCpuFrame);
+    out["fps"] = run.fps();
+    out["cpuShare"] = run.cpuShare();
+    if (baseline) {
+        ordered_json ratios = {{"frameWall", ratio(run.wallFrame, baseline->wallFrame)},
+                               {"frameGpu", ratio(run.gpuFrame, baseline->gpuFrame)}};
+        for (int pass = 0; pass < kFramePassCount; ++pass) {
+            ratios[PassTimer::name(static_cast<FramePass>(pass))] =
+                ratio(run.passes[pass], baseline->passes[pass]);
+        }
+        out["ratioToBaseline"] = ratios;
+    }
+    ordered_json samples = ordered_json::array();
+    for (const FrameRecord& frame : run.frameRecords) {
+        samples.push_back(frameToJson(frame));
+    }
+    out["samples"] = samples;
+    return out;
+}
+
+std::string formatJsonReport(const BenchEnvironment& e, const std::vector<RunResult>& runs,
+                             std::optional<size_t> baseline) {
+    const RunResult* base = baseline && *baseline < runs.size() ? &runs[*baseline] : nullptr;
+    ordered_json report = {{"tool", "cathedral-bench"},
+                           {"environment",
+                            {{"commandLine", e.commandLine},
+                             {"date", e.date},
+                             {"buildType", e.buildType},
+                             {"commit", e.commit},
+                             {"cpuModel", e.cpuModel},
+                             {"cpuCores", e.cpuCores}}},
+                           {"runs", ordered_json::array()}};
+    for (const RunResult& run : runs) {
+        report["runs"].push_back(runToJson(run, base));
+    }
     if (base) {
-        json.member("baseline", static_cast<int>(*baseline));
+        report["baseline"] = *baseline;
     }
-    json.endObject();
-    return json.text() + "\n";
+    return report.dump(2) + "\n";
+}
+
+namespace {
+
+// A time in milliseconds or seconds as the report may hold it: finite and not negative.
+bool readTime(const json& value, double& target) {
+    if (!value.is_number()) {
+        return false;
+    }
+    target = value.get<double>();
+    return std::isfinite(target) && target >= 0.0;
+}
+
+// A time that may be null (not measured); `known` says which.
+bool readOptionalTime(const json& value, double& target, bool& known) {
+    known = !value.is_null();
+    return !known || readTime(value, target);
+}
+
+std::string readFrame(const json& sample, FrameRecord& frame) {
+    bool ok = readTime(sample.at("tourTime"), frame.tourTime) &&
+              readOptionalTime(sample.at("gpuMs"), frame.gpuMs, frame.gpuKnown) &&
+              readTime(sample.at("wallMs"), frame.wallMs) &&
+              readTime(sample.at("cpuMs"), frame.cpuMs) &&
+              readTime(sample.at("processCpuMs"), frame.processCpuMs);
+    for (int pass = 0; pass < kFramePassCount && ok; ++pass) {
+        const char* name = PassTimer::name(static_cast<FramePass>(pass));
+        ok = readOptionalTime(sample.at("passesMs").at(name), frame.passMs[pass],
+                              frame.passRan[pass]);
+    }
+    return ok ? "" : "a sample holds a time that is not a number of 0 or more";
+}
+
+void readSettings(const json& s, RunSettings& settings) {
+    s.at("bump").get_to(settings.bump);
+    s.at("bloom").get_to(settings.bloom);
+    s.at("ssao").get_to(settings.ssao);
+    s.at("transparent").get_to(settings.transparent);
+    s.at("omni").get_to(settings.omni);
+    s.at("colored").get_to(settings.colored);
+    s.at("lightMode").get_to(settings.lightMode);
+    s.at("updateShadowMaps").get_to(settings.updateShadowMaps);
+    s.at("timeStep").get_to(settings.timeStep);
+    s.at("repeats").get_to(settings.repeats);
+    s.at("from").get_to(settings.from);
+    s.at("to").get_to(settings.to);
+}
+
+void readContext(const json& c, GlContextInfo& context) {
+    c.at("vendor").get_to(context.vendor);
+    c.at("renderer").get_to(context.renderer);
+    c.at("version").get_to(context.version);
+    c.at("windowWidth").get_to(context.windowWidth);
+    c.at("windowHeight").get_to(context.windowHeight);
+    c.at("framebufferWidth").get_to(context.framebufferWidth);
+    c.at("framebufferHeight").get_to(context.framebufferHeight);
+    c.at("swapInterval").get_to(context.swapInterval);
+}
+
+void readStartup(const json& s, StartupTimes& startup) {
+    s.at("window").get_to(startup.window);
+    s.at("shaders").get_to(startup.shaders);
+    s.at("scene").get_to(startup.scene);
+    s.at("renderer").get_to(startup.renderer);
+}
+
+void readEnvironment(const json& e, BenchEnvironment& environment) {
+    e.at("commandLine").get_to(environment.commandLine);
+    e.at("date").get_to(environment.date);
+    e.at("buildType").get_to(environment.buildType);
+    e.at("commit").get_to(environment.commit);
+    e.at("cpuModel").get_to(environment.cpuModel);
+    e.at("cpuCores").get_to(environment.cpuCores);
+}
+
+// nlohmann's messages start with "[json.exception.type_error.302] "; the rest is the reason.
+std::string reasonOf(const json::exception& failure) {
+    std::string text = failure.what();
+    size_t bracket = text.find("] ");
+    return bracket == std::string::npos ? text : text.substr(bracket + 2);
+}
+
+std::optional<RunResult> readRun(const json& in, std::string& error) {
+    RunResult run;
+    in.at("ok").get_to(run.ok);
+    in.at("width").get_to(run.settings.width);
+    in.at("height").get_to(run.settings.height);
+    readSettings(in.at("settings"), run.settings);
+    readContext(in.at("context"), run.context);
+    readStartup(in.at("startupMs"), run.startup);
+    in.at("captures").get_to(run.captures);
+    const json& samples = in.at("samples");
+    if (!samples.is_array()) {
+        error = "a run's samples are not a list";
+        return std::nullopt;
+    }
+    std::vector<FrameRecord> frames;
+    for (const json& sample : samples) {
+        frames.emplace_back();
+        error = readFrame(sample, frames.back());
+        if (!error.empty()) {
+            return std::nullopt;
+        }
+    }
+    if (run.settings.width < 1 || run.settings.height < 1) {
+        error = "a run has no size";
+        return std::nullopt;
+    }
+    setFrameRecords(run, std::move(frames));
+    return run;
+}
+
+} // namespace
+
+std::optional<RunResult> runFromJson(const json& in, std::string& error) {
+    try {
+        return readRun(in, error);
+    } catch (const json::exception& failure) {
+        error = reasonOf(failure);
+        return std::nullopt;
+    }
+}
+
+std::optional<ReportFile> parseJsonReport(const std::string& text, std::string& error) {
+    json document = json::parse(text, nullptr, false);
+    if (document.is_discarded()) {
+        error = "not JSON";
+        return std::nullopt;
+    }
+    if (!document.is_object() || document.value("tool", json()) != "cathedral-bench") {
+        error = "not a cathedral-bench report";
+        return std::nullopt;
+    }
+    ReportFile report;
+    try {
+        readEnvironment(document.at("environment"), report.environment);
+        const json& runs = document.at("runs");
+        if (!runs.is_array()) {
+            error = "its runs are not a list";
+            return std::nullopt;
+        }
+        for (const json& run : runs) {
+            std::optional<RunResult> parsed = readRun(run, error);
+            if (!parsed) {
+                return std::nullopt;
+            }
+            report.runs.push_back(std::move(*parsed));
+        }
+    } catch (const json::exception& failure) {
+        error = reasonOf(failure);
+        return std::nullopt;
+    }
+    if (report.runs.empty()) {
+        error = "the report holds no runs";
+        return std::nullopt;
+    }
+    return report;
 }
 
 std::optional<size_t> findBaseline(const std::vector<RunResult>& runs, int width, int height) {

@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,14 +51,14 @@ double processCpuMs() {
 }
 
 // The program's window and initial GL state, with the window hidden. Swap interval 0 so the
-// driver does not pace the frames.
+// driver does not pace the frames (the report states it).
 GLFWwindow* openHiddenWindow(WindowSize size) {
     GLFWwindow* window = ContextWindow::open(size.width, size.height, false, false);
     if (!window) {
         return nullptr;
     }
     installDebugOutput();
-    glfwSwapInterval(0);
+    glfwSwapInterval(kBenchSwapInterval);
     ContextWindow::setInitialState(size.width, size.height);
     return window;
 }
@@ -102,6 +103,23 @@ double tourDuration() {
     probe.setCamera(&probeCamera);
     probe.update(1.0);
     return probe.time > 0.0 ? probe.endTime / probe.time : probe.endTime;
+}
+
+std::string glString(GLenum name) {
+    const GLubyte* text = glGetString(name);
+    return text ? reinterpret_cast<const char*>(text) : "unknown";
+}
+
+// What the run renders with: the driver's strings and the window's and framebuffer's sizes.
+GlContextInfo describeGlContext(GLFWwindow* window) {
+    GlContextInfo context;
+    context.vendor = glString(GL_VENDOR);
+    context.renderer = glString(GL_RENDERER);
+    context.version = glString(GL_VERSION);
+    glfwGetWindowSize(window, &context.windowWidth, &context.windowHeight);
+    glfwGetFramebufferSize(window, &context.framebufferWidth, &context.framebufferHeight);
+    context.swapInterval = kBenchSwapInterval;
+    return context;
 }
 
 // The hidden window and the program's own pipeline behind it.
@@ -257,6 +275,7 @@ Repeat runFrames(BenchWindow& bench, const BenchOptions& options, WindowSize siz
                        captures && scheduled.capture, scheduled.time};
         FrameCost cost = renderFrame(bench, step, options, size);
         previousTime = scheduled.time;
+        repeat.frames[i].tourTime = scheduled.time;
         repeat.frames[i].wallMs = cost.wallMs;
         repeat.frames[i].cpuMs = cost.cpuMs;
         repeat.frames[i].processCpuMs = cost.processCpuMs;
@@ -283,6 +302,7 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
     if (!startUp(bench, size, result.startup)) {
         return result;
     }
+    result.context = describeGlContext(bench.window);
     applySwitches(options.switches, updateShadowMaps);
     result.settings = currentSettings(options, size);
     if (!sceneHasGeometry(*bench.pipeline->scene)) {
@@ -310,7 +330,7 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
     }
     progress.finish();
 
-    summarizeSamples(samplesOf(fastestOfRepeats(repeats)), result);
+    setFrameRecords(result, fastestOfRepeats(repeats));
     if (!schedule.frames.empty()) {
         result.settings.from = schedule.frames.front().time;
         result.settings.to = schedule.frames.back().time;
@@ -319,6 +339,42 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
     shutDown(bench);
     return result;
 }
+
+namespace {
+
+bool writeAll(int descriptor, const std::string& bytes) {
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t count = write(descriptor, bytes.data() + written, bytes.size() - written);
+        if (count <= 0) {
+            return false;
+        }
+        written += static_cast<size_t>(count);
+    }
+    return true;
+}
+
+std::string readAll(int descriptor) {
+    std::string bytes;
+    char buffer[65536];
+    ssize_t count = 0;
+    while ((count = read(descriptor, buffer, sizeof buffer)) > 0) {
+        bytes.append(buffer, static_cast<size_t>(count));
+    }
+    return bytes;
+}
+
+// The child's result as the parent reads it: the run as the report's JSON, samples included.
+std::optional<RunResult> parseChildResult(const std::string& bytes) {
+    nlohmann::json document = nlohmann::json::parse(bytes, nullptr, false);
+    if (document.is_discarded()) {
+        return std::nullopt;
+    }
+    std::string error;
+    return runFromJson(document, error);
+}
+
+} // namespace
 
 RunResult runBenchmarkInChild(const BenchOptions& options, WindowSize size, bool updateShadowMaps) {
     RunResult result;
@@ -341,29 +397,21 @@ RunResult runBenchmarkInChild(const BenchOptions& options, WindowSize size, bool
         RunResult childResult = runBenchmark(options, size, updateShadowMaps);
         std::cout.flush();
         std::fflush(nullptr);
-        ssize_t written = write(channel[1], &childResult, sizeof childResult);
-        _exit(written == static_cast<ssize_t>(sizeof childResult) && childResult.ok ? 0 : 1);
+        bool sent = writeAll(channel[1], runToJson(childResult, nullptr).dump());
+        _exit(sent && childResult.ok ? 0 : 1);
     }
     close(channel[1]);
-    size_t received = 0;
-    char* bytes = reinterpret_cast<char*>(&result);
-    while (received < sizeof result) {
-        ssize_t count = read(channel[0], bytes + received, sizeof result - received);
-        if (count <= 0) {
-            break;
-        }
-        received += static_cast<size_t>(count);
-    }
+    std::optional<RunResult> received = parseChildResult(readAll(channel[0]));
     close(channel[0]);
     int status = 0;
     waitpid(child, &status, 0);
-    if (received != sizeof result || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (!received || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         printLine("cathedral-bench: the run at " + intToString(size.width) + "x" +
                   intToString(size.height) + " failed");
-        result = RunResult();
         result.settings.width = size.width;
         result.settings.height = size.height;
         result.settings.updateShadowMaps = updateShadowMaps;
+        return result;
     }
-    return result;
+    return *received;
 }

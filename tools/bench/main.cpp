@@ -1,5 +1,8 @@
 // cathedral-bench: renders the camera tour (or part of it) with a hidden window and prints where
-// the frame's time goes, per pass, as a markdown table, optionally as JSON and with captures.
+// the frame's time goes, per pass, as a markdown table, optionally as JSON and CSV and with
+// captures; or compares two JSON reports without rendering.
+#include "BenchCompare.h"
+#include "BenchEnvironment.h"
 #include "BenchOptions.h"
 #include "BenchReport.h"
 #include "BenchRun.h"
@@ -12,9 +15,6 @@
 #include <fstream>
 
 namespace {
-
-constexpr int kBaselineWidth = 1024;
-constexpr int kBaselineHeight = 768;
 
 bool writeTextFile(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary);
@@ -48,6 +48,34 @@ std::vector<RunResult> runSweep(const BenchOptions& options) {
     return runs;
 }
 
+int compareReports(const std::pair<std::string, std::string>& files) {
+    std::string output;
+    std::string error;
+    int exitCode = runCompare(files.first, files.second, output, error);
+    if (exitCode != 0) {
+        std::fprintf(stderr, "cathedral-bench: %s\n", error.c_str());
+    } else {
+        std::fputs(output.c_str(), stdout);
+    }
+    return exitCode;
+}
+
+// The reports the command line asked for; false (and a line) when one cannot be written.
+bool writeReports(const BenchOptions& options, const BenchEnvironment& environment,
+                  const std::vector<RunResult>& runs, std::optional<size_t> baseline) {
+    bool written = true;
+    if (!options.jsonPath.empty() &&
+        !writeTextFile(options.jsonPath, formatJsonReport(environment, runs, baseline))) {
+        printLine("cathedral-bench: cannot write " + options.jsonPath);
+        written = false;
+    }
+    if (!options.csvPath.empty() && !writeTextFile(options.csvPath, formatCsvReport(runs))) {
+        printLine("cathedral-bench: cannot write " + options.csvPath);
+        written = false;
+    }
+    return written;
+}
+
 bool allOk(const std::vector<RunResult>& runs) {
     for (const RunResult& run : runs) {
         if (!run.ok) {
@@ -70,10 +98,17 @@ int main(int argc, char** argv) {
         std::fputs(benchUsage().c_str(), stdout);
         return 0;
     }
+    if (options.compare) {
+        return compareReports(*options.compare);
+    }
+    BenchEnvironment environment = describeEnvironment(std::vector<std::string>(argv, argv + argc));
     // Paths given on the command line are meant relative to where the tool was started.
     BenchOptions resolved = options;
     if (!resolved.jsonPath.empty()) {
         resolved.jsonPath = std::filesystem::absolute(resolved.jsonPath).string();
+    }
+    if (!resolved.csvPath.empty()) {
+        resolved.csvPath = std::filesystem::absolute(resolved.csvPath).string();
     }
     resolved.captureDirectory = std::filesystem::absolute(resolved.captureDirectory).string();
     if (!prepareCaptureDirectory(resolved)) {
@@ -81,11 +116,13 @@ int main(int argc, char** argv) {
     }
     WorkingDirectory::useExecutableDirectoryIfNeeded();
 
+    printLine(formatEnvironment(environment));
     std::vector<RunResult> runs;
     std::optional<size_t> baseline;
     if (resolved.sweep) {
         runs = runSweep(resolved);
-        baseline = findBaseline(runs, kBaselineWidth, kBaselineHeight).value_or(0);
+        const WindowSize& first = resolved.sweepSizes.front();
+        baseline = findBaseline(runs, first.width, first.height).value_or(0);
         printLine(formatSweepTable(runs, *baseline));
     } else {
         runs.push_back(runBenchmark(resolved, resolved.size, resolved.updateShadowMaps));
@@ -93,9 +130,7 @@ int main(int argc, char** argv) {
             printLine(formatRunTable(runs.front()));
         }
     }
-    if (!resolved.jsonPath.empty() &&
-        !writeTextFile(resolved.jsonPath, formatJsonReport(runs, baseline))) {
-        printLine("cathedral-bench: cannot write " + resolved.jsonPath);
+    if (!writeReports(resolved, environment, runs, baseline)) {
         return 1;
     }
     bool capturesComplete =
