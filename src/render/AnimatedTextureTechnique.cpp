@@ -4,6 +4,7 @@
 #include "render/AnimatedTextureTechnique.h"
 
 #include "app/Console.h"
+#include "gpu/ImageUpload.h"
 
 #include <FreeImage.h>
 
@@ -17,25 +18,6 @@ namespace {
 std::map<std::string, AnimatedTextureTechnique*>& animatedTextureCache =
     *new std::map<std::string, AnimatedTextureTechnique*>();
 
-// Uploads one converted 32-bit page (bottom row first, BGRA) into the bound 2D texture.
-void uploadPage(FIBITMAP* page) {
-    const GLsizei width = static_cast<GLsizei>(FreeImage_GetWidth(page));
-    const GLsizei height = static_cast<GLsizei>(FreeImage_GetHeight(page));
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 FreeImage_GetBits(page));
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-}
-
-// Whether the driver can hold the page as a 2D texture (glTexImage2D refuses larger ones).
-bool fitsTexture(FIBITMAP* page) {
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    return FreeImage_GetWidth(page) <= static_cast<unsigned>(largest) &&
-           FreeImage_GetHeight(page) <= static_cast<unsigned>(largest);
-}
-
 // Locks the page only as long as the conversion takes; the caller unloads the copy. Null for a
 // page that cannot be decoded or is larger than the driver's largest texture.
 FIBITMAP* convertPage(FIMULTIBITMAP* multiBitmap, int index) {
@@ -45,7 +27,8 @@ FIBITMAP* convertPage(FIMULTIBITMAP* multiBitmap, int index) {
     }
     FIBITMAP* converted = FreeImage_ConvertTo32Bits(locked);
     FreeImage_UnlockPage(multiBitmap, locked, FALSE);
-    if (converted != nullptr && !fitsTexture(converted)) {
+    if (converted != nullptr &&
+        !fitsLargestTexture(FreeImage_GetWidth(converted), FreeImage_GetHeight(converted))) {
         FreeImage_Unload(converted);
         return nullptr;
     }
@@ -63,10 +46,7 @@ void uploadPages(AnimatedTextureTechnique& texture, FIMULTIBITMAP* multiBitmap) 
             printLine(texture.path + ": page " + intToString(i) + " could not be decoded");
             continue;
         }
-        glActiveTexture(GL_TEXTURE0);
-        glGenTextures(1, &texture.frames[i]);
-        glBindTexture(GL_TEXTURE_2D, texture.frames[i]);
-        uploadPage(page);
+        texture.frames[i] = uploadImageTexture(page);
         FreeImage_Unload(page);
     }
 }
