@@ -4,6 +4,7 @@
 #include "gpu/Texture.h"
 
 #include "app/Console.h"
+#include "gpu/ImageHeader.h"
 #include "gpu/ImageUpload.h"
 
 #include <FreeImage.h>
@@ -16,11 +17,23 @@ namespace {
 // lost with the map (GL is not touched at exit: the context is gone by then).
 std::map<std::string, Texture*>& textureCache = *new std::map<std::string, Texture*>();
 
+// Whether the size the file's header claims fits the largest texture; false when the header
+// cannot be read. A format whose size is known only after decoding passes here and is checked
+// after decoding.
+bool headerFitsTexture(FREE_IMAGE_FORMAT type, const std::string& path) {
+    std::optional<std::vector<ImageSize>> claimed = claimedPageSizes(type, path, false);
+    if (!claimed) {
+        return true;
+    }
+    return !claimed->empty() && fitsLargestTexture(claimed->front().width, claimed->front().height);
+}
+
 // The decoded image as a 32-bit bitmap, or null when the file's type is unknown, decoding or
-// conversion fails, or the image is larger than the driver's largest texture.
+// conversion fails, or the image is larger than the driver's largest texture (refused from its
+// header, before anything is allocated for its pixels, wherever the format allows).
 FIBITMAP* decode32Bits(const std::string& path) {
     FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
-    if (type == FIF_UNKNOWN) {
+    if (type == FIF_UNKNOWN || !headerFitsTexture(type, path)) {
         return nullptr;
     }
     FIBITMAP* decoded = FreeImage_Load(type, path.c_str(), 0);

@@ -4,6 +4,7 @@
 #include "render/AnimatedTextureTechnique.h"
 
 #include "app/Console.h"
+#include "gpu/ImageHeader.h"
 #include "gpu/ImageUpload.h"
 
 #include <FreeImage.h>
@@ -35,13 +36,26 @@ FIBITMAP* convertPage(FIMULTIBITMAP* multiBitmap, int index) {
     return converted;
 }
 
-// One texture per page, in page order. A page that cannot be decoded keeps the name 0.
-void uploadPages(AnimatedTextureTechnique& texture, FIMULTIBITMAP* multiBitmap) {
+// Whether the size page `index` claims in its header fits the largest texture. A page whose
+// header could not be read beforehand passes here and is checked after decoding.
+bool pageHeaderFits(const std::optional<std::vector<ImageSize>>& claimed, int index) {
+    if (!claimed || index >= static_cast<int>(claimed->size())) {
+        return true;
+    }
+    const ImageSize& size = (*claimed)[static_cast<std::size_t>(index)];
+    return fitsLargestTexture(size.width, size.height);
+}
+
+// One texture per page, in page order. A page that cannot be decoded, or whose header claims more
+// than the largest texture (then it is never decoded), keeps the name 0.
+void uploadPages(AnimatedTextureTechnique& texture, FIMULTIBITMAP* multiBitmap, int format) {
+    const std::optional<std::vector<ImageSize>> claimed =
+        claimedPageSizes(format, texture.path, true);
     texture.frameCount = FreeImage_GetPageCount(multiBitmap);
     texture.duration = static_cast<float>(texture.frameCount) * texture.frameTime;
     texture.frames = new GLuint[texture.frameCount]();
     for (int i = 0; i < texture.frameCount; ++i) {
-        FIBITMAP* page = convertPage(multiBitmap, i);
+        FIBITMAP* page = pageHeaderFits(claimed, i) ? convertPage(multiBitmap, i) : nullptr;
         if (page == nullptr) {
             printLine(texture.path + ": page " + intToString(i) + " could not be decoded");
             continue;
@@ -83,7 +97,7 @@ AnimatedTextureTechnique* AnimatedTextureTechnique::load(int format, std::string
     } else if (FreeImage_GetPageCount(multiBitmap) <= 0) {
         printLine(path + " holds no image pages");
     } else {
-        uploadPages(*texture, multiBitmap);
+        uploadPages(*texture, multiBitmap, format);
     }
     cache()[path] = texture;
     printLine("all Animated Textures im memory: " + std::to_string(cache().size()));
