@@ -108,7 +108,7 @@ vec3 shadeLight(int i, samplerCube shadowMap, vec3 p, vec3 n, vec3 tangent, vec3
     float nDotL = dot(n, l);
     float attenuation = 1.0 / (1.0 + lights[i].linear * d + lights[i].quadratic * d * d);
     // Fades the last fifth of the radius out so the cut-off leaves no visible ring.
-    attenuation *= smoothstep(lights[i].radius, 0.8 * lights[i].radius, d);
+    attenuation *= 1.0 - smoothstep(0.8 * lights[i].radius, lights[i].radius, d);
     bool lit = d < lights[i].radius && nDotL > 0.0;
     float shadow = omniDirShadowsEnabled != 0
                        ? cubeShadow(shadowMap, p, n, tangent, bitangent, lights[i].position, d,

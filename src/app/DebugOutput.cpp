@@ -1,4 +1,4 @@
-// Debug output: entry-point lookup, the two callback forms and the message formatter.
+// Debug output: the choice of entry point, the two callback forms and the message formatter.
 #include "app/DebugOutput.h"
 
 #include <iostream>
@@ -67,8 +67,15 @@ const char* severityWord(GLenum severity) {
     }
 }
 
-template <typename Proc> Proc lookUp(const char* name) {
-    return reinterpret_cast<Proc>(glfwGetProcAddress(name));
+// glewGetExtension reads the driver's extension list; GLEW's GLEW_*_debug_* flags cannot be used
+// here, as glewExperimental sets them for every extension whose entry points merely resolve.
+DebugSupport advertisedDebugSupport() {
+    DebugSupport support;
+    support.version43 = GLEW_VERSION_4_3;
+    support.khrDebug = glewGetExtension("GL_KHR_debug");
+    support.arbDebugOutput = glewGetExtension("GL_ARB_debug_output");
+    support.amdDebugOutput = glewGetExtension("GL_AMD_debug_output");
+    return support;
 }
 
 } // namespace
@@ -96,24 +103,42 @@ void GLAPIENTRY glDebugOutputCallback(GLuint id, GLenum category, GLenum severit
               << std::endl;
 }
 
-bool installDebugOutput() {
-    auto core = lookUp<PFNGLDEBUGMESSAGECALLBACKPROC>("glDebugMessageCallback");
-    auto arb = lookUp<PFNGLDEBUGMESSAGECALLBACKARBPROC>("glDebugMessageCallbackARB");
-    auto amd = lookUp<PFNGLDEBUGMESSAGECALLBACKAMDPROC>("glDebugMessageCallbackAMD");
+DebugEntryPoint chooseDebugEntryPoint(const DebugSupport& support) {
+    if (support.version43 || support.khrDebug) {
+        return DebugEntryPoint::Core;
+    }
+    if (support.arbDebugOutput) {
+        return DebugEntryPoint::Arb;
+    }
+    if (support.amdDebugOutput) {
+        return DebugEntryPoint::Amd;
+    }
+    return DebugEntryPoint::None;
+}
 
+bool deliversSynchronously(DebugEntryPoint entryPoint) {
+    return entryPoint == DebugEntryPoint::Core || entryPoint == DebugEntryPoint::Arb;
+}
+
+bool installDebugOutput() {
     // Overload selection needs the exact pointer types of the two forms.
     GLDEBUGPROC coreCallback = glDebugOutputCallback;
     GLDEBUGPROCAMD amdCallback = glDebugOutputCallback;
-    if (core) {
-        core(coreCallback, nullptr);
-    } else if (arb) {
-        arb(coreCallback, nullptr);
-    } else if (amd) {
-        amd(amdCallback, nullptr);
-    } else {
+    DebugEntryPoint entryPoint = chooseDebugEntryPoint(advertisedDebugSupport());
+    switch (entryPoint) {
+    case DebugEntryPoint::Core:
+        glDebugMessageCallback(coreCallback, nullptr);
+        break;
+    case DebugEntryPoint::Arb:
+        glDebugMessageCallbackARB(coreCallback, nullptr);
+        break;
+    case DebugEntryPoint::Amd:
+        glDebugMessageCallbackAMD(amdCallback, nullptr);
+        break;
+    case DebugEntryPoint::None:
         return false;
     }
-    if (core || arb) {
+    if (deliversSynchronously(entryPoint)) {
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
     }
     return true;

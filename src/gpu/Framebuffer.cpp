@@ -98,12 +98,14 @@ void Framebuffer::addTexture(GLenum attachment, GLint internalFormat, GLenum for
     unbind();
 }
 
+// 24-bit depth with 8-bit stencil, the format of the window's own depth buffer: a depth blit
+// between two framebuffers requires identical depth and stencil formats.
 void Framebuffer::addRenderbuffer() {
     bind();
     glGenRenderbuffers(1, &depthRenderbuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, depthRenderbuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                               depthRenderbuffer);
     if (!isComplete()) {
         printLine("Failed to add Renderbuffer to Framebuffer");

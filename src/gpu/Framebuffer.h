@@ -32,8 +32,9 @@ public:
     // framebuffer is complete afterwards. Leaves framebuffer 0 bound.
     void addTexture(GLenum attachment, GLint internalFormat, GLenum format, GLenum type,
                     glm::vec4 clearColor, bool drawBuffer);
-    // Creates and attaches the depth renderbuffer. Leaves framebuffer 0 bound and the viewport at
-    // this framebuffer's size.
+    // Creates and attaches the depth renderbuffer (24-bit depth, 8-bit stencil, like the window's,
+    // so its depth can be blitted there). Leaves framebuffer 0 bound and the viewport at this
+    // framebuffer's size.
     void addRenderbuffer();
 
     // Binds to GL_FRAMEBUFFER and sets the viewport to the framebuffer's size.

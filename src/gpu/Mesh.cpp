@@ -10,16 +10,24 @@
 
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
+#include <assimp/postprocess.h>
 #include <assimp/scene.h>
+
+#include <set>
 
 namespace {
 
-// JoinIdenticalVertices | Triangulate | GenSmoothNormals; no UV flip, no pre-transformation.
-const unsigned int importFlags = 0x4A;
+// No UV flip, no pre-transformation: every mesh keeps the coordinates it has in the file.
+const unsigned int importFlags =
+    aiProcess_JoinIdenticalVertices | aiProcess_Triangulate | aiProcess_GenSmoothNormals;
 
 // Owns every mesh made by Mesh::load, in creation order. Never destroyed, so meshes still held at
 // exit stay reachable instead of being lost with the list.
 std::vector<Mesh*>& meshRegistry = *new std::vector<Mesh*>();
+
+// Model files that imported as a scene without a single mesh (a damaged file often does). They are
+// cached like loaded files, as an empty list, so a file shared by many objects is read once.
+std::set<std::string>& emptyModelFiles = *new std::set<std::string>();
 
 // Everything up to and including the last '/', empty without one.
 std::string directoryOf(const std::string& path) {
@@ -169,7 +177,7 @@ Mesh* buildMesh(const aiScene* scene, const aiMesh* imported, const std::string&
 // Binds vertex array 0 when done.
 std::vector<Mesh*> Mesh::load(std::string path) {
     std::vector<Mesh*> cached = cachedMeshes(path);
-    if (!cached.empty()) {
+    if (!cached.empty() || emptyModelFiles.count(path) != 0) {
         printLine("Mesh " + path + " already loaded! Returning cached instance");
         return cached;
     }
@@ -183,6 +191,12 @@ std::vector<Mesh*> Mesh::load(std::string path) {
         return {};
     }
     printSceneCounts(scene);
+    if (scene->mNumMeshes == 0) {
+        printLine(path + " holds no meshes");
+        emptyModelFiles.insert(path);
+        delete scene;
+        return {};
+    }
 
     std::string directory = directoryOf(path);
     std::vector<Mesh*> meshes;
@@ -201,6 +215,7 @@ void Mesh::deleteAll() {
         delete mesh;
     }
     meshRegistry.clear();
+    emptyModelFiles.clear();
 }
 
 // Leaves "color" untouched when a colour texture is present. Afterwards unit 1 is active when the

@@ -33,9 +33,11 @@ public:
     Texture* bumpMapTexture = nullptr;
 
     // One mesh per mesh of the file, in file order; the cached list when the path was loaded
-    // before; empty when the import failed. The registry keeps ownership.
+    // before; empty when the import failed (retried on the next request) or the file holds no
+    // mesh (remembered: a later request returns the empty list without importing). The registry
+    // keeps ownership.
     static std::vector<Mesh*> load(std::string path);
-    // Deletes every registered mesh and empties the registry.
+    // Deletes every registered mesh, empties the registry and forgets the files without meshes.
     static void deleteAll();
 
     // Sets the material uniforms on the shader's program (which must be in use), binds the

@@ -1,6 +1,7 @@
-// The process-wide registry of the thirteen shader programs, built once at start-up before any
-// scene or render object exists and handed out by case-sensitive key. A program that does not
-// build ends the process: there is no frame to draw without it.
+// The process-wide registry of the thirteen shader programs, handed out by case-sensitive key. The
+// programs are built once at start-up, before any scene or render object exists, and deleted only
+// by deleteShaders while the context is current. A program that does not build ends the process:
+// there is no frame to draw without it.
 #pragma once
 
 #include "gpu/Shader.h"
@@ -11,7 +12,8 @@
 class ShaderManager {
 public:
     // Prints "Loading Shaders!", then builds and registers every program in table order. On the
-    // first program that does not link, prints its failure message and calls exit(-1).
+    // first program that does not link, prints its failure message, deletes it and every program
+    // registered so far, and calls exit(-1).
     static void loadShaders();
     // The registered program; an unknown key throws std::out_of_range (a programming error).
     static Shader* getShader(std::string key);
@@ -19,7 +21,7 @@ public:
     static void deleteShaders();
 
 private:
-    // Never destroyed, so programs still registered at exit stay reachable instead of being
-    // lost with the map.
+    // Created before main and never destroyed: nothing happens to it at exit, so programs still
+    // registered then stay reachable (the GL context is gone by then, so they cannot be deleted).
     static inline std::map<std::string, Shader*>& shaders = *new std::map<std::string, Shader*>();
 };

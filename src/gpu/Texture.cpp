@@ -4,6 +4,8 @@
 #include "gpu/Texture.h"
 
 #include "app/Console.h"
+#include "gpu/ImageHeader.h"
+#include "gpu/ImageUpload.h"
 
 #include <FreeImage.h>
 
@@ -15,20 +17,23 @@ namespace {
 // lost with the map (GL is not touched at exit: the context is gone by then).
 std::map<std::string, Texture*>& textureCache = *new std::map<std::string, Texture*>();
 
-// Whether the driver can hold an image of this size as a 2D texture; a larger one would be
-// refused by glTexImage2D with an error and leave a texture without storage.
-bool fitsTexture(FIBITMAP* bitmap) {
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    return FreeImage_GetWidth(bitmap) <= static_cast<unsigned>(largest) &&
-           FreeImage_GetHeight(bitmap) <= static_cast<unsigned>(largest);
+// Whether the size the file's header claims fits the largest texture; false when the header
+// cannot be read. A format whose size is known only after decoding passes here and is checked
+// after decoding.
+bool headerFitsTexture(FREE_IMAGE_FORMAT type, const std::string& path) {
+    std::optional<std::vector<ImageSize>> claimed = claimedPageSizes(type, path, false);
+    if (!claimed) {
+        return true;
+    }
+    return !claimed->empty() && fitsLargestTexture(claimed->front().width, claimed->front().height);
 }
 
 // The decoded image as a 32-bit bitmap, or null when the file's type is unknown, decoding or
-// conversion fails, or the image is larger than the driver's largest texture.
+// conversion fails, or the image is larger than the driver's largest texture (refused from its
+// header, before anything is allocated for its pixels, wherever the format allows).
 FIBITMAP* decode32Bits(const std::string& path) {
     FREE_IMAGE_FORMAT type = FreeImage_GetFileType(path.c_str(), 0);
-    if (type == FIF_UNKNOWN) {
+    if (type == FIF_UNKNOWN || !headerFitsTexture(type, path)) {
         return nullptr;
     }
     FIBITMAP* decoded = FreeImage_Load(type, path.c_str(), 0);
@@ -37,24 +42,13 @@ FIBITMAP* decode32Bits(const std::string& path) {
     }
     FIBITMAP* converted = FreeImage_ConvertTo32Bits(decoded);
     FreeImage_Unload(decoded);
-    if (converted != nullptr && (FreeImage_GetWidth(converted) == 0 ||
-                                 FreeImage_GetHeight(converted) == 0 || !fitsTexture(converted))) {
+    if (converted != nullptr &&
+        (FreeImage_GetWidth(converted) == 0 || FreeImage_GetHeight(converted) == 0 ||
+         !fitsLargestTexture(FreeImage_GetWidth(converted), FreeImage_GetHeight(converted)))) {
         FreeImage_Unload(converted);
         return nullptr;
     }
     return converted;
-}
-
-// Uploads level 0 to the texture bound to GL_TEXTURE_2D, builds the mipmap chain and sets
-// trilinear filtering. 32-bit rows have no padding, so the default unpack state fits.
-void uploadMipmapped(FIBITMAP* bitmap) {
-    GLsizei width = static_cast<GLsizei>(FreeImage_GetWidth(bitmap));
-    GLsizei height = static_cast<GLsizei>(FreeImage_GetHeight(bitmap));
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 FreeImage_GetBits(bitmap));
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
 } // namespace
@@ -72,10 +66,7 @@ Texture* Texture::load(std::string path) {
     }
 
     Texture* texture = new Texture();
-    glActiveTexture(GL_TEXTURE0);
-    glGenTextures(1, &texture->id);
-    glBindTexture(GL_TEXTURE_2D, texture->id);
-    uploadMipmapped(bitmap);
+    texture->id = uploadImageTexture(bitmap);
     FreeImage_Unload(bitmap);
 
     texture->path = path;

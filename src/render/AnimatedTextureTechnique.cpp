@@ -4,6 +4,8 @@
 #include "render/AnimatedTextureTechnique.h"
 
 #include "app/Console.h"
+#include "gpu/ImageHeader.h"
+#include "gpu/ImageUpload.h"
 
 #include <FreeImage.h>
 
@@ -17,25 +19,6 @@ namespace {
 std::map<std::string, AnimatedTextureTechnique*>& animatedTextureCache =
     *new std::map<std::string, AnimatedTextureTechnique*>();
 
-// Uploads one converted 32-bit page (bottom row first, BGRA) into the bound 2D texture.
-void uploadPage(FIBITMAP* page) {
-    const GLsizei width = static_cast<GLsizei>(FreeImage_GetWidth(page));
-    const GLsizei height = static_cast<GLsizei>(FreeImage_GetHeight(page));
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 FreeImage_GetBits(page));
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-}
-
-// Whether the driver can hold the page as a 2D texture (glTexImage2D refuses larger ones).
-bool fitsTexture(FIBITMAP* page) {
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    return FreeImage_GetWidth(page) <= static_cast<unsigned>(largest) &&
-           FreeImage_GetHeight(page) <= static_cast<unsigned>(largest);
-}
-
 // Locks the page only as long as the conversion takes; the caller unloads the copy. Null for a
 // page that cannot be decoded or is larger than the driver's largest texture.
 FIBITMAP* convertPage(FIMULTIBITMAP* multiBitmap, int index) {
@@ -45,28 +28,39 @@ FIBITMAP* convertPage(FIMULTIBITMAP* multiBitmap, int index) {
     }
     FIBITMAP* converted = FreeImage_ConvertTo32Bits(locked);
     FreeImage_UnlockPage(multiBitmap, locked, FALSE);
-    if (converted != nullptr && !fitsTexture(converted)) {
+    if (converted != nullptr &&
+        !fitsLargestTexture(FreeImage_GetWidth(converted), FreeImage_GetHeight(converted))) {
         FreeImage_Unload(converted);
         return nullptr;
     }
     return converted;
 }
 
-// One texture per page, in page order. A page that cannot be decoded keeps the name 0.
-void uploadPages(AnimatedTextureTechnique& texture, FIMULTIBITMAP* multiBitmap) {
+// Whether the size page `index` claims in its header fits the largest texture. A page whose
+// header could not be read beforehand passes here and is checked after decoding.
+bool pageHeaderFits(const std::optional<std::vector<ImageSize>>& claimed, int index) {
+    if (!claimed || index >= static_cast<int>(claimed->size())) {
+        return true;
+    }
+    const ImageSize& size = (*claimed)[static_cast<std::size_t>(index)];
+    return fitsLargestTexture(size.width, size.height);
+}
+
+// One texture per page, in page order. A page that cannot be decoded, or whose header claims more
+// than the largest texture (then it is never decoded), keeps the name 0.
+void uploadPages(AnimatedTextureTechnique& texture, FIMULTIBITMAP* multiBitmap, int format) {
+    const std::optional<std::vector<ImageSize>> claimed =
+        claimedPageSizes(format, texture.path, true);
     texture.frameCount = FreeImage_GetPageCount(multiBitmap);
     texture.duration = static_cast<float>(texture.frameCount) * texture.frameTime;
     texture.frames = new GLuint[texture.frameCount]();
     for (int i = 0; i < texture.frameCount; ++i) {
-        FIBITMAP* page = convertPage(multiBitmap, i);
+        FIBITMAP* page = pageHeaderFits(claimed, i) ? convertPage(multiBitmap, i) : nullptr;
         if (page == nullptr) {
             printLine(texture.path + ": page " + intToString(i) + " could not be decoded");
             continue;
         }
-        glActiveTexture(GL_TEXTURE0);
-        glGenTextures(1, &texture.frames[i]);
-        glBindTexture(GL_TEXTURE_2D, texture.frames[i]);
-        uploadPage(page);
+        texture.frames[i] = uploadImageTexture(page);
         FreeImage_Unload(page);
     }
 }
@@ -103,7 +97,7 @@ AnimatedTextureTechnique* AnimatedTextureTechnique::load(int format, std::string
     } else if (FreeImage_GetPageCount(multiBitmap) <= 0) {
         printLine(path + " holds no image pages");
     } else {
-        uploadPages(*texture, multiBitmap);
+        uploadPages(*texture, multiBitmap, format);
     }
     cache()[path] = texture;
     printLine("all Animated Textures im memory: " + std::to_string(cache().size()));

@@ -21,9 +21,7 @@ const GLfloat quadCorners[12] = {
 } // namespace
 
 Billboard::Billboard() : shader(ShaderManager::getShader("billBoardShader")) {
-    if (vao == 0) {
-        createQuad();
-    }
+    createQuad();
 }
 
 Billboard::~Billboard() {

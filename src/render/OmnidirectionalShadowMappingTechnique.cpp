@@ -27,9 +27,6 @@ OmnidirectionalShadowMappingTechnique::OmnidirectionalShadowMappingTechnique(int
     : width(width), height(height) {
     viewProjectionMatrices.fill(glm::mat4(1.0f));
     createFramebuffer();
-    nearPlane = 0.001f;
-    farPlane = 30.0f;
-    fieldOfView = 90.0f;
 }
 
 OmnidirectionalShadowMappingTechnique::~OmnidirectionalShadowMappingTechnique() {

@@ -103,3 +103,24 @@ TEST(DebugMessageTest, EachCallbackPrintsOneLineAndAmdUsesItsCategoryTwice) {
               "ID = 8]\n"
               "OpenGL Error:  [Source = Other, Type = Other, Severity = Unknown, ID = 9]\n");
 }
+
+// Every combination of what a driver advertises: 4.3 or KHR_debug give the core entry point,
+// then ARB, then AMD; only core and ARB deliver synchronously.
+TEST(DebugMessageTest, EntryPointFollowsThePreferenceOrderForEveryCombination) {
+    using E = DebugEntryPoint;
+    // Index bits: 8 = version 4.3, 4 = KHR_debug, 2 = ARB_debug_output, 1 = AMD_debug_output.
+    const E expected[16] = {E::None, E::Amd,  E::Arb,  E::Arb,  E::Core, E::Core, E::Core, E::Core,
+                            E::Core, E::Core, E::Core, E::Core, E::Core, E::Core, E::Core, E::Core};
+    for (int bits = 0; bits < 16; ++bits) {
+        DebugSupport support;
+        support.version43 = bits & 8;
+        support.khrDebug = bits & 4;
+        support.arbDebugOutput = bits & 2;
+        support.amdDebugOutput = bits & 1;
+        EXPECT_EQ(chooseDebugEntryPoint(support), expected[bits]) << "flags " << bits;
+    }
+    EXPECT_TRUE(deliversSynchronously(E::Core));
+    EXPECT_TRUE(deliversSynchronously(E::Arb));
+    EXPECT_FALSE(deliversSynchronously(E::Amd));
+    EXPECT_FALSE(deliversSynchronously(E::None));
+}

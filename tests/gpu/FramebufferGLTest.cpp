@@ -124,6 +124,50 @@ TEST_F(FramebufferGLTest, DepthAttachmentsStayOutOfDrawBuffersAndColourClears) {
     withStencil.release();
 }
 
+// Depth and stencil bits of a framebuffer's depth buffer; framebuffer 0 is the window's.
+glm::ivec2 depthStencilBits(GLuint framebuffer) {
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glm::ivec2 bits(-1);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER,
+                                          framebuffer == 0 ? GL_DEPTH : GL_DEPTH_ATTACHMENT,
+                                          GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &bits.x);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER,
+                                          framebuffer == 0 ? GL_STENCIL : GL_STENCIL_ATTACHMENT,
+                                          GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &bits.y);
+    return bits;
+}
+
+// The forward pass blits the G-buffer's depth into the window. OpenGL refuses a depth blit between
+// different depth/stencil formats (some drivers tolerate it), so the formats must match.
+TEST_F(FramebufferGLTest, RenderbufferDepthBlitsIntoTheWindowsDepthBuffer) {
+    Framebuffer fb(8, 8);
+    addFloatColor(fb, GL_COLOR_ATTACHMENT0, black);
+    fb.addRenderbuffer();
+    std::string output = captureOutput([&] {
+        EXPECT_EQ(depthStencilBits(fb.getId()), depthStencilBits(0));
+        fb.bind();
+        glClearDepth(0.25);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glClearDepth(1.0);
+        fb.unbind();
+        glClear(GL_DEPTH_BUFFER_BIT);
+        fb.bindForReading();
+        glBlitFramebuffer(0, 0, 8, 8, 2, 2, 10, 10, GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    });
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(countGLErrorLines(output), 0) << output;
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    float depth[3] = {-1.0f, -1.0f, -1.0f};
+    glReadPixels(2, 2, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth[0]);
+    glReadPixels(9, 9, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth[1]);
+    glReadPixels(10, 10, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth[2]);
+    EXPECT_NEAR(depth[0], 0.25f, 1e-6f);
+    EXPECT_NEAR(depth[1], 0.25f, 1e-6f);
+    EXPECT_EQ(depth[2], 1.0f) << "outside the blit's rectangle";
+    fb.release();
+}
+
 // Texture names in a window after the last one made before the framebuffer: every live one must
 // be recorded by the framebuffer, so a failed attachment's texture must be gone.
 std::set<GLuint> liveTexturesAfter(GLuint before) {

@@ -282,6 +282,31 @@ TEST_F(MeshGLTest, MissingFileGivesNoMeshesAndIsNotRemembered) {
     }
 }
 
+// A file of random bytes imports as a scene without meshes. It is reported once and then cached
+// like a loaded file, so the objects that share one damaged file do not import it each time.
+TEST_F(MeshGLTest, FileWithoutMeshesIsReportedAndImportedOnce) {
+    std::string bytes;
+    for (unsigned state = 7; bytes.size() < 512;) {
+        state = state * 1103515245u + 12345u;
+        bytes.push_back(static_cast<char>(state >> 24));
+    }
+    scratch.write("random.obj", bytes);
+    std::string path = scratch.file("random.obj");
+    std::vector<Mesh*> meshes(1, nullptr);
+    std::string output = captureOutput([&] { meshes = Mesh::load(path); });
+    EXPECT_TRUE(meshes.empty());
+    EXPECT_TRUE(contains(output, "Importing file from: " + path + "\n")) << output;
+    EXPECT_TRUE(contains(output, "\n" + path + " holds no meshes\n")) << output;
+
+    meshes.assign(1, nullptr);
+    output = captureOutput([&] { meshes = Mesh::load(path); });
+    EXPECT_TRUE(meshes.empty());
+    EXPECT_EQ(output, "Mesh " + path + " already loaded! Returning cached instance\n");
+    Mesh::deleteAll();
+    output = captureOutput([&] { Mesh::load(path); });
+    EXPECT_TRUE(contains(output, "Importing file from: ")) << "deleteAll forgets it too";
+}
+
 TEST_F(MeshGLTest, PathWithoutSeparatorResolvesTexturesInTheWorkingDirectory) {
     char previous[4096] = {};
     ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);

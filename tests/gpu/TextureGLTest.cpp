@@ -5,6 +5,7 @@
 
 #include "GLTestContext.h"
 #include "GpuTestSupport.h"
+#include "PeakMemory.h"
 
 #include <FreeImage.h>
 
@@ -226,6 +227,44 @@ TEST_F(TextureGLTest, UnreadableFilesReturnNullAndAreRetriedEveryTime) {
     std::string output = captureOutput([&] { Texture::load(scratch.file("whole.png")); });
     EXPECT_NE(output.find("all Textures im memory: 1\n"), std::string::npos)
         << "failed loads were counted: " << output;
+}
+
+// A 30-byte TGA whose header claims one column more than the largest texture and 16384 rows,
+// 32 bits each: decoding it would allocate (and clear) a gigabyte before the size could be
+// checked. The header alone must refuse it, so the peak memory of the process hardly moves.
+TEST_F(TextureGLTest, ImageLargerThanTheLargestTextureIsRefusedFromItsHeader) {
+    const unsigned width = static_cast<unsigned>(getInteger(GL_MAX_TEXTURE_SIZE)) + 1;
+    ASSERT_LT(width, 65536u) << "a TGA cannot claim more";
+    const unsigned char header[18] = {0,
+                                      0,
+                                      2,
+                                      0,
+                                      0,
+                                      0,
+                                      0,
+                                      0,
+                                      0,
+                                      0,
+                                      0,
+                                      0,
+                                      static_cast<unsigned char>(width & 0xFF),
+                                      static_cast<unsigned char>(width >> 8),
+                                      0,
+                                      0x40,
+                                      32,
+                                      8};
+    scratch.write("huge.tga",
+                  std::string(reinterpret_cast<const char*>(header), 18) + std::string(12, '\x7f'));
+    const std::string path = scratch.file("huge.tga");
+    ASSERT_EQ(FreeImage_GetFileType(path.c_str(), 0), FIF_TARGA);
+
+    const long peakBefore = peakResidentMiB();
+    Texture* texture = reinterpret_cast<Texture*>(1);
+    std::string output = captureOutput([&] { texture = Texture::load(path); });
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_EQ(output,
+              "Loading Texture from: " + path + "\n" + path + " not found or unable to read!\n");
+    EXPECT_LT(peakResidentMiB() - peakBefore, 128) << "the image was decoded before it was refused";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Animated textures from GIFs the test writes: one mipmapped texture per page, the shared cache
 // and its console lines, the looping clock and the page it selects, and unreadable files.
 #include "GLTestContext.h"
+#include "PeakMemory.h"
 #include "TestGif.h"
 #include "render/AnimatedTextureTechnique.h"
 
@@ -156,4 +157,31 @@ TEST_F(AnimatedTexture, UnreadableFilesAreReportedAndBindNoTexture) {
         EXPECT_EQ(takeOutput(), "Start loading Animated Textures\n"
                                 "Animated Texture already in memory. Get copy.\n");
     }
+}
+
+// A 40-byte GIF whose only frame claims one column more than the largest texture and 16384 rows:
+// decoding it would allocate a quarter of a gigabyte for the page and four times that for its
+// 32-bit copy. The frame's descriptor alone must refuse it, so the peak memory hardly moves.
+TEST_F(AnimatedTexture, PageLargerThanTheLargestTextureIsRefusedFromItsHeader) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    ASSERT_LT(largest, 65535) << "a GIF cannot claim more";
+    const auto low = static_cast<char>((largest + 1) & 0xFF);
+    const auto high = static_cast<char>((largest + 1) >> 8);
+    const char gif[] = {
+        'G',    'I', 'F',  '8',  '9', 'a', low,    high,   0,      0x40,
+        '\x80', 0,   0,    0,    0,   0,   '\xff', '\xff', '\xff',    // two-colour global palette
+        0x2C,   0,   0,    0,    0,   low, high,   0,      0x40,   0, // the frame's descriptor
+        2,      2,   0x4C, 0x01, 0,   0x3B};
+    std::ofstream(file("huge.gif"), std::ios::binary).write(gif, sizeof(gif));
+    takeOutput();
+
+    const long peakBefore = peakResidentMiB();
+    AnimatedTextureTechnique* texture = AnimatedTextureTechnique::loadGif(file("huge.gif"));
+    const std::string output = takeOutput();
+    EXPECT_NE(output.find(file("huge.gif") + ": page 0 could not be decoded\n"), std::string::npos)
+        << output;
+    ASSERT_EQ(texture->frameCount, 1);
+    EXPECT_EQ(texture->frames[0], 0u);
+    EXPECT_LT(peakResidentMiB() - peakBefore, 64) << "the page was decoded before it was refused";
 }

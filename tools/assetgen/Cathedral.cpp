@@ -13,7 +13,6 @@ using namespace layout;
 
 namespace {
 
-const float pi = 3.14159265358979f;
 const float wallT = 0.6f;  // wall thickness
 const float vaultT = 0.3f; // vault shell thickness
 const float aisleSpring = -6.0f;

@@ -8,7 +8,6 @@
 
 namespace {
 
-const float pi = 3.14159265358979f;
 const float chainTop = 28.0f;
 const float hubY = 2.2f;
 const float ringRadius = 0.9f;

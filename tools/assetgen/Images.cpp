@@ -2,6 +2,8 @@
 // computed as floats in [0, 1] and quantised once when written.
 #include "Images.h"
 
+#include "Shapes.h"
+
 #include <FreeImage.h>
 #include <glm/glm.hpp>
 
@@ -12,8 +14,6 @@
 #include <vector>
 
 namespace {
-
-const float pi = 3.14159265358979f;
 
 uint32_t hash(uint32_t x, uint32_t y, uint32_t seed) {
     uint32_t h = x * 374761393u + y * 668265263u + seed * 2246822519u;

@@ -8,7 +8,6 @@
 namespace {
 
 const glm::vec3 up(0.0f, 1.0f, 0.0f);
-const float pi = 3.14159265358979f;
 
 // Linear interpolation through sorted sample points (u_k, y_k).
 float polyline(const std::vector<glm::vec2>& pts, float u) {

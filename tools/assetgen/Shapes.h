@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+// The one definition of pi for every generator.
+inline constexpr float pi = 3.14159265358979f;
+
 // A hole through a wall: its outline between u0 and u1 (along the wall) is bounded below by
 // low(u) and above by high(u). Samples are the u positions its outline is built from.
 struct Opening {
