@@ -4,21 +4,14 @@
 #include "app/Console.h"
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
-// One program: its key, its stage files ("" for no geometry stage) and what to print when it
-// does not build.
-struct ProgramFiles {
-    const char* key;
-    const char* vertex;
-    const char* geometry;
-    const char* fragment;
-    const char* failureMessage;
-};
+using ProgramFiles = ShaderManager::ProgramFiles;
 
 // In build order. The full-screen vertex stage is compiled anew for each program that uses it.
-const ProgramFiles programTable[] = {
+const std::vector<ProgramFiles> programTable = {
     {"deferredFirstPass", "Shader/deferredFirstPass.vert", "", "Shader/deferredFirstPass.frag",
      "Failed to load Deferred Geometry Pass Shader"},
     {"deferredRenderPass", "Shader/deferredRenderPass.vert", "", "Shader/deferredRenderPass.frag",
@@ -86,4 +79,8 @@ void ShaderManager::deleteShaders() {
         delete entry.second;
     }
     shaders.clear();
+}
+
+const std::vector<ShaderManager::ProgramFiles>& ShaderManager::programs() {
+    return programTable;
 }

@@ -8,9 +8,22 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 class ShaderManager {
 public:
+    // One program: its key, its stage files ("" for no geometry stage) and what to print when it
+    // does not build.
+    struct ProgramFiles {
+        const char* key;
+        const char* vertex;
+        const char* geometry;
+        const char* fragment;
+        const char* failureMessage;
+    };
+
+    // Every program the registry builds, in build order.
+    static const std::vector<ProgramFiles>& programs();
     // Prints "Loading Shaders!", then builds and registers every program in table order. On the
     // first program that does not link, prints its failure message, deletes it and every program
     // registered so far, and calls exit(-1).

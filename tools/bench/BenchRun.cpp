@@ -10,6 +10,7 @@
 #include "app/FramePipeline.h"
 #include "app/RenderSettings.h"
 #include "gpu/FrameCapture.h"
+#include "gpu/Framebuffer.h"
 #include "gpu/GL.h"
 #include "render/PassTimer.h"
 #include "render/Renderer.h"
@@ -122,11 +123,24 @@ GlContextInfo describeGlContext(GLFWwindow* window) {
     return context;
 }
 
-// The hidden window and the program's own pipeline behind it.
+// The hidden window, the program's own pipeline behind it, and the output it renders into. The
+// frames go to an off-screen output of the run's size: the window's pixels beyond the X
+// screen are undefined, so a run larger than the screen could not be captured from the window.
 struct BenchWindow {
     GLFWwindow* window = nullptr;
     FramePipeline* pipeline = nullptr;
+    Framebuffer output;
 };
+
+// Colour and a depth-stencil buffer of the window's format, which the forward pass's depth blit
+// needs.
+Framebuffer createOutput(WindowSize size) {
+    Framebuffer output(size.width, size.height);
+    output.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, glm::vec4(0.0f),
+                      true);
+    output.addRenderbuffer();
+    return output;
+}
 
 bool startUp(BenchWindow& bench, WindowSize size, StartupTimes& times) {
     double start = wallMs();
@@ -136,6 +150,8 @@ bool startUp(BenchWindow& bench, WindowSize size, StartupTimes& times) {
     }
     times.window = wallMs() - start;
     bench.pipeline = new FramePipeline(bench.window, size.width, size.height);
+    bench.output = createOutput(size);
+    bench.pipeline->renderer->setOutputFramebuffer(bench.output.getId());
     times.shaders = bench.pipeline->startupTimes.shaders;
     times.scene = bench.pipeline->startupTimes.scene;
     times.renderer = bench.pipeline->startupTimes.renderer;
@@ -155,6 +171,7 @@ bool sceneHasGeometry(const Scene& scene) {
 
 // The pipeline in the application's shutdown order, then the window library.
 void shutDown(BenchWindow& bench) {
+    bench.output.release();
     delete bench.pipeline;
     glfwDestroyWindow(bench.window);
     glfwTerminate();
@@ -179,6 +196,8 @@ struct FrameCost {
 double runFrameSteps(BenchWindow& bench, const FrameStep& step) {
     double cpuStart = threadCpuMs();
     PassTimer::beginFrame();
+    // The main loop's clear, on the output the frame goes to.
+    glBindFramebuffer(GL_FRAMEBUFFER, bench.output.getId());
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glfwPollEvents();
     bench.pipeline->frame(step.pathDt, step.sceneDt);
@@ -188,15 +207,15 @@ double runFrameSteps(BenchWindow& bench, const FrameStep& step) {
 
 // Saves the back buffer; the frame is finished first so its own work is not counted here.
 // Returns the wall-clock and all-threads CPU time the capture took.
-FrameCost captureFrame(const FrameStep& step, const BenchOptions& options, WindowSize size) {
+FrameCost captureFrame(const BenchWindow& bench, const FrameStep& step, const BenchOptions& options,
+                       WindowSize size) {
     glFinish();
     FrameCost cost;
     double wallStart = wallMs();
     double processStart = processCpuMs();
     std::string path = options.captureDirectory + "/" + captureFileName(step.tourTime);
-    // The back buffer holds the frame just rendered, whatever the compositor does with the front.
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadBuffer(GL_BACK);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, bench.output.getId());
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
     cost.captured = saveFramebufferPng(path, size.width, size.height);
     printLine(cost.captured ? "Captured " + path : "Could not write " + path);
     cost.wallMs = wallMs() - wallStart;
@@ -211,7 +230,7 @@ FrameCost renderFrame(BenchWindow& bench, const FrameStep& step, const BenchOpti
     double processStart = processCpuMs();
     FrameCost cost;
     cost.cpuMs = runFrameSteps(bench, step);
-    FrameCost capture = step.capture ? captureFrame(step, options, size) : FrameCost();
+    FrameCost capture = step.capture ? captureFrame(bench, step, options, size) : FrameCost();
     glfwSwapBuffers(bench.window);
     cost.wallMs = wallMs() - wallStart - capture.wallMs;
     cost.processCpuMs = processCpuMs() - processStart - capture.processCpuMs;
