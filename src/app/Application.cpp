@@ -40,6 +40,10 @@ int largestRenderableSize() {
 // ends the process before any OpenGL limit can be asked.
 const int largestWindowSide = 32767;
 
+// Seconds the loop sleeps in the window library's event wait while the window shows nothing, so
+// a minimised demo does not spin.
+const double hiddenWindowWait = 0.05;
+
 // A size beyond what the window system or the driver's render targets can take would end the
 // process inside the window library or leave every screen-sized render target incomplete and
 // each frame full of OpenGL errors, so start-up ends instead, with a line naming the value.
@@ -65,7 +69,12 @@ bool Application::init() {
     }
     glfwSetKeyCallback(window, keyCallback);
     running = true;
-    pipeline = new FramePipeline(window, width, height);
+    // The targets take the framebuffer's size, which differs from the window's on a HiDPI screen.
+    int framebufferWidth = 0;
+    int framebufferHeight = 0;
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    pipeline =
+        new FramePipeline(window, std::max(1, framebufferWidth), std::max(1, framebufferHeight));
     scene = pipeline->scene;
     renderer = pipeline->renderer;
     freeLookController = pipeline->freeLookController;
@@ -95,7 +104,10 @@ bool Application::initWindow() {
         return false;
     }
     installDebugOutput();
-    ContextWindow::setInitialState(width, height);
+    int framebufferWidth = 0;
+    int framebufferHeight = 0;
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    ContextWindow::setInitialState(framebufferWidth, framebufferHeight);
     glfwSetCursorPos(window, static_cast<double>(width / 2), static_cast<double>(height / 2));
     return true;
 }
@@ -108,10 +120,28 @@ void Application::run() {
         double dt = now - previousTime;
         previousTime = now;
         glfwPollEvents();
+        if (!followFramebuffer()) {
+            // Nothing to show: the tour and the scene go on, the renderer waits.
+            pipeline->advance(dt, dt);
+            glfwWaitEventsTimeout(hiddenWindowWait);
+            continue;
+        }
         pipeline->frame(dt);
         glfwSwapBuffers(window);
     }
     shutdown();
+}
+
+bool Application::followFramebuffer() {
+    int framebufferWidth = 0;
+    int framebufferHeight = 0;
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    if (framebufferWidth < 1 || framebufferHeight < 1 ||
+        glfwGetWindowAttrib(window, GLFW_ICONIFIED) || !glfwGetWindowAttrib(window, GLFW_VISIBLE)) {
+        return false;
+    }
+    pipeline->resize(framebufferWidth, framebufferHeight);
+    return true;
 }
 
 void Application::shutdown() {

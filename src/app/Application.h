@@ -45,8 +45,12 @@ public:
     // Sets width, height, fullscreen and RenderSettings::updateShadowMaps from section "Window".
     // A width or height below 1 cannot open a window: it is reported and replaced by its default.
     void readOptions(const IniFile& options);
-    // The frame loop, then shutdown().
+    // The frame loop, then shutdown(). Each frame follows the framebuffer's size; while the
+    // window shows nothing (minimised, hidden or 0 x 0) the tour and the scene advance but
+    // nothing is rendered.
     void run();
+    // Whether the window can show a frame now; if so, the renderer takes the framebuffer's size.
+    bool followFramebuffer();
     // Releases the pipeline: meshes, shader programs, the scene and the renderer, in that
     // order, then the cached image textures and animations and the two camera drivers.
     void shutdown();

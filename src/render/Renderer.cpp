@@ -74,41 +74,81 @@ void disableSpareLights(Shader* shader, size_t lightCount, int spareUnit) {
     }
 }
 
+// The smallest of the driver's viewport, texture and renderbuffer limits.
+int queryLargestTargetSize() {
+    GLint viewport[2] = {0, 0};
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    return std::min({viewport[0], viewport[1], texture, renderbuffer});
+}
+
 } // namespace
 
 Renderer::Renderer(int width, int height) : gBuffer(), hdrBuffer() {
-    RenderSettings::screenWidth = width;
-    RenderSettings::screenHeight = height;
-
-    glViewport(0, 0, width, height);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
-    mainCamera->setPerspective(70.0f, static_cast<float>(width) / static_cast<float>(height), 0.01f,
-                               50.0f);
     screenQuad = ScreenQuad::getInstance();
-
-    gBuffer = createGBuffer(width, height);
-    hdrBuffer = createHdrBuffer(width, height);
-    gaussBlur = new GaussBlurTechnique(width / 2, height / 2);
-    ssao = new SSAOTechnique(width, height);
-    lightShafts = new LightShaftsTechnique(width, height);
+    largestTargetSize = queryLargestTargetSize();
+    buildScreenTargets(width, height);
     shadowMapping = new ShadowMappingTechnique(shadowMapSize, shadowMapSize);
 }
 
 Renderer::~Renderer() {
+    releaseScreenTargets();
+    delete shadowMapping;
+    for (OmnidirectionalShadowMappingTechnique* cubeMap : omnidirectionalShadowMaps) {
+        delete cubeMap;
+    }
+}
+
+void Renderer::resize(int width, int height) {
+    if (width < 1 || height < 1) {
+        return;
+    }
+    width = std::min(width, largestTargetSize);
+    height = std::min(height, largestTargetSize);
+    if (width == screenWidth && height == screenHeight) {
+        return;
+    }
+    releaseScreenTargets();
+    buildScreenTargets(width, height);
+}
+
+// The screen size, the viewport over it, the camera's aspect, and every target of that size.
+void Renderer::buildScreenTargets(int width, int height) {
+    screenWidth = width;
+    screenHeight = height;
+    RenderSettings::screenWidth = width;
+    RenderSettings::screenHeight = height;
+    mainCamera->setPerspective(70.0f, static_cast<float>(width) / static_cast<float>(height), 0.01f,
+                               50.0f);
+
+    gBuffer = createGBuffer(width, height);
+    hdrBuffer = createHdrBuffer(width, height);
+    // Half size, rounded down, but never below one pixel: a 1-pixel side still blurs.
+    gaussBlur = new GaussBlurTechnique(std::max(1, width / 2), std::max(1, height / 2));
+    ssao = new SSAOTechnique(width, height);
+    lightShafts = new LightShaftsTechnique(width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+}
+
+void Renderer::releaseScreenTargets() {
     gBuffer.release();
     hdrBuffer.release();
     delete gaussBlur;
     delete ssao;
     delete lightShafts;
-    delete shadowMapping;
-    for (OmnidirectionalShadowMappingTechnique* cubeMap : omnidirectionalShadowMaps) {
-        delete cubeMap;
-    }
+    gaussBlur = nullptr;
+    ssao = nullptr;
+    lightShafts = nullptr;
 }
 
 void Renderer::init(const std::vector<Light*>& lights) {

@@ -56,6 +56,15 @@ public:
     // bound, depth test and back-face culling on, blending (SRC_ALPHA, ONE_MINUS_SRC_ALPHA), the
     // viewport at the screen size and the clear colour (0, 0, 0, 0).
     void render(Scene* scene);
+    // Follows a new framebuffer size: rebuilds every screen-sized target and effect (G-buffer,
+    // HDR buffer, blur, ambient occlusion, light shafts) at width x height, sets the camera's
+    // aspect and RenderSettings::screenWidth/Height. Nothing happens for the current size or for
+    // a side below 1 (a minimised window: nothing is drawn, the targets stay). A side beyond the
+    // driver's largest render target is clamped to it. Leaves framebuffer 0 bound and the
+    // viewport at the new size.
+    void resize(int width, int height);
+    int width() const { return screenWidth; }
+    int height() const { return screenHeight; }
     // Attaches the hooks called around every pass (null detaches them).
     void attachPassHooks(const PassHooks* hooks);
     // Sends the finished frame to `framebuffer` instead of the window (0 restores the window).
@@ -67,6 +76,14 @@ public:
     static float lightRadius(const Light& light);
 
 private:
+    // The screen-sized targets and effects, built by the constructor and by resize().
+    void buildScreenTargets(int width, int height);
+    void releaseScreenTargets();
+
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int largestTargetSize = 0; // the driver's limit on a render target's side
+
     // Runs one pass between the attached hooks.
     template <typename Pass> void runPass(FramePass pass, Pass&& body);
     // Binds the output with the screen-sized viewport.
