@@ -1,4 +1,4 @@
-// The process-wide registry of the thirteen shader programs, built once at start-up before any
+// The process-wide registry of the fourteen shader programs, built once at start-up before any
 // scene or render object exists and handed out by case-sensitive key. A program that does not
 // build ends the process: there is no frame to draw without it.
 #pragma once

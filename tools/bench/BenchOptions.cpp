@@ -231,6 +231,15 @@ const std::map<std::string, Handler>& valueOptions() {
              return "";
          }},
         {"--sweep-sizes", parseSweepSizes},
+        {"--view",
+         [](BenchOptions& o, const std::string& v) -> std::string {
+             std::optional<DebugView> view = debugViewFromArgument(v);
+             if (!view) {
+                 return "expects a view: final-image, world-position, ..., shadow-cube-map";
+             }
+             o.view = *view;
+             return "";
+         }},
     };
     return handlers;
 }
@@ -344,6 +353,9 @@ std::string benchUsage() {
            "  --update-shadow-maps 0|1  0: cube maps rendered on the first frame only\n"
            "  --capture T1,T2,...       save the frames at these tour times as PNG\n"
            "  --capture-dir DIR         where captures go (default .)\n"
+           "  --view NAME               what the frames show (F8): final-image, world-position,\n"
+           "                            world-normal, diffuse-color, ambient-occlusion, bloom,\n"
+           "                            colored-shadow-map, shadow-cube-map\n"
            "  --json FILE               write the report as JSON too\n"
            "  --sweep                   run at 640x480, 1024x768 and 2048x1536, each with the\n"
            "                            cube maps updated every frame and static; ratios to\n"

@@ -3,6 +3,8 @@
 // setting, frame captures, the JSON report and the size sweep. Parsing is pure: no GL, no files.
 #pragma once
 
+#include "render/DebugView.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,7 +39,8 @@ struct BenchOptions {
     bool updateShadowMaps = true;     // false: cube maps rendered on the first frame only
     std::vector<double> captureTimes; // tour times to save as PNG, ascending, no duplicates
     std::string captureDirectory = ".";
-    std::string jsonPath; // empty: no JSON file
+    DebugView view = DebugView::FinalImage; // what the frames show (F8's views)
+    std::string jsonPath;                   // empty: no JSON file
     bool sweep = false;
     std::vector<WindowSize> sweepSizes = {{640, 480}, {1024, 768}, {2048, 1536}};
     bool progress = true;
