@@ -7,7 +7,10 @@
 #include "app/FramePipeline.h"
 #include "app/IniFile.h"
 #include "app/KeyControls.h"
+#include "app/Overlay.h"
 #include "app/RenderSettings.h"
+#include "app/Screenshot.h"
+#include "render/Renderer.h"
 
 #include <algorithm>
 
@@ -87,6 +90,8 @@ void Application::readOptions(const IniFile& options) {
     height = positiveSize(options.getInt("Window", "height", 768), "height", 768);
     fullscreen = options.getInt("Window", "fullscreen", 0) != 0;
     RenderSettings::updateShadowMaps = options.getInt("Window", "updateShadowMaps", 1) != 0;
+    int swapInterval = options.getInt("Window", "vsync", -1);
+    vsync = swapInterval < 0 ? std::nullopt : std::optional<bool>(swapInterval != 0);
 }
 
 bool Application::initWindow() {
@@ -104,6 +109,13 @@ bool Application::initWindow() {
         return false;
     }
     installDebugOutput();
+    if (vsync) {
+        glfwSwapInterval(*vsync ? 1 : 0);
+    }
+    RenderSettings::fullscreen = fullscreen;
+    windowFullscreen = fullscreen;
+    windowedWidth = width;
+    windowedHeight = height;
     int framebufferWidth = 0;
     int framebufferHeight = 0;
     glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
@@ -120,16 +132,64 @@ void Application::run() {
         double dt = now - previousTime;
         previousTime = now;
         glfwPollEvents();
+        followFullscreenSwitch();
+        followOverlaySwitch();
         if (!followFramebuffer()) {
             // Nothing to show: the tour and the scene go on, the renderer waits.
             pipeline->advance(dt, dt);
             glfwWaitEventsTimeout(hiddenWindowWait);
             continue;
         }
-        pipeline->frame(dt);
-        glfwSwapBuffers(window);
+        presentFrame(dt);
     }
     shutdown();
+}
+
+void Application::presentFrame(double dt) {
+    if (overlay) {
+        overlay->beginFrame();
+    }
+    pipeline->frame(dt);
+    if (overlay) {
+        overlay->endFrame(dt);
+    }
+    if (RenderSettings::screenshotRequested) {
+        RenderSettings::screenshotRequested = false;
+        Screenshot::save(pipeline->renderer->width(), pipeline->renderer->height());
+    }
+    glfwSwapBuffers(window);
+}
+
+void Application::followFullscreenSwitch() {
+    if (RenderSettings::fullscreen == windowFullscreen) {
+        return;
+    }
+    if (!RenderSettings::fullscreen) {
+        glfwSetWindowMonitor(window, nullptr, windowedX, windowedY, windowedWidth, windowedHeight,
+                             GLFW_DONT_CARE);
+        windowFullscreen = false;
+        return;
+    }
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (!mode) {
+        printLine("Fullscreen not available: no monitor found");
+        RenderSettings::fullscreen = false;
+        return;
+    }
+    glfwGetWindowPos(window, &windowedX, &windowedY);
+    glfwGetWindowSize(window, &windowedWidth, &windowedHeight);
+    glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+    windowFullscreen = true;
+}
+
+void Application::followOverlaySwitch() {
+    if (RenderSettings::overlay && !overlay) {
+        overlay = new Overlay(window, pipeline);
+    } else if (!RenderSettings::overlay && overlay) {
+        delete overlay;
+        overlay = nullptr;
+    }
 }
 
 bool Application::followFramebuffer() {
@@ -145,6 +205,8 @@ bool Application::followFramebuffer() {
 }
 
 void Application::shutdown() {
+    delete overlay;
+    overlay = nullptr;
     delete pipeline;
     pipeline = nullptr;
     scene = nullptr;
