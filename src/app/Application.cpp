@@ -90,8 +90,15 @@ void Application::readOptions(const IniFile& options) {
     height = positiveSize(options.getInt("Window", "height", 768), "height", 768);
     fullscreen = options.getInt("Window", "fullscreen", 0) != 0;
     RenderSettings::updateShadowMaps = options.getInt("Window", "updateShadowMaps", 1) != 0;
+    vsync = readVsync(options);
+}
+
+std::optional<bool> Application::readVsync(const IniFile& options) {
     int swapInterval = options.getInt("Window", "vsync", -1);
-    vsync = swapInterval < 0 ? std::nullopt : std::optional<bool>(swapInterval != 0);
+    if (swapInterval < 0) {
+        return std::nullopt;
+    }
+    return swapInterval != 0;
 }
 
 bool Application::initWindow() {

@@ -49,8 +49,11 @@ public:
     bool initWindow();
     // Sets width, height, fullscreen, vsync and RenderSettings::updateShadowMaps from section
     // "Window". A width or height below 1 cannot open a window: it is reported and replaced by
-    // its default. "vsync" absent or negative: the driver's default; 0: off; other values: on.
+    // its default.
     void readOptions(const IniFile& options);
+    // "vsync" of section "Window": absent or negative leaves the driver's default (unset), 0 is
+    // off, any other value on; a malformed value reads as IniFile::getInt documents.
+    static std::optional<bool> readVsync(const IniFile& options);
     // The frame loop, then shutdown(). Each frame follows the framebuffer's size; while the
     // window shows nothing (minimised, hidden or 0 x 0) the tour and the scene advance but
     // nothing is rendered.
