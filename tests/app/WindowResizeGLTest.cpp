@@ -1,6 +1,7 @@
 // Following the framebuffer's size: the whole pipeline built in-process and resized between
 // frames (to one pixel, back, to odd sizes, to nothing) must render at each new size with the
-// camera's aspect following, raise no OpenGL error and leave no GL object behind.
+// camera's aspect following, raise no OpenGL error and leave no GL object behind. That the
+// picture fills a resized window is checked on the real demo (WindowKeysRunGLTest).
 #include "GLTestContext.h"
 #include "RobustnessSupport.h"
 
@@ -18,13 +19,6 @@ struct Size {
     int width;
     int height;
 };
-
-// The top-right pixel of the window's back buffer: black there means the frame stopped short.
-bool cornerLit(const Size& size) {
-    unsigned char pixel[4] = {0, 0, 0, 0};
-    glReadPixels(size.width - 1, size.height - 1, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    return pixel[0] + pixel[1] + pixel[2] > 0;
-}
 
 } // namespace
 
@@ -54,7 +48,6 @@ TEST_F(WindowResizeGLTest, EveryResizeRendersAtTheNewSizeWithoutErrorsOrLeaks) {
                 EXPECT_FLOAT_EQ(mainCamera->aspectRatio,
                                 static_cast<float>(current.width) / current.height);
                 EXPECT_TRUE(standingStateRestored(current.width, current.height));
-                EXPECT_TRUE(cornerLit(current));
             }
         }
         EXPECT_EQ(countLiveGLObjects(), built) << "resizing must release what it replaces";
@@ -62,4 +55,5 @@ TEST_F(WindowResizeGLTest, EveryResizeRendersAtTheNewSizeWithoutErrorsOrLeaks) {
     std::string output = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(countGLErrorLines(output), 0) << output;
     EXPECT_EQ(output.find("Failed"), std::string::npos) << output;
+    EXPECT_FALSE(HasFailure()) << "the messages of the failures above were captured:\n" << output;
 }
