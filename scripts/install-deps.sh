@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     libglfw3-dev libglew-dev libassimp-dev libfreeimage-dev libglm-dev
+    libimgui-dev libstb-dev
     libgtest-dev
     xvfb xauth libgl1-mesa-dri xdotool x11-apps
     clang libclang-rt-14-dev

@@ -7,7 +7,10 @@
 #include "app/FramePipeline.h"
 #include "app/IniFile.h"
 #include "app/KeyControls.h"
+#include "app/Overlay.h"
 #include "app/RenderSettings.h"
+#include "app/Screenshot.h"
+#include "render/Renderer.h"
 
 #include <algorithm>
 
@@ -40,6 +43,10 @@ int largestRenderableSize() {
 // ends the process before any OpenGL limit can be asked.
 const int largestWindowSide = 32767;
 
+// Seconds the loop sleeps in the window library's event wait while the window shows nothing, so
+// a minimised demo does not spin.
+const double hiddenWindowWait = 0.05;
+
 // A size beyond what the window system or the driver's render targets can take would end the
 // process inside the window library or leave every screen-sized render target incomplete and
 // each frame full of OpenGL errors, so start-up ends instead, with a line naming the value.
@@ -65,7 +72,12 @@ bool Application::init() {
     }
     glfwSetKeyCallback(window, keyCallback);
     running = true;
-    pipeline = new FramePipeline(window, width, height);
+    // The targets take the framebuffer's size, which differs from the window's on a HiDPI screen.
+    int framebufferWidth = 0;
+    int framebufferHeight = 0;
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    pipeline =
+        new FramePipeline(window, std::max(1, framebufferWidth), std::max(1, framebufferHeight));
     scene = pipeline->scene;
     renderer = pipeline->renderer;
     freeLookController = pipeline->freeLookController;
@@ -78,6 +90,15 @@ void Application::readOptions(const IniFile& options) {
     height = positiveSize(options.getInt("Window", "height", 768), "height", 768);
     fullscreen = options.getInt("Window", "fullscreen", 0) != 0;
     RenderSettings::updateShadowMaps = options.getInt("Window", "updateShadowMaps", 1) != 0;
+    vsync = readVsync(options);
+}
+
+std::optional<bool> Application::readVsync(const IniFile& options) {
+    int swapInterval = options.getInt("Window", "vsync", -1);
+    if (swapInterval < 0) {
+        return std::nullopt;
+    }
+    return swapInterval != 0;
 }
 
 bool Application::initWindow() {
@@ -95,7 +116,17 @@ bool Application::initWindow() {
         return false;
     }
     installDebugOutput();
-    ContextWindow::setInitialState(width, height);
+    if (vsync) {
+        glfwSwapInterval(*vsync ? 1 : 0);
+    }
+    RenderSettings::fullscreen = fullscreen;
+    windowFullscreen = fullscreen;
+    windowedWidth = width;
+    windowedHeight = height;
+    int framebufferWidth = 0;
+    int framebufferHeight = 0;
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    ContextWindow::setInitialState(framebufferWidth, framebufferHeight);
     glfwSetCursorPos(window, static_cast<double>(width / 2), static_cast<double>(height / 2));
     return true;
 }
@@ -108,13 +139,81 @@ void Application::run() {
         double dt = now - previousTime;
         previousTime = now;
         glfwPollEvents();
-        pipeline->frame(dt);
-        glfwSwapBuffers(window);
+        followFullscreenSwitch();
+        followOverlaySwitch();
+        if (!followFramebuffer()) {
+            // Nothing to show: the tour and the scene go on, the renderer waits.
+            pipeline->advance(dt, dt);
+            glfwWaitEventsTimeout(hiddenWindowWait);
+            continue;
+        }
+        presentFrame(dt);
     }
     shutdown();
 }
 
+void Application::presentFrame(double dt) {
+    if (overlay) {
+        overlay->beginFrame();
+    }
+    pipeline->frame(dt);
+    if (overlay) {
+        overlay->endFrame(dt);
+    }
+    if (RenderSettings::screenshotRequested) {
+        RenderSettings::screenshotRequested = false;
+        Screenshot::save(pipeline->renderer->width(), pipeline->renderer->height());
+    }
+    glfwSwapBuffers(window);
+}
+
+void Application::followFullscreenSwitch() {
+    if (RenderSettings::fullscreen == windowFullscreen) {
+        return;
+    }
+    if (!RenderSettings::fullscreen) {
+        glfwSetWindowMonitor(window, nullptr, windowedX, windowedY, windowedWidth, windowedHeight,
+                             GLFW_DONT_CARE);
+        windowFullscreen = false;
+        return;
+    }
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (!mode) {
+        printLine("Fullscreen not available: no monitor found");
+        RenderSettings::fullscreen = false;
+        return;
+    }
+    glfwGetWindowPos(window, &windowedX, &windowedY);
+    glfwGetWindowSize(window, &windowedWidth, &windowedHeight);
+    glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+    windowFullscreen = true;
+}
+
+void Application::followOverlaySwitch() {
+    if (RenderSettings::overlay && !overlay) {
+        overlay = new Overlay(window, pipeline);
+    } else if (!RenderSettings::overlay && overlay) {
+        delete overlay;
+        overlay = nullptr;
+    }
+}
+
+bool Application::followFramebuffer() {
+    int framebufferWidth = 0;
+    int framebufferHeight = 0;
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
+    if (framebufferWidth < 1 || framebufferHeight < 1 ||
+        glfwGetWindowAttrib(window, GLFW_ICONIFIED) || !glfwGetWindowAttrib(window, GLFW_VISIBLE)) {
+        return false;
+    }
+    pipeline->resize(framebufferWidth, framebufferHeight);
+    return true;
+}
+
 void Application::shutdown() {
+    delete overlay;
+    overlay = nullptr;
     delete pipeline;
     pipeline = nullptr;
     scene = nullptr;

@@ -5,12 +5,14 @@
 
 #include "gpu/GL.h"
 
+#include <optional>
 #include <string>
 
 class CameraPathAnimation;
 class FramePipeline;
 class FreeLookController;
 class IniFile;
+class Overlay;
 class Renderer;
 class Scene;
 
@@ -27,6 +29,9 @@ public:
     int height = 768;
     bool fullscreen = false;
     FramePipeline* pipeline = nullptr; // everything behind the window, built by init()
+    // options.ini "vsync": unset leaves the driver's swap interval; false 0, true 1.
+    std::optional<bool> vsync;
+    Overlay* overlay = nullptr; // exists while RenderSettings::overlay is on
 
     Application() = default;
     // Shuts the window library down, which destroys the window and its context.
@@ -42,11 +47,35 @@ public:
     // what the window system or the driver's render targets take, a line naming it, and returns
     // false on failure, leaving what was created for the process exit.
     bool initWindow();
-    // Sets width, height, fullscreen and RenderSettings::updateShadowMaps from section "Window".
-    // A width or height below 1 cannot open a window: it is reported and replaced by its default.
+    // Sets width, height, fullscreen, vsync and RenderSettings::updateShadowMaps from section
+    // "Window". A width or height below 1 cannot open a window: it is reported and replaced by
+    // its default.
     void readOptions(const IniFile& options);
-    // The frame loop, then shutdown().
+    // "vsync" of section "Window": absent or negative leaves the driver's default (unset), 0 is
+    // off, any other value on; a malformed value reads as IniFile::getInt documents.
+    static std::optional<bool> readVsync(const IniFile& options);
+    // The frame loop, then shutdown(). Each frame follows the framebuffer's size; while the
+    // window shows nothing (minimised, hidden or 0 x 0) the tour and the scene advance but
+    // nothing is rendered.
     void run();
+    // Whether the window can show a frame now; if so, the renderer takes the framebuffer's size.
+    bool followFramebuffer();
+    // Moves the window to the primary monitor's current video mode or back to its windowed
+    // place and size when RenderSettings::fullscreen has changed (F11); the framebuffer's new
+    // size reaches the renderer through followFramebuffer().
+    void followFullscreenSwitch();
+    // Creates or releases the overlay when RenderSettings::overlay has changed (F9).
+    void followOverlaySwitch();
+    // One rendered frame: the pipeline, the overlay over it when shown, the screenshot F12 asked
+    // for, and the buffer swap.
+    void presentFrame(double dt);
+
+private:
+    bool windowFullscreen = false; // what the window is now
+    int windowedX = 0;             // where it goes back to from full screen
+    int windowedY = 0;
+    int windowedWidth = 0;
+    int windowedHeight = 0;
     // Releases the pipeline: meshes, shader programs, the scene and the renderer, in that
     // order, then the cached image textures and animations and the two camera drivers.
     void shutdown();

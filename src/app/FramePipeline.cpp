@@ -62,6 +62,11 @@ void FramePipeline::frame(double dt) {
 }
 
 void FramePipeline::frame(double tourDt, double sceneDt) {
+    advance(tourDt, sceneDt);
+    render();
+}
+
+void FramePipeline::advance(double tourDt, double sceneDt) {
     pathAnimation->update(tourDt);
     // Once the tour has ended the user keeps the camera for good.
     if (!pathAnimation->running) {
@@ -74,8 +79,16 @@ void FramePipeline::frame(double tourDt, double sceneDt) {
         handOverFirstFrameTime(dt);
         firstFrame = false;
     }
-    renderer->setDeltaTime(dt);
+    sceneFrameTime = dt;
+}
+
+void FramePipeline::render() {
+    renderer->setDeltaTime(sceneFrameTime);
     renderer->render(scene);
+}
+
+void FramePipeline::resize(int width, int height) {
+    renderer->resize(width, height);
 }
 
 void FramePipeline::restartTour() {

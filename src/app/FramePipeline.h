@@ -45,6 +45,13 @@ public:
     // The same, with the tour advanced by `tourDt` while the scene and the renderer get `sceneDt`
     // (a benchmark jumps along the tour at a fixed frame time).
     void frame(double tourDt, double sceneDt);
+    // The frame's steps up to the renderer: tour, camera hand-over, free look, scene. A window
+    // that shows nothing (minimised) runs only these, so the tour keeps its clock.
+    void advance(double tourDt, double sceneDt);
+    // Draws the advanced frame.
+    void render();
+    // Follows the framebuffer's size (Renderer::resize): a side below 1 changes nothing.
+    void resize(int width, int height);
     // A new tour from its start, owning the camera again; the first-frame rule is not repeated.
     void restartTour();
 
@@ -52,4 +59,5 @@ private:
     void handOverFirstFrameTime(float dt);
 
     bool firstFrame = true;
+    float sceneFrameTime = 0.0f; // handed to the renderer by render()
 };

@@ -1,8 +1,10 @@
-// The global record of run-time switches, light mode and screen size. The key callback, the
-// settings file and the renderer's constructor write it; the passes read it every frame.
+// The global record of run-time switches, light mode, debug view and screen size. The key
+// callback, the settings file and the renderer write it; the passes and the loop read it.
 // Statically initialised (no constructor runs), so it is valid before main() and needs no lock:
 // everything runs on the one thread that owns the window.
 #pragma once
+
+#include "render/DebugView.h"
 
 #include <cstdint>
 
@@ -24,4 +26,8 @@ struct RenderSettings {
     static inline int screenHeight = 768;
     static inline LightMode lightMode = AMBIENT_DIFFUSE_SPECULAR; // F1; "lightMode"
     static inline bool coloredShadows = false;                    // F7; "colorShadowsEnabled"
+    static inline DebugView debugView = DebugView::FinalImage;    // F8; what the output shows
+    static inline bool overlay = false;    // F9; frame times, pass times and switches on screen
+    static inline bool fullscreen = false; // F11 (and options.ini); the loop applies it
+    static inline bool screenshotRequested = false; // F12; the loop saves the next frame
 };

@@ -39,6 +39,8 @@ const std::vector<ProgramFiles> programTable = {
      "Failed to load colored Shadowmapping Shader"},
     {"drawShadowMap", "Shader/drawShadowMap.vert", "", "Shader/drawShadowMap.frag",
      "Failed to load Shadowmap draw Shader"},
+    {"debugView", "Shader/postprocess.vert", "", "Shader/debugView.frag",
+     "Failed to load Debug View Shader"},
 };
 
 // Builds one program; the stage results are not checked here because the link decides.

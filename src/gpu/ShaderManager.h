@@ -1,7 +1,7 @@
-// The process-wide registry of the thirteen shader programs, handed out by case-sensitive key. The
-// programs are built once at start-up, before any scene or render object exists, and deleted only
-// by deleteShaders while the context is current. A program that does not build ends the process:
-// there is no frame to draw without it.
+// The process-wide registry of the shader programs, built once at start-up before any scene or
+// render object exists and handed out by case-sensitive key; deleted only by deleteShaders while
+// the context is current. A program that does not build ends the process: there is no frame to
+// draw without it.
 #pragma once
 
 #include "gpu/Shader.h"

@@ -74,41 +74,83 @@ void disableSpareLights(Shader* shader, size_t lightCount, int spareUnit) {
     }
 }
 
+// The smallest of the driver's viewport, texture and renderbuffer limits.
+int queryLargestTargetSize() {
+    GLint viewport[2] = {0, 0};
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    return std::min({viewport[0], viewport[1], texture, renderbuffer});
+}
+
 } // namespace
 
 Renderer::Renderer(int width, int height) : gBuffer(), hdrBuffer() {
-    RenderSettings::screenWidth = width;
-    RenderSettings::screenHeight = height;
-
-    glViewport(0, 0, width, height);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
-    mainCamera->setPerspective(70.0f, static_cast<float>(width) / static_cast<float>(height), 0.01f,
-                               50.0f);
     screenQuad = ScreenQuad::getInstance();
-
-    gBuffer = createGBuffer(width, height);
-    hdrBuffer = createHdrBuffer(width, height);
-    gaussBlur = new GaussBlurTechnique(width / 2, height / 2);
-    ssao = new SSAOTechnique(width, height);
-    lightShafts = new LightShaftsTechnique(width, height);
+    largestTargetSize = queryLargestTargetSize();
+    buildScreenTargets(width, height);
     shadowMapping = new ShadowMappingTechnique(shadowMapSize, shadowMapSize);
 }
 
 Renderer::~Renderer() {
+    releaseScreenTargets();
+    delete shadowMapping;
+    for (OmnidirectionalShadowMappingTechnique* cubeMap : omnidirectionalShadowMaps) {
+        delete cubeMap;
+    }
+}
+
+void Renderer::resize(int width, int height) {
+    if (width < 1 || height < 1) {
+        return;
+    }
+    width = std::min(width, largestTargetSize);
+    height = std::min(height, largestTargetSize);
+    if (width == screenWidth && height == screenHeight) {
+        return;
+    }
+    releaseScreenTargets();
+    buildScreenTargets(width, height);
+}
+
+// The screen size, the viewport over it, the camera's aspect, and every target of that size.
+void Renderer::buildScreenTargets(int width, int height) {
+    screenWidth = width;
+    screenHeight = height;
+    RenderSettings::screenWidth = width;
+    RenderSettings::screenHeight = height;
+    mainCamera->setPerspective(70.0f, static_cast<float>(width) / static_cast<float>(height), 0.01f,
+                               50.0f);
+
+    gBuffer = createGBuffer(width, height);
+    hdrBuffer = createHdrBuffer(width, height);
+    // Half size, rounded down, but never below one pixel: a 1-pixel side still blurs.
+    gaussBlur = new GaussBlurTechnique(std::max(1, width / 2), std::max(1, height / 2));
+    ssao = new SSAOTechnique(width, height);
+    lightShafts = new LightShaftsTechnique(width, height);
+    occlusionRendered = false;
+    bloomRendered = false;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+}
+
+void Renderer::releaseScreenTargets() {
     gBuffer.release();
     hdrBuffer.release();
     delete gaussBlur;
     delete ssao;
     delete lightShafts;
-    delete shadowMapping;
-    for (OmnidirectionalShadowMappingTechnique* cubeMap : omnidirectionalShadowMaps) {
-        delete cubeMap;
-    }
+    gaussBlur = nullptr;
+    ssao = nullptr;
+    lightShafts = nullptr;
 }
 
 void Renderer::init(const std::vector<Light*>& lights) {
@@ -186,6 +228,9 @@ void Renderer::render(Scene* scene) {
     if (RenderSettings::bloom) {
         runPass(FramePass::Bloom, [&] { bloomPass(); });
     }
+    if (RenderSettings::debugView != DebugView::FinalImage) {
+        debugViewPass();
+    }
 }
 
 // Cube maps while omnidirectional shadows are on (only until the first one is rendered when the
@@ -233,6 +278,7 @@ void Renderer::geometryPass(Scene* scene) {
 void Renderer::ssaoPass() {
     ssao->render(gBuffer.getTexture(GL_COLOR_ATTACHMENT0),
                  gBuffer.getTexture(GL_COLOR_ATTACHMENT1));
+    occlusionRendered = true;
 }
 
 // Reads the G-buffer, the occlusion term, the cube maps and the colored shadow map; writes every
@@ -329,6 +375,7 @@ void Renderer::forwardPass(Scene* scene, Framebuffer* litTarget) {
 void Renderer::bloomPass() {
     hdrBuffer.unbind();
     gaussBlur->blur(hdrBuffer.getTexture(GL_COLOR_ATTACHMENT1));
+    bloomRendered = true;
     bindOutput();
     Shader* shader = ShaderManager::getShader("bloom");
     shader->use();
@@ -338,4 +385,80 @@ void Renderer::bloomPass() {
     gaussBlur->bindResult(1);
     screenQuad->draw();
     Shader::unuse();
+}
+
+bool Renderer::viewHasData(DebugView view) const {
+    switch (view) {
+    case DebugView::AmbientOcclusion:
+        return occlusionRendered;
+    case DebugView::Bloom:
+        return bloomRendered;
+    case DebugView::ShadowCubeMap:
+        return cubeMapsRendered && !omnidirectionalShadowMaps.empty();
+    default:
+        return true; // the G-buffer and the light-view maps are rendered every frame
+    }
+}
+
+// The view over the whole output, without depth test (the output's depth holds the scene).
+void Renderer::debugViewPass() {
+    DebugView view = RenderSettings::debugView;
+    bindOutput();
+    glDisable(GL_DEPTH_TEST);
+    Shader* shader = ShaderManager::getShader("debugView");
+    shader->use();
+    shader->setInt("view", static_cast<int>(view));
+    shader->setInt("image", 0);
+    shader->setInt("cubeMap", 1);
+    shader->setInt("hasData", viewHasData(view) ? 1 : 0);
+    shader->setVec2("outputSize", glm::vec2(screenWidth, screenHeight));
+    bindViewBuffer(view);
+    screenQuad->draw();
+    Shader::unuse();
+    glEnable(GL_DEPTH_TEST);
+}
+
+void Renderer::bindViewBuffer(DebugView view) {
+    switch (view) {
+    case DebugView::WorldPosition:
+        gBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
+        break;
+    case DebugView::WorldNormal:
+        gBuffer.bindTexture(GL_COLOR_ATTACHMENT1, 0);
+        break;
+    case DebugView::DiffuseColor:
+        gBuffer.bindTexture(GL_COLOR_ATTACHMENT2, 0);
+        break;
+    case DebugView::AmbientOcclusion:
+        ssao->bindResult(0);
+        break;
+    case DebugView::Bloom:
+        gaussBlur->bindResult(0);
+        break;
+    case DebugView::ColoredShadowMap:
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, shadowMapping->getColorTexture());
+        break;
+    case DebugView::ShadowCubeMap:
+        if (OmnidirectionalShadowMappingTechnique* cubeMap = nearestCubeMap()) {
+            cubeMap->bindTexture(1);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+OmnidirectionalShadowMappingTechnique* Renderer::nearestCubeMap() const {
+    OmnidirectionalShadowMappingTechnique* nearest = nullptr;
+    float nearestDistance = std::numeric_limits<float>::max();
+    glm::vec3 eye = mainCamera->getPosition();
+    for (OmnidirectionalShadowMappingTechnique* cubeMap : omnidirectionalShadowMaps) {
+        float distance = glm::distance(cubeMap->light->position, eye);
+        if (distance < nearestDistance) {
+            nearest = cubeMap;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "gpu/Framebuffer.h"
+#include "render/DebugView.h"
 #include "render/FramePass.h"
 
 #include <glm/glm.hpp>
@@ -35,6 +36,9 @@ public:
     // Whether the cube maps hold a rendered frame; without "updateShadowMaps" they are
     // rendered only until they do.
     bool cubeMapsRendered = false;
+    // Whether the occlusion and blur targets of the current size hold a rendered frame.
+    bool occlusionRendered = false;
+    bool bloomRendered = false;
     // Where the finished frame goes: 0, the window's back buffer, unless a tool renders
     // off-screen (a framebuffer of the screen size with colour and a 24/8 depth-stencil buffer).
     GLuint outputFramebuffer = 0;
@@ -52,10 +56,20 @@ public:
     // One cube shadow map per light, its face matrices fixed at the lights' current positions.
     void init(const std::vector<Light*>& lights);
     void setDeltaTime(float dt);
-    // Draws one frame into the output (the window's back buffer by default). Leaves the output
-    // bound, depth test and back-face culling on, blending (SRC_ALPHA, ONE_MINUS_SRC_ALPHA), the
-    // viewport at the screen size and the clear colour (0, 0, 0, 0).
+    // Draws one frame into the output (the window's back buffer by default), then, unless
+    // RenderSettings::debugView is the final image, that view over the whole output. Leaves the
+    // output bound, depth test and back-face culling on, blending (SRC_ALPHA, ONE_MINUS_SRC_ALPHA),
+    // the viewport at the screen size and the clear colour (0, 0, 0, 0).
     void render(Scene* scene);
+    // Follows a new framebuffer size: rebuilds every screen-sized target and effect (G-buffer,
+    // HDR buffer, blur, ambient occlusion, light shafts) at width x height, sets the camera's
+    // aspect and RenderSettings::screenWidth/Height. Nothing happens for the current size or for
+    // a side below 1 (a minimised window: nothing is drawn, the targets stay). A side beyond the
+    // driver's largest render target is clamped to it. Leaves framebuffer 0 bound and the
+    // viewport at the new size.
+    void resize(int width, int height);
+    int width() const { return screenWidth; }
+    int height() const { return screenHeight; }
     // Attaches the hooks called around every pass (null detaches them).
     void attachPassHooks(const PassHooks* hooks);
     // Sends the finished frame to `framebuffer` instead of the window (0 restores the window).
@@ -65,8 +79,19 @@ public:
     // 1 / (1 + linear d + quadratic d^2), falls to 5/256; nothing is lit beyond it. 0 for a
     // light too dim to reach that level; the largest float for one that never falls to it.
     static float lightRadius(const Light& light);
+    // Whether `view` shows a rendered buffer; a view whose pass never ran shows a "no data"
+    // pattern instead, and one whose pass is switched off shows what it last rendered.
+    bool viewHasData(DebugView view) const;
 
 private:
+    // The screen-sized targets and effects, built by the constructor and by resize().
+    void buildScreenTargets(int width, int height);
+    void releaseScreenTargets();
+
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int largestTargetSize = 0; // the driver's limit on a render target's side
+
     // Runs one pass between the attached hooks.
     template <typename Pass> void runPass(FramePass pass, Pass&& body);
     // Binds the output with the screen-sized viewport.
@@ -80,4 +105,10 @@ private:
     void lightingPass(Scene* scene, Framebuffer* litTarget);
     void forwardPass(Scene* scene, Framebuffer* litTarget);
     void bloomPass();
+    // Draws RenderSettings::debugView over the output; the cube map is the one of the light
+    // nearest the camera. Leaves the output bound and the standing state.
+    void debugViewPass();
+    // Binds the buffer `view` shows: 2D on unit 0, the cube map on unit 1.
+    void bindViewBuffer(DebugView view);
+    OmnidirectionalShadowMappingTechnique* nearestCubeMap() const;
 };

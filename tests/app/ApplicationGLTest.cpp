@@ -31,6 +31,7 @@ const char* const programKeys[] = {
     "omnidirectional_shadowMap",
     "coloredShadowMap",
     "drawShadowMap",
+    "debugView",
 };
 
 GLint programParameter(GLuint program, GLenum name) {
@@ -125,13 +126,13 @@ TEST_F(ApplicationGLTest, DebugOutputReachesTheConsole) {
     EXPECT_EQ(output.rfind("OpenGL Error: ", 0), 0u) << output;
 }
 
-TEST_F(ApplicationGLTest, AllThirteenProgramsBuildFromTheShaderFiles) {
+TEST_F(ApplicationGLTest, AllFourteenProgramsBuildFromTheShaderFiles) {
     testing::internal::CaptureStdout();
     ShaderManager::loadShaders();
     std::string output = testing::internal::GetCapturedStdout();
     EXPECT_EQ(output, "Loading Shaders!\n");
 
-    GLuint sharedVertexStages[5];
+    GLuint sharedVertexStages[6];
     int postprocess = 0;
     for (const char* key : programKeys) {
         Shader* shader = ShaderManager::getShader(key);
@@ -144,14 +145,14 @@ TEST_F(ApplicationGLTest, AllThirteenProgramsBuildFromTheShaderFiles) {
         EXPECT_EQ(shader->geometryShader != Shader::noStage, hasGeometry) << key;
         std::string name = key;
         if (name == "bloom" || name == "gaussBlur" || name == "ssao" || name == "avgBlur" ||
-            name == "lightShaft") {
+            name == "lightShaft" || name == "debugView") {
             sharedVertexStages[postprocess++] = shader->vertexShader;
         }
     }
     // The shared full-screen vertex file is compiled once per program that uses it.
-    ASSERT_EQ(postprocess, 5);
-    for (int i = 0; i < 5; ++i) {
-        for (int j = i + 1; j < 5; ++j) {
+    ASSERT_EQ(postprocess, 6);
+    for (int i = 0; i < 6; ++i) {
+        for (int j = i + 1; j < 6; ++j) {
             EXPECT_NE(sharedVertexStages[i], sharedVertexStages[j]);
         }
     }

@@ -124,3 +124,13 @@ TEST_F(ApplicationOptionsTest, ASizeBelowOneIsReportedAndReplacedByItsDefault) {
     EXPECT_EQ(application.width, 1024);
     EXPECT_EQ(application.height, 1);
 }
+
+TEST(IniFileTest, VsyncIsOptionalAndReadLikeEveryOtherKey) {
+    EXPECT_EQ(Application::readVsync(iniFrom("[Window]\nwidth=640\n")), std::nullopt);
+    EXPECT_EQ(Application::readVsync(iniFrom("[Window]\nvsync=\n")), std::nullopt);
+    EXPECT_EQ(Application::readVsync(iniFrom("[Window]\nvsync=-1\n")), std::nullopt);
+    EXPECT_EQ(Application::readVsync(iniFrom("[Window]\nvsync=0\n")), false);
+    EXPECT_EQ(Application::readVsync(iniFrom("[window]\nVSYNC = 1 ; on\n")), true);
+    EXPECT_EQ(Application::readVsync(iniFrom("[Window]\nvsync=2\n")), true);
+    EXPECT_EQ(Application::readVsync(iniFrom("[Window]\nvsync=yes\n")), false); // not a number: 0
+}

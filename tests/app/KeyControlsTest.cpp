@@ -20,6 +20,8 @@ const Toggle toggles[] = {
     {GLFW_KEY_F5, &RenderSettings::transparentObjects, "Transparent Objects Enabled: "},
     {GLFW_KEY_F6, &RenderSettings::omnidirectionalShadows, "Omnidirectional Shadows Enabled; "},
     {GLFW_KEY_F7, &RenderSettings::coloredShadows, "Colored Shadows Enabled: "},
+    {GLFW_KEY_F9, &RenderSettings::overlay, "Overlay Enabled: "},
+    {GLFW_KEY_F11, &RenderSettings::fullscreen, "Fullscreen Enabled: "},
 };
 
 } // namespace
@@ -43,6 +45,10 @@ protected:
         RenderSettings::omnidirectionalShadows = true;
         RenderSettings::coloredShadows = false;
         RenderSettings::lightMode = AMBIENT_DIFFUSE_SPECULAR;
+        RenderSettings::debugView = DebugView::FinalImage;
+        RenderSettings::overlay = false;
+        RenderSettings::fullscreen = false;
+        RenderSettings::screenshotRequested = false;
         glfwSetWindowShouldClose(window, GLFW_FALSE);
     }
 
@@ -85,13 +91,43 @@ TEST_F(KeyControlsTest, PressRepeatAndOtherKeysDoNothing) {
         EXPECT_EQ(send(key, GLFW_PRESS), "");
         EXPECT_EQ(send(key, GLFW_REPEAT), "");
     }
-    for (int key : {GLFW_KEY_F8, GLFW_KEY_F12, GLFW_KEY_W, GLFW_KEY_UNKNOWN}) {
+    for (int key : {GLFW_KEY_F8, GLFW_KEY_F12}) {
+        EXPECT_EQ(send(key, GLFW_PRESS), "");
+    }
+    for (int key : {GLFW_KEY_F10, GLFW_KEY_W, GLFW_KEY_UNKNOWN}) {
         EXPECT_EQ(send(key, GLFW_RELEASE), "");
     }
+    EXPECT_EQ(RenderSettings::debugView, DebugView::FinalImage);
+    EXPECT_FALSE(RenderSettings::screenshotRequested);
     EXPECT_TRUE(RenderSettings::bloom);
     EXPECT_FALSE(RenderSettings::coloredShadows);
     EXPECT_EQ(RenderSettings::lightMode, AMBIENT_DIFFUSE_SPECULAR);
     EXPECT_FALSE(glfwWindowShouldClose(window));
+}
+
+TEST_F(KeyControlsTest, F8StepsThroughTheDebugViewsAndBackToTheFinalImage) {
+    std::string output;
+    for (int i = 0; i < 9; ++i) {
+        output += send(GLFW_KEY_F8, GLFW_RELEASE);
+    }
+    EXPECT_EQ(output, "Debug View: World Position\n"
+                      "Debug View: World Normal\n"
+                      "Debug View: Diffuse Color\n"
+                      "Debug View: Ambient Occlusion\n"
+                      "Debug View: Bloom\n"
+                      "Debug View: Colored Shadow Map\n"
+                      "Debug View: Shadow Cube Map\n"
+                      "Debug View: Final Image\n"
+                      "Debug View: World Position\n");
+    EXPECT_EQ(RenderSettings::debugView, DebugView::WorldPosition);
+    EXPECT_EQ(debugViewArgument(DebugView::ColoredShadowMap), "colored-shadow-map");
+    EXPECT_EQ(debugViewFromArgument("shadow-cube-map"), DebugView::ShadowCubeMap);
+    EXPECT_FALSE(debugViewFromArgument("Final Image"));
+}
+
+TEST_F(KeyControlsTest, F12AsksForAScreenshotSilently) {
+    EXPECT_EQ(send(GLFW_KEY_F12, GLFW_RELEASE), "");
+    EXPECT_TRUE(RenderSettings::screenshotRequested);
 }
 
 TEST_F(KeyControlsTest, ModifiersAreIgnored) {

@@ -39,6 +39,7 @@ const ShaderFile shaderFiles[] = {
     {"Shader/coloredShadowMap.frag", "Failed to load colored Shadowmapping Shader"},
     {"Shader/drawShadowMap.vert", "Failed to load Shadowmap draw Shader"},
     {"Shader/drawShadowMap.frag", "Failed to load Shadowmap draw Shader"},
+    {"Shader/debugView.frag", "Failed to load Debug View Shader"},
 };
 
 const char* const smallWindow = "[Window]\nwidth=64\nheight=48\n";
@@ -69,7 +70,7 @@ TEST_F(BrokenShadersRunGLTest, TheRegistryCoversEveryShaderFileOfTheBuild) {
         EXPECT_TRUE(listed) << path << " is not among the files these tests break";
         ++files;
     }
-    EXPECT_EQ(files, 23);
+    EXPECT_EQ(files, 24);
 }
 
 TEST_F(BrokenShadersRunGLTest, AMissingFileIsNamedAndEndsStartUp) {

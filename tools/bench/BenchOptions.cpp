@@ -241,6 +241,15 @@ const std::map<std::string, Handler>& valueOptions() {
              return "";
          }},
         {"--sweep-sizes", parseSweepSizes},
+        {"--view",
+         [](BenchOptions& o, const std::string& v) -> std::string {
+             std::optional<DebugView> view = debugViewFromArgument(v);
+             if (!view) {
+                 return "expects a view: final-image, world-position, ..., shadow-cube-map";
+             }
+             o.view = *view;
+             return "";
+         }},
     };
     return handlers;
 }
@@ -368,6 +377,9 @@ std::string benchUsage() {
            "  --update-shadow-maps 0|1  0: cube maps rendered on the first frame only\n"
            "  --capture T1,T2,...       save the frames at these tour times as PNG\n"
            "  --capture-dir DIR         where captures go (default .)\n"
+           "  --view NAME               what the frames show (F8): final-image, world-position,\n"
+           "                            world-normal, diffuse-color, ambient-occlusion, bloom,\n"
+           "                            colored-shadow-map, shadow-cube-map\n"
            "  --json FILE               write the report as JSON too: where it ran (GL strings,\n"
            "                            sizes, vsync, build, commit, CPU, date, command line),\n"
            "                            the summaries and every frame's samples\n"

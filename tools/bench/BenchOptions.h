@@ -4,6 +4,8 @@
 // reports. Parsing is pure: no GL, no files.
 #pragma once
 
+#include "render/DebugView.h"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,8 +41,9 @@ struct BenchOptions {
     bool updateShadowMaps = true;     // false: cube maps rendered on the first frame only
     std::vector<double> captureTimes; // tour times to save as PNG, ascending, no duplicates
     std::string captureDirectory = ".";
-    std::string jsonPath; // empty: no JSON file
-    std::string csvPath;  // empty: no CSV file
+    DebugView view = DebugView::FinalImage; // what the frames show (F8's views)
+    std::string jsonPath;                   // empty: no JSON file
+    std::string csvPath;                    // empty: no CSV file
     bool sweep = false;
     std::vector<WindowSize> sweepSizes = {{1280, 720}, {1920, 1080}, {2560, 1440}};
     // --compare BASE NEW: comma-separated report lists; set, nothing is rendered

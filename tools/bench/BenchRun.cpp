@@ -323,6 +323,7 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
     }
     result.context = describeGlContext(bench.window);
     applySwitches(options.switches, updateShadowMaps);
+    RenderSettings::debugView = options.view;
     result.settings = currentSettings(options, size);
     if (!sceneHasGeometry(*bench.pipeline->scene)) {
         printLine("cathedral-bench: the scene has no geometry (are the models under Assets/ in "

@@ -1,0 +1,74 @@
+#version 330 core
+// Debug view, fragment stage: one of the frame's buffers drawn over the whole output in a form a
+// person can read.
+//   in  texCoord          vec2, 0..1 over the output, (0, 0) at the bottom left
+//   uniform view          int: 1 world position, 2 world normal, 3 diffuse colour, 4 ambient
+//                         occlusion, 5 bloom, 6 colored shadow map, 7 shadow cube map
+//   uniform image         sampler2D unit 0, the buffer of views 1 to 6 (positions and normals in
+//                         world space with w = 1 where a surface was drawn, w = 0 elsewhere;
+//                         the colored shadow map with its transmitted colour in rgb and the
+//                         closeness of the lit surface in a)
+//   uniform cubeMap       samplerCube unit 1, view 7: distance to the light / far per texel
+//   uniform hasData       int, 0: the buffer was never rendered; a grey stripe pattern says so
+//   uniform outputSize    vec2, output size in pixels (the cube map's cross keeps square faces)
+//   out location 0 color  vec4, the view's colour with alpha 1
+in vec2 texCoord;
+
+uniform int view;
+uniform sampler2D image;
+uniform samplerCube cubeMap;
+uniform int hasData;
+uniform vec2 outputSize;
+
+layout(location = 0) out vec4 color;
+
+const float positionBand = 8.0; // world units per colour cycle of the position view
+
+vec3 noData() {
+    float stripe = mod(floor((gl_FragCoord.x + gl_FragCoord.y) / 12.0), 2.0);
+    return vec3(mix(0.18, 0.32, stripe));
+}
+
+// High dynamic range to 0..1 without clipping the bright parts.
+vec3 compress(vec3 value) {
+    return vec3(1.0) - exp(-max(value, vec3(0.0)));
+}
+
+// The cube unfolded as a cross of square faces, centred: middle row -X, -Z, +X, +Z (left, front,
+// right, back as seen from the light looking down -Z), +Y above and -Y below the front face.
+vec3 crossDirection(vec2 pixel, out bool inside) {
+    float cell = min(outputSize.x / 4.0, outputSize.y / 3.0);
+    vec2 grid = (pixel - 0.5 * (outputSize - vec2(4.0, 3.0) * cell)) / cell;
+    ivec2 face = ivec2(floor(grid));
+    vec2 uv = fract(grid) * 2.0 - 1.0;
+    inside = true;
+    if (face.y == 1 && face.x == 0) return vec3(-1.0, uv.y, -uv.x);
+    if (face.y == 1 && face.x == 1) return vec3(uv.x, uv.y, -1.0);
+    if (face.y == 1 && face.x == 2) return vec3(1.0, uv.y, uv.x);
+    if (face.y == 1 && face.x == 3) return vec3(-uv.x, uv.y, 1.0);
+    if (face.y == 2 && face.x == 1) return vec3(uv.x, 1.0, uv.y);
+    if (face.y == 0 && face.x == 1) return vec3(uv.x, -1.0, -uv.y);
+    inside = false;
+    return vec3(0.0, 0.0, -1.0);
+}
+
+vec3 viewColor() {
+    if (view == 7) {
+        bool inside;
+        vec3 direction = crossDirection(gl_FragCoord.xy, inside);
+        // Near surfaces bright, the far limit black.
+        return inside ? vec3(1.0 - sqrt(texture(cubeMap, direction).r)) : vec3(0.0);
+    }
+    vec4 texel = texture(image, texCoord);
+    if (view == 1) return texel.w > 0.0 ? fract(texel.xyz / positionBand) : vec3(0.0);
+    if (view == 2) return texel.w > 0.0 ? texel.xyz * 0.5 + 0.5 : vec3(0.0);
+    if (view == 4) return vec3(texel.r);
+    if (view == 5) return compress(4.0 * texel.rgb); // the glow is faint beside the flames
+    // The light's transmitted colour, shaded by the closeness in alpha so the walls show.
+    if (view == 6) return texel.rgb * mix(0.3, 1.0, texel.a);
+    return texel.rgb; // diffuse colour
+}
+
+void main() {
+    color = vec4(hasData != 0 ? viewColor() : noData(), 1.0);
+}

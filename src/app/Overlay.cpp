@@ -1,0 +1,153 @@
+// Overlay: ImGui's life cycle tied to the pass timer's, and the overlay window's contents.
+#include "app/Overlay.h"
+
+#include "app/FramePipeline.h"
+#include "app/KeyControls.h"
+#include "app/RenderSettings.h"
+#include "render/PassTimer.h"
+#include "render/Renderer.h"
+#include "scene/Camera.h"
+#include "scene/CameraPathAnimation.h"
+#include "scene/FreeLookController.h"
+
+#include <backends/imgui_impl_glfw.h>
+#include <backends/imgui_impl_opengl3.h>
+#include <imgui.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+const int recentFrames = 120;
+
+// What ImGui's back end may have changed and the frame's passes count on.
+void restoreStandingState() {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glEnable(GL_BLEND);
+    glBlendEquation(GL_FUNC_ADD);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+} // namespace
+
+Overlay::Overlay(GLFWwindow* window, FramePipeline* pipeline)
+    : window(window), pipeline(pipeline), frameMs(recentFrames, 0.0f) {
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = nullptr; // nothing is saved
+    io.ConfigFlags |= ImGuiConfigFlags_NoMouse | ImGuiConfigFlags_NoMouseCursorChange;
+    ImGui::StyleColorsDark();
+    ImGui_ImplGlfw_InitForOpenGL(window, false);
+    ImGui_ImplOpenGL3_Init("#version 330 core");
+    PassTimer::activate();
+    pipeline->renderer->attachPassHooks(PassTimer::hooks());
+}
+
+Overlay::~Overlay() {
+    pipeline->renderer->attachPassHooks(nullptr);
+    PassTimer::deactivate();
+    ImGui_ImplOpenGL3_Shutdown();
+    ImGui_ImplGlfw_Shutdown();
+    ImGui::DestroyContext();
+}
+
+void Overlay::beginFrame() {
+    PassTimer::beginFrame();
+}
+
+void Overlay::endFrame(double dt) {
+    PassTimer::endFrame();
+    recordFrameTime(dt);
+    collectPassTimes();
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplGlfw_NewFrame();
+    ImGui::NewFrame();
+    drawWindow();
+    ImGui::Render();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+    restoreStandingState();
+}
+
+void Overlay::recordFrameTime(double dt) {
+    frameMs[nextFrame] = static_cast<float>(dt * 1000.0);
+    nextFrame = (nextFrame + 1) % recentFrames;
+}
+
+// The newest completed frame's pass times; a pass that did not run shows as off.
+void Overlay::collectPassTimes() {
+    std::vector<FrameGpuTimes> ready = PassTimer::collect(false);
+    if (ready.empty()) {
+        return;
+    }
+    const FrameGpuTimes& newest = ready.back();
+    std::copy(newest.passMs, newest.passMs + kFramePassCount, passMs);
+    std::copy(newest.passRan, newest.passRan + kFramePassCount, passRan);
+}
+
+void Overlay::drawWindow() {
+    ImGui::SetNextWindowPos(ImVec2(8.0f, 8.0f));
+    ImGui::SetNextWindowBgAlpha(0.65f);
+    ImGui::Begin("Cathedral", nullptr,
+                 ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
+                     ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoSavedSettings |
+                     ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav);
+    float latestMs = frameMs[(nextFrame + recentFrames - 1) % recentFrames];
+    ImGui::Text("%.1f fps   %.2f ms", latestMs > 0.0f ? 1000.0f / latestMs : 0.0f, latestMs);
+    float slowest = *std::max_element(frameMs.begin(), frameMs.end());
+    ImGui::PlotLines("##frames", frameMs.data(), recentFrames, nextFrame, nullptr, 0.0f,
+                     std::max(slowest, 1.0f), ImVec2(260.0f, 48.0f));
+    ImGui::Separator();
+    drawPassTimes();
+    ImGui::Separator();
+    drawSwitches();
+    ImGui::Separator();
+    drawCamera();
+    ImGui::End();
+}
+
+void Overlay::drawPassTimes() {
+    ImGui::TextUnformatted("GPU time per pass");
+    for (int i = 0; i < kFramePassCount; ++i) {
+        const char* name = PassTimer::name(static_cast<FramePass>(i));
+        if (passRan[i]) {
+            ImGui::Text("  %-11s %7.3f ms", name, passMs[i]);
+        } else {
+            ImGui::Text("  %-11s     off", name);
+        }
+    }
+}
+
+void Overlay::drawSwitches() {
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        ImGui::Text("%-4s %s%s", keySwitch.keyName, keySwitch.label,
+                    switchState(keySwitch).c_str());
+    }
+    DebugView view = RenderSettings::debugView;
+    if (!pipeline->renderer->viewHasData(view)) {
+        ImGui::TextUnformatted("     (this view's pass has not run yet)");
+    } else if ((view == DebugView::AmbientOcclusion && !RenderSettings::ssao) ||
+               (view == DebugView::Bloom && !RenderSettings::bloom) ||
+               (view == DebugView::ShadowCubeMap && !RenderSettings::omnidirectionalShadows)) {
+        ImGui::TextUnformatted("     (pass off: showing its last frame)");
+    }
+}
+
+void Overlay::drawCamera() {
+    glm::vec3 position = mainCamera->getPosition();
+    glm::vec3 rotation = mainCamera->getRotation();
+    ImGui::Text("Camera   %.2f %.2f %.2f", position.x, position.y, position.z);
+    ImGui::Text("Rotation %.1f %.1f %.1f", rotation.x, rotation.y, rotation.z);
+    if (pipeline->freeLookController->enabled) {
+        ImGui::TextUnformatted("Tour     free look");
+    } else {
+        ImGui::Text("Tour     %.1f s", pipeline->pathAnimation->time);
+    }
+}

@@ -1,0 +1,179 @@
+// The window keys on the real demo, driven with xdotool under the test display: a resized
+// window's screenshot fills the new size, hiding and showing the window again renders again,
+// F8 steps through views that all look different, F9 and F11 change the frame and come back,
+// and no run prints an OpenGL error.
+#include "RobustnessSupport.h"
+
+#include <FreeImage.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+namespace {
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> bgr; // bottom row first
+};
+
+// Waits until F12's file is complete (its name is reserved empty first) and reads it.
+Picture waitForScreenshot(const RunDirectory& directory, int number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "screenshot-%04d.png", number);
+    std::string path = directory.file(name).string();
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        FIBITMAP* image = FreeImage_Load(FIF_PNG, path.c_str(), 0);
+        if (!image) {
+            continue;
+        }
+        Picture picture;
+        picture.width = static_cast<int>(FreeImage_GetWidth(image));
+        picture.height = static_cast<int>(FreeImage_GetHeight(image));
+        for (int y = 0; y < picture.height; ++y) {
+            const unsigned char* row = FreeImage_GetScanLine(image, y);
+            picture.bgr.insert(picture.bgr.end(), row, row + picture.width * 3);
+        }
+        FreeImage_Unload(image);
+        return picture;
+    }
+    ADD_FAILURE() << name << " never appeared";
+    return {};
+}
+
+// Mean brightness of the picture's top-right quarter: black there means the frame stopped short.
+double topRightBrightness(const Picture& picture) {
+    double sum = 0.0;
+    int count = 0;
+    for (int y = picture.height / 2; y < picture.height; ++y) {
+        for (int x = picture.width / 2; x < picture.width; ++x) {
+            const unsigned char* p = &picture.bgr[(static_cast<size_t>(y) * picture.width + x) * 3];
+            sum += p[0] + p[1] + p[2];
+            ++count;
+        }
+    }
+    return count ? sum / (3.0 * count) : 0.0;
+}
+
+double meanDifference(const Picture& a, const Picture& b) {
+    if (a.bgr.size() != b.bgr.size() || a.bgr.empty()) {
+        return 255.0;
+    }
+    double sum = 0.0;
+    for (size_t i = 0; i < a.bgr.size(); ++i) {
+        sum += std::abs(static_cast<int>(a.bgr[i]) - static_cast<int>(b.bgr[i]));
+    }
+    return sum / static_cast<double>(a.bgr.size());
+}
+
+void xdotool(const std::string& arguments) {
+    ProcessRunner::capture("xdotool " + arguments);
+}
+
+ProcessResult runWithWindow(const RunDirectory& directory,
+                            const std::function<void(const std::string&)>& drive) {
+    ProcessOptions options;
+    options.workingDirectory = directory.path.string();
+    options.timeoutSeconds = 400;
+    options.findWindow = true;
+    options.closeWithEscape = true;
+    options.windowAfterOutput = "Loading Shaders!";
+    options.onWindow = drive;
+    return ProcessRunner::runCathedral(options);
+}
+
+void expectNoErrorLine(const ProcessResult& result) {
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+    EXPECT_EQ(result.output.find("Error"), std::string::npos) << result.output;
+}
+
+} // namespace
+
+class WindowKeysRunGLTest : public ::testing::Test {};
+
+TEST_F(WindowKeysRunGLTest, AResizedOrHiddenAndShownWindowIsFilledByTheFrame) {
+    RunDirectory directory("[Window]\nwidth=200\nheight=150\n");
+    std::vector<Picture> shots;
+    ProcessResult result = runWithWindow(directory, [&](const std::string& window) {
+        xdotool("windowsize " + window + " 320 240");
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        xdotool("key --window " + window + " F12");
+        shots.push_back(waitForScreenshot(directory, 1));
+        xdotool("windowunmap --sync " + window);
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        xdotool("windowmap --sync " + window);
+        // Unmapping took the keyboard focus away; without a window manager nobody gives it back.
+        xdotool("windowfocus --sync " + window);
+        xdotool("windowsize " + window + " 97 203");
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        xdotool("key --window " + window + " F12");
+        shots.push_back(waitForScreenshot(directory, 2));
+    });
+    expectNoErrorLine(result);
+    EXPECT_TRUE(hasLine(result.output, "Screenshot saved: screenshot-0002.png")) << result.output;
+    ASSERT_EQ(shots.size(), 2u);
+    EXPECT_EQ(shots[0].width, 320);
+    EXPECT_EQ(shots[0].height, 240);
+    EXPECT_EQ(shots[1].width, 97);
+    EXPECT_EQ(shots[1].height, 203);
+    for (const Picture& shot : shots) {
+        EXPECT_GT(topRightBrightness(shot), 10.0);
+    }
+}
+
+TEST_F(WindowKeysRunGLTest, DebugViewsOverlayAndFullScreenChangeTheFrameAndComeBack) {
+    RunDirectory directory("[Window]\nwidth=200\nheight=150\n");
+    std::vector<Picture> views;
+    Picture overlay;
+    Picture fullscreen;
+    Picture windowed;
+    ProcessResult result = runWithWindow(directory, [&](const std::string& window) {
+        std::string keys = "key --window " + window + " ";
+        // The tour moves on between the pictures, but far less than one view differs from
+        // the next.
+        for (int view = 0; view < 8; ++view) {
+            xdotool(keys + "F12");
+            views.push_back(waitForScreenshot(directory, view + 1));
+            xdotool(keys + "F8");
+        }
+        xdotool(keys + "F9");
+        xdotool(keys + "F12");
+        overlay = waitForScreenshot(directory, 9);
+        xdotool(keys + "F9");
+        xdotool(keys + "F11");
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        xdotool(keys + "F12");
+        fullscreen = waitForScreenshot(directory, 10);
+        xdotool(keys + "F11");
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        xdotool(keys + "F12");
+        windowed = waitForScreenshot(directory, 11);
+    });
+    expectNoErrorLine(result);
+    for (const char* line : {"Debug View: Shadow Cube Map", "Debug View: Final Image",
+                             "Overlay Enabled: 1", "Overlay Enabled: 0", "Fullscreen Enabled: 1",
+                             "Fullscreen Enabled: 0", "Screenshot saved: screenshot-0011.png"}) {
+        EXPECT_TRUE(hasLine(result.output, line)) << line << "\n" << result.output;
+    }
+    ASSERT_EQ(views.size(), 8u);
+    for (size_t a = 0; a < views.size(); ++a) {
+        for (size_t b = a + 1; b < views.size(); ++b) {
+            EXPECT_GT(meanDifference(views[a], views[b]), 8.0) << "views " << a << " and " << b;
+        }
+    }
+    EXPECT_EQ(overlay.width, 200);
+    EXPECT_GT(meanDifference(overlay, views[0]), 2.0);
+    int screenWidth = 0;
+    int screenHeight = 0;
+    std::sscanf(ProcessRunner::capture("xdotool getdisplaygeometry").c_str(), "%d %d", &screenWidth,
+                &screenHeight);
+    EXPECT_EQ(fullscreen.width, screenWidth);
+    EXPECT_EQ(fullscreen.height, screenHeight);
+    EXPECT_EQ(windowed.width, 200);
+    EXPECT_EQ(windowed.height, 150);
+}
