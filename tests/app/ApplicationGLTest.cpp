@@ -48,6 +48,9 @@ protected:
     static void SetUpTestSuite() {
         runtimeDirectory = fs::current_path();
         ScratchDirectory options;
+        if (options.path.empty()) {
+            return;
+        }
         options.write("options.ini", "[Window]\nwidth=1025\nheight=769\nupdateShadowMaps=0\n");
         fs::current_path(options.path);
         startupOutput = captureOutput([] { opened = application.initWindow(); });
