@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite with ctest.
+# Installs what is missing, builds everything and runs the whole test suite with ctest, one test
+# program per core at a time (the programs share no files, ports or window titles).
 # Without a display the suite runs under a virtual X server (Xvfb), so the GL tests get a real
 # context from Mesa; they fail, never skip, when none can be created.
 # Extra arguments go to ctest (for example: -L gl, or -R Mesh).
@@ -11,7 +12,7 @@ build="${CATHEDRAL_BUILD_DIR:-$root/build}"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release ${CATHEDRAL_CMAKE_ARGS:-}
 cmake --build "$build" -j "$(nproc)"
 
-run_ctest=(ctest --test-dir "$build" --output-on-failure "$@")
+run_ctest=(ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@")
 if [ -z "${DISPLAY:-}" ]; then
     echo "No display found: running the tests under xvfb-run."
     xvfb-run -a -s "-screen 0 1280x1024x24" "${run_ctest[@]}"

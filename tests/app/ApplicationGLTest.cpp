@@ -6,11 +6,12 @@
 #include "gpu/ShaderManager.h"
 
 #include "GLTestContext.h"
+#include "OutputCapture.h"
+#include "ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -47,14 +48,13 @@ protected:
     // Opens the window from an options file with an odd size, so the centre is rounded down.
     static void SetUpTestSuite() {
         runtimeDirectory = fs::current_path();
-        fs::path options = fs::temp_directory_path() / "cathedral-app-gl-test";
-        fs::create_directories(options);
-        std::ofstream(options / "options.ini")
-            << "[Window]\nwidth=1025\nheight=769\nupdateShadowMaps=0\n";
-        fs::current_path(options);
-        testing::internal::CaptureStdout();
-        opened = application.initWindow();
-        startupOutput = testing::internal::GetCapturedStdout();
+        ScratchDirectory options;
+        if (options.path.empty()) {
+            return;
+        }
+        options.write("options.ini", "[Window]\nwidth=1025\nheight=769\nupdateShadowMaps=0\n");
+        fs::current_path(options.path);
+        startupOutput = captureOutput([] { opened = application.initWindow(); });
         fs::current_path(runtimeDirectory);
     }
 
@@ -118,18 +118,14 @@ TEST_F(ApplicationGLTest, StartUpLeavesTheStandingGLState) {
 }
 
 TEST_F(ApplicationGLTest, DebugOutputReachesTheConsole) {
-    testing::internal::CaptureStdout();
-    glEnable(0xFFFF); // not a capability: GL_INVALID_ENUM
-    std::string output = testing::internal::GetCapturedStdout();
+    std::string output = captureOutput([] { glEnable(0xFFFF); }); // not a capability
     glGetError();
     EXPECT_EQ(countGLErrorLines(output), 1) << output;
     EXPECT_EQ(output.rfind("OpenGL Error: ", 0), 0u) << output;
 }
 
 TEST_F(ApplicationGLTest, AllFourteenProgramsBuildFromTheShaderFiles) {
-    testing::internal::CaptureStdout();
-    ShaderManager::loadShaders();
-    std::string output = testing::internal::GetCapturedStdout();
+    std::string output = captureOutput([] { ShaderManager::loadShaders(); });
     EXPECT_EQ(output, "Loading Shaders!\n");
 
     GLuint sharedVertexStages[6];
@@ -169,26 +165,25 @@ TEST_F(ApplicationGLTest, AllFourteenProgramsBuildFromTheShaderFiles) {
 
 class ShaderBuildGLTest : public ApplicationGLTest {
 protected:
-    fs::path write(const std::string& name, const std::string& text) {
-        fs::path path = fs::temp_directory_path() / ("cathedral-shader-test-" + name);
-        std::ofstream(path) << text;
-        return path;
+    std::string write(const std::string& name, const std::string& text) {
+        scratch.write(name, text);
+        return scratch.file(name);
     }
+    ScratchDirectory scratch;
     const std::string vertex = "#version 330 core\nvoid main() { gl_Position = vec4(0.0); }\n";
     const std::string fragment =
         "#version 330 core\nout vec4 color;\nvoid main() { color = vec4(1.0); }\n";
 };
 
 TEST_F(ShaderBuildGLTest, AnUnreadableStageFileIsReportedAndFailsTheProgram) {
-    for (std::string missing :
-         {std::string("no/such/stage.frag"), fs::temp_directory_path().string()}) {
+    for (std::string missing : {std::string("no/such/stage.frag"), scratch.path}) {
         Shader shader;
-        EXPECT_TRUE(shader.addShader(write("ok.vert", vertex).string(), GL_VERTEX_SHADER));
-        testing::internal::CaptureStdout();
-        EXPECT_FALSE(shader.addShader(missing, GL_FRAGMENT_SHADER));
-        // Linking without the stage would succeed on Mesa: a missing stage must not.
-        EXPECT_FALSE(shader.link());
-        std::string output = testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(shader.addShader(write("ok.vert", vertex), GL_VERTEX_SHADER));
+        std::string output = captureOutput([&] {
+            EXPECT_FALSE(shader.addShader(missing, GL_FRAGMENT_SHADER));
+            // Linking without the stage would succeed on Mesa: a missing stage must not.
+            EXPECT_FALSE(shader.link());
+        });
         EXPECT_EQ(output, missing + " - Failed to open Shader file\n");
         EXPECT_EQ(shader.fragmentShader, Shader::noStage);
     }
@@ -197,16 +192,16 @@ TEST_F(ShaderBuildGLTest, AnUnreadableStageFileIsReportedAndFailsTheProgram) {
 
 TEST_F(ShaderBuildGLTest, OnlyTheThreeStageTypesAreAcceptedAndBothAreNeeded) {
     Shader shader;
-    EXPECT_FALSE(shader.addShader(write("ok.vert", vertex).string(), GL_COMPUTE_SHADER));
-    EXPECT_FALSE(shader.addShader(write("ok.vert", vertex).string(), GL_TESS_CONTROL_SHADER));
+    EXPECT_FALSE(shader.addShader(write("ok.vert", vertex), GL_COMPUTE_SHADER));
+    EXPECT_FALSE(shader.addShader(write("ok.vert", vertex), GL_TESS_CONTROL_SHADER));
     EXPECT_EQ(shader.vertexShader, Shader::noStage);
     EXPECT_EQ(shader.fragmentShader, Shader::noStage);
     EXPECT_EQ(shader.geometryShader, Shader::noStage);
-    EXPECT_TRUE(shader.addShader(write("ok.vert", vertex).string(), GL_VERTEX_SHADER));
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(shader.link()); // no fragment stage yet
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_TRUE(shader.addShader(write("ok.frag", fragment).string(), GL_FRAGMENT_SHADER));
+    EXPECT_TRUE(shader.addShader(write("ok.vert", vertex), GL_VERTEX_SHADER));
+    bool linked = true;
+    EXPECT_EQ(captureOutput([&] { linked = shader.link(); }), ""); // no fragment stage yet
+    EXPECT_FALSE(linked);
+    EXPECT_TRUE(shader.addShader(write("ok.frag", fragment), GL_FRAGMENT_SHADER));
     EXPECT_TRUE(shader.link());
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -2,6 +2,7 @@
 // display: broken or missing shader files, a missing options.ini, the start from a directory
 // without the data folders, and the keys reaching the running program.
 #include "ProcessRunner.h"
+#include "ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -69,15 +70,7 @@ const std::string syntaxError = "\nthis is not GLSL;\n";
 
 class CathedralRunGLTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        directory = fs::temp_directory_path() /
-                    ("cathedral-run-" +
-                     std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(directory);
-        fs::create_directories(directory);
-        runtime = CATHEDRAL_RUNTIME_DIR;
-    }
-    void TearDown() override { fs::remove_all(directory); }
+    void SetUp() override { ASSERT_FALSE(scratch.path.empty()); }
 
     // A working directory with its own copy of the shaders, the shared assets and, when given,
     // an options file.
@@ -119,8 +112,9 @@ protected:
         return ProcessRunner::runCathedral(options);
     }
 
-    fs::path directory;
-    fs::path runtime;
+    ScratchDirectory scratch; // the working directory, removed after the test
+    const fs::path directory = scratch.path;
+    const fs::path runtime = CATHEDRAL_RUNTIME_DIR;
 };
 
 TEST_F(CathedralRunGLTest, ASyntaxErrorInAStageEndsStartUpWithItsProgramsMessage) {

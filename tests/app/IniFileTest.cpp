@@ -3,10 +3,11 @@
 #include "app/Application.h"
 #include "app/RenderSettings.h"
 
+#include "OutputCapture.h"
+#include "ScratchDirectory.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <utility>
 
@@ -30,15 +31,12 @@ TEST(IniFileTest, AbsentFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(widthIn("[Window]\nheight=600\n"), 1024);
     // A key before any section header belongs to no section.
     EXPECT_EQ(widthIn("width=800\n[Window]\n"), 1024);
-    std::filesystem::path path = std::filesystem::temp_directory_path() / "cathedral-ini-test.ini";
-    std::ofstream(path) << "[Window]\nheight=222\n";
-    EXPECT_EQ(IniFile::load(path.string()).getInt("Window", "height", 768), 222);
-    EXPECT_EQ(IniFile::load(path.string()).getInt("Window", "width", 1024), 1024);
-    std::filesystem::remove(path);
+    ScratchDirectory scratch;
+    scratch.write("options.ini", "[Window]\nheight=222\n");
+    EXPECT_EQ(IniFile::load(scratch.file("options.ini")).getInt("Window", "height", 768), 222);
+    EXPECT_EQ(IniFile::load(scratch.file("options.ini")).getInt("Window", "width", 1024), 1024);
     // A directory of that name is not a file.
-    EXPECT_EQ(
-        IniFile::load(std::filesystem::temp_directory_path().string()).getInt("Window", "width", 7),
-        7);
+    EXPECT_EQ(IniFile::load(scratch.path).getInt("Window", "width", 7), 7);
 }
 
 // How each kind of text reads as "width" of section "Window" (default 1024).
@@ -112,9 +110,8 @@ TEST_F(ApplicationOptionsTest, EachKeyLandsInItsField) {
 }
 
 TEST_F(ApplicationOptionsTest, ASizeBelowOneIsReportedAndReplacedByItsDefault) {
-    testing::internal::CaptureStdout();
-    application.readOptions(iniFrom("[Window]\nwidth=0\nheight=-20\n"));
-    std::string output = testing::internal::GetCapturedStdout();
+    std::string output =
+        captureOutput([&] { application.readOptions(iniFrom("[Window]\nwidth=0\nheight=-20\n")); });
     EXPECT_EQ(application.width, 1024);
     EXPECT_EQ(application.height, 768);
     EXPECT_EQ(output, "options.ini: width 0 is not a positive size; using 1024\n"

@@ -3,6 +3,8 @@
 #include "app/KeyControls.h"
 #include "app/RenderSettings.h"
 
+#include "OutputCapture.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,9 +56,7 @@ protected:
 
     // Sends one event and returns what it printed.
     static std::string send(int key, int action, int mods = 0) {
-        testing::internal::CaptureStdout();
-        keyCallback(window, key, 0, action, mods);
-        return testing::internal::GetCapturedStdout();
+        return captureOutput([&] { keyCallback(window, key, 0, action, mods); });
     }
 
     static inline GLFWwindow* window = nullptr;

@@ -24,7 +24,7 @@ struct Picture {
 Picture waitForScreenshot(const RunDirectory& directory, int number) {
     char name[32];
     std::snprintf(name, sizeof name, "screenshot-%04d.png", number);
-    std::string path = directory.file(name).string();
+    std::string path = directory.file(name);
     for (int attempt = 0; attempt < 200; ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         FIBITMAP* image = FreeImage_Load(FIF_PNG, path.c_str(), 0);
@@ -77,7 +77,7 @@ void xdotool(const std::string& arguments) {
 ProcessResult runWithWindow(const RunDirectory& directory,
                             const std::function<void(const std::string&)>& drive) {
     ProcessOptions options;
-    options.workingDirectory = directory.path.string();
+    options.workingDirectory = directory.path;
     options.timeoutSeconds = 400;
     options.findWindow = true;
     options.closeWithEscape = true;

@@ -1,41 +1,17 @@
-// Helpers shared by the GPU resource tests: a scratch directory for generated input files, raw
-// GL program building (so the tests do not depend on the shader registry) and output capture.
+// Helpers of the GPU resource tests: a float render target, raw GL program building (so the
+// tests do not depend on the shader registry) and integer state queries. Scratch directories and
+// output capture come from the shared test support.
 #pragma once
+
+#include "OutputCapture.h"
+#include "ScratchDirectory.h"
 
 #include "gpu/GL.h"
 
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <vector>
-
-// A fresh directory under the system temp folder, removed with everything in it on destruction.
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "gpu-test-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        if (mkdtemp(name.data()) != nullptr) {
-            path = name.data();
-        }
-    }
-    ~ScratchDirectory() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    // The file name inside the directory, with a '/' separator.
-    std::string file(const std::string& name) const { return path + "/" + name; }
-    void write(const std::string& name, const std::string& text) const {
-        std::ofstream(file(name), std::ios::binary) << text;
-    }
-
-    std::string path;
-};
 
 // A float RGBA framebuffer of the size, bound with a matching viewport and cleared to 0 while it
 // lives; framebuffer 0 is bound again when it goes.
@@ -95,13 +71,6 @@ inline void linkProgram(GLuint program, GLuint vertexStage, GLuint fragmentStage
         glGetProgramInfoLog(program, sizeof(log), nullptr, log);
         ADD_FAILURE() << "test program does not link: " << log;
     }
-}
-
-// Runs the action with standard output captured and returns what it printed.
-template <typename Action> std::string captureOutput(Action action) {
-    testing::internal::CaptureStdout();
-    action();
-    return testing::internal::GetCapturedStdout();
 }
 
 inline GLint getInteger(GLenum name) {

@@ -5,7 +5,9 @@
 // may not change at all and the process's resident memory may not grow beyond allocator noise.
 // Run it alone with: ctest --test-dir build -L long --output-on-failure (under xvfb-run).
 #include "GLTestContext.h"
+#include "OutputCapture.h"
 #include "RobustnessSupport.h"
+#include "TestPipeline.h"
 
 #include "app/RenderSettings.h"
 
@@ -77,9 +79,9 @@ TEST_F(LongRunGLTest, MemoryAndGLObjectsStayFlatOver5000Frames) {
     std::size_t residentPeak = 0;
     LiveGLObjects liveAfterWarmUp;
     std::string samples; // resident KiB every 500 frames
-    ::testing::internal::CaptureStdout();
+    OutputCapture capture;
     {
-        Pipeline pipeline(width, height);
+        TestPipeline pipeline(width, height);
         for (int frame = 0; frame < totalFrames; ++frame) {
             changeSwitches(frame);
             pipeline.frame(frameTime);
@@ -102,7 +104,7 @@ TEST_F(LongRunGLTest, MemoryAndGLObjectsStayFlatOver5000Frames) {
             << "resident memory grew from " << (residentAfterWarmUp >> 10) << " KiB to "
             << (residentPeak >> 10) << " KiB";
     }
-    std::string output = ::testing::internal::GetCapturedStdout();
+    std::string output = capture.finish();
     EXPECT_EQ(countGLErrorLines(output), 0) << output.substr(0, 4000);
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -1,50 +1,13 @@
-// RobustnessSupport: the in-process pipeline, the state and resource probes, run directories.
+// RobustnessSupport: the state and resource probes, run directories and the demo's runs there.
 #include "RobustnessSupport.h"
 
-#include "gpu/Mesh.h"
-#include "gpu/ShaderManager.h"
-#include "gpu/Texture.h"
-#include "render/AnimatedTextureTechnique.h"
-#include "render/Renderer.h"
-#include "scene/Camera.h"
-#include "scene/CameraPathAnimation.h"
-#include "scene/Scene.h"
-
 #include <algorithm>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-
-Pipeline::Pipeline(int width, int height) : width(width), height(height) {
-    ShaderManager::loadShaders();
-    scene = new Scene();
-    renderer = new Renderer(width, height);
-    renderer->init(scene->lights);
-    tour = new CameraPathAnimation();
-    tour->setCamera(scene->camera);
-}
-
-Pipeline::~Pipeline() {
-    Mesh::deleteAll();
-    ShaderManager::deleteShaders();
-    delete scene;
-    delete renderer;
-    Texture::deleteAll();
-    AnimatedTextureTechnique::deleteAll();
-    delete tour;
-}
-
-void Pipeline::frame(float dt) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    tour->update(dt);
-    scene->update(dt);
-    renderer->setDeltaTime(dt);
-    renderer->render(scene);
-}
 
 namespace {
 
@@ -195,38 +158,19 @@ int largestRenderableSize() {
 }
 
 RunDirectory::RunDirectory(const std::string& options) {
-    std::string pattern = (fs::temp_directory_path() / "cathedral-robust-XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (mkdtemp(name.data()) == nullptr) {
-        ADD_FAILURE() << "cannot create a directory under " << fs::temp_directory_path();
+    if (path.empty()) {
         return;
     }
-    path = name.data();
     const fs::path runtime = CATHEDRAL_RUNTIME_DIR;
-    fs::copy(runtime / "Shader", path / "Shader", fs::copy_options::recursive);
-    fs::copy(runtime / "Assets", path / "Assets", fs::copy_options::recursive);
+    fs::copy(runtime / "Shader", fs::path(path) / "Shader", fs::copy_options::recursive);
+    fs::copy(runtime / "Assets", fs::path(path) / "Assets", fs::copy_options::recursive);
     write("options.ini", options);
-}
-
-RunDirectory::~RunDirectory() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-}
-
-void RunDirectory::write(const std::string& relative, const std::string& content) const {
-    std::ofstream(file(relative), std::ios::binary | std::ios::trunc) << content;
-}
-
-std::string RunDirectory::read(const std::string& relative) const {
-    std::ifstream in(file(relative), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 ProcessResult runDemo(const RunDirectory& directory, bool closeWithEscape,
                       std::string* windowSize) {
     ProcessOptions options;
-    options.workingDirectory = directory.path.string();
+    options.workingDirectory = directory.path;
     options.timeoutSeconds = 180;
     options.findWindow = closeWithEscape;
     options.closeWithEscape = closeWithEscape;

@@ -1,43 +1,18 @@
-// Shared by the robustness tests: the whole pipeline built in-process on the test context and
-// driven frame by frame like the program's own loop, checks of the GL state a frame must leave
-// behind, counts of live GL objects and resident memory, and throw-away working directories in
-// which the demo executable is run with broken files.
+// Shared by the robustness tests: checks of the GL state a frame must leave behind, counts of
+// live GL objects and resident memory, and throw-away working directories in which the demo
+// executable is run with broken files.
 #pragma once
 
 #include "ProcessRunner.h"
+#include "ScratchDirectory.h"
 
 #include "gpu/GL.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
-#include <filesystem>
 #include <string>
 #include <vector>
-
-class CameraPathAnimation;
-class Renderer;
-class Scene;
-
-// The shader registry, the scene and a renderer of the given size, built as start-up builds
-// them; torn down in the program's shutdown order. Needs the current test context.
-class Pipeline {
-public:
-    Pipeline(int width, int height);
-    ~Pipeline();
-    Pipeline(const Pipeline&) = delete;
-    Pipeline& operator=(const Pipeline&) = delete;
-
-    // One iteration of the frame loop with a fixed frame time: clear, camera tour, scene
-    // update, render (the buffer swap is left out: the test window is never shown).
-    void frame(float dt);
-
-    int width;
-    int height;
-    Scene* scene = nullptr;
-    Renderer* renderer = nullptr;
-    CameraPathAnimation* tour = nullptr;
-};
 
 // Whether the state every pass relies on is back after a frame: framebuffer 0 for drawing and
 // reading, depth test on with depth writes, back faces culled, blending on with
@@ -68,21 +43,11 @@ std::size_t residentBytes();
 // renderbuffer size limits.
 int largestRenderableSize();
 
-// A fresh working directory with copies of the built Shader/ and Assets/ folders and an
-// options.ini, removed on destruction. Files in it can be removed, emptied or replaced before
-// the demo runs there.
-class RunDirectory {
+// A scratch working directory with copies of the built Shader/ and Assets/ folders and an
+// options.ini. Files in it can be removed, emptied or replaced before the demo runs there.
+class RunDirectory : public ScratchDirectory {
 public:
     explicit RunDirectory(const std::string& options);
-    ~RunDirectory();
-    RunDirectory(const RunDirectory&) = delete;
-    RunDirectory& operator=(const RunDirectory&) = delete;
-
-    std::filesystem::path file(const std::string& relative) const { return path / relative; }
-    void write(const std::string& relative, const std::string& content) const;
-    std::string read(const std::string& relative) const;
-
-    std::filesystem::path path;
 };
 
 // Runs the demo in `directory` as a user would. With `closeWithEscape`, waits for its window,

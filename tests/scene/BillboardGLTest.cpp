@@ -1,6 +1,8 @@
 // Billboards: facing the camera by yaw only, and a real draw of a test GIF into a small
 // two-target framebuffer (flame colour and glow, upright, transparent parts discarded).
 #include "GLTestContext.h"
+#include "OutputCapture.h"
+#include "ScratchDirectory.h"
 #include "TestGif.h"
 #include "gpu/ShaderManager.h"
 #include "render/AnimatedTextureTechnique.h"
@@ -9,9 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -56,14 +56,13 @@ TEST_F(BillboardTest, OrientFollowsTheCameraYawOnly) {
 // The quad fills the middle half of the target. The page is, bottom to top, transparent, blue,
 // red, transparent: red must appear above blue and the transparent rows must stay clear.
 TEST_F(BillboardTest, RendersTheCurrentPageUprightWithGlowAndDiscardsTransparency) {
-    const std::string gif = (std::filesystem::temp_directory_path() /
-                             ("billboard-" + std::to_string(getpid()) + ".gif"))
-                                .string();
+    ScratchDirectory scratch;
+    const std::string gif = scratch.file("billboard.gif");
     ASSERT_TRUE(writeTestGif(
         gif,
         {{{4, 0, 0, 0, true}, {4, 0, 0, 255, false}, {4, 255, 0, 0, false}, {4, 0, 0, 0, true}}},
         16));
-    testing::internal::CaptureStdout();
+    OutputCapture capture;
     Billboard billboard;
     billboard.setAnimatedTexture(gif);
     GLuint fbo = 0, targets[2] = {0, 0};
@@ -118,8 +117,7 @@ TEST_F(BillboardTest, RendersTheCurrentPageUprightWithGlowAndDiscardsTransparenc
     glDeleteTextures(2, targets);
     glDeleteFramebuffers(1, &fbo);
     glEnable(GL_DEPTH_TEST);
-    const std::string output = testing::internal::GetCapturedStdout();
+    const std::string output = capture.finish();
     EXPECT_EQ(countGLErrorLines(output), 0) << output;
     AnimatedTextureTechnique::deleteAll();
-    std::filesystem::remove(gif);
 }

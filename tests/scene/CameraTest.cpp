@@ -6,6 +6,8 @@
 #include "scene/LinearSpline.h"
 #include "scene/SceneObject.h"
 
+#include "OutputCapture.h"
+
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 
@@ -136,14 +138,15 @@ TEST(LinearSpline, FewerThanFourKeysWarnAndYieldZeroAndLateKeysCount) {
     const std::string warning =
         "WARNING: LinearSpline::interpolate requires at least four keys in the map\n";
     LinearSpline spline;
-    testing::internal::CaptureStdout();
-    expectVec3Near(spline.interpolate(1.0), glm::vec3(0.0f), 0.0f);
-    for (int i = 0; i < 3; ++i) {
-        spline.addKey(i, glm::vec3(i + 1.0f));
-    }
-    spline.reset();
-    expectVec3Near(spline.interpolate(1.5), glm::vec3(0.0f), 0.0f);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), warning + warning);
+    std::string output = captureOutput([&] {
+        expectVec3Near(spline.interpolate(1.0), glm::vec3(0.0f), 0.0f);
+        for (int i = 0; i < 3; ++i) {
+            spline.addKey(i, glm::vec3(i + 1.0f));
+        }
+        spline.reset();
+        expectVec3Near(spline.interpolate(1.5), glm::vec3(0.0f), 0.0f);
+    });
+    EXPECT_EQ(output, warning + warning);
     // keys added after the window was placed are honoured without another reset
     spline.addKey(3.0, glm::vec3(4));
     expectVec3Near(spline.interpolate(1.5), glm::vec3(2.5f));
@@ -162,7 +165,7 @@ TEST(CameraPathAnimation, FlightLastsAboutOneHundredTenSecondsAndStopsOnce) {
     int frames = 0;
     float largestStep = 0.0f;
     glm::vec3 previous = tourPoints[0];
-    testing::internal::CaptureStdout();
+    OutputCapture capture;
     for (; animation.running && frames < 100000; ++frames) {
         animation.update(dt);
         largestStep = std::max(largestStep, glm::length(camera.getPosition() - previous));
@@ -174,7 +177,7 @@ TEST(CameraPathAnimation, FlightLastsAboutOneHundredTenSecondsAndStopsOnce) {
     for (int i = 0; i < 100; ++i) {
         animation.update(dt);
     }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Animation stopped\n");
+    EXPECT_EQ(capture.finish(), "Animation stopped\n");
     EXPECT_NEAR(frames * dt, 110.8, 0.05);
     EXPECT_LT(largestStep, 0.1f) << "the camera jumped between two frames";
     expectVec3Near(camera.getPosition(), glm::vec3(1, 4.5f, -11));
@@ -205,15 +208,14 @@ TEST(CameraPathAnimation, HalfSecondFramesStopInTheFrameThatPassesTheLastKey) {
     Camera camera;
     CameraPathAnimation animation;
     animation.setCamera(&camera);
-    testing::internal::CaptureStdout();
-    for (int frame = 1; frame <= 221; ++frame) {
-        animation.update(0.5);
-    }
+    std::string output = captureOutput([&] {
+        for (int frame = 1; frame <= 221; ++frame) {
+            animation.update(0.5);
+        }
+    });
     EXPECT_TRUE(animation.running);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    testing::internal::CaptureStdout();
-    animation.update(0.5);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Animation stopped\n");
+    EXPECT_EQ(output, "");
+    EXPECT_EQ(captureOutput([&] { animation.update(0.5); }), "Animation stopped\n");
     EXPECT_FALSE(animation.running);
     EXPECT_EQ(animation.time, 222.0);
 }
