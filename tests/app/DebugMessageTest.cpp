@@ -1,5 +1,6 @@
 // The debug-message line: its fixed frame and the words of the three enum tables, including the
 // AMD categories and the "Unknown" fallback.
+#include "OutputCapture.h"
 #include "app/DebugOutput.h"
 
 #include <gtest/gtest.h>
@@ -89,13 +90,14 @@ TEST(DebugMessageTest, SeverityWords) {
 TEST(DebugMessageTest, EachCallbackPrintsOneLineAndAmdUsesItsCategoryTwice) {
     GLDEBUGPROC coreCallback = glDebugOutputCallback;
     GLDEBUGPROCAMD amdCallback = glDebugOutputCallback;
-    testing::internal::CaptureStdout();
-    coreCallback(GL_DEBUG_SOURCE_SHADER_COMPILER, GL_DEBUG_TYPE_PERFORMANCE, 3,
-                 GL_DEBUG_SEVERITY_MEDIUM, 4, "slow", nullptr);
-    amdCallback(7, GL_DEBUG_CATEGORY_API_ERROR_AMD, GL_DEBUG_SEVERITY_HIGH, 0, "bad", nullptr);
-    amdCallback(8, GL_DEBUG_CATEGORY_DEPRECATION_AMD, GL_DEBUG_SEVERITY_LOW, 0, "old", nullptr);
-    amdCallback(9, GL_DEBUG_CATEGORY_OTHER_AMD, 0, 0, nullptr, nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    std::string output = captureOutput([&] {
+        coreCallback(GL_DEBUG_SOURCE_SHADER_COMPILER, GL_DEBUG_TYPE_PERFORMANCE, 3,
+                     GL_DEBUG_SEVERITY_MEDIUM, 4, "slow", nullptr);
+        amdCallback(7, GL_DEBUG_CATEGORY_API_ERROR_AMD, GL_DEBUG_SEVERITY_HIGH, 0, "bad", nullptr);
+        amdCallback(8, GL_DEBUG_CATEGORY_DEPRECATION_AMD, GL_DEBUG_SEVERITY_LOW, 0, "old", nullptr);
+        amdCallback(9, GL_DEBUG_CATEGORY_OTHER_AMD, 0, 0, nullptr, nullptr);
+    });
+    EXPECT_EQ(output,
               "OpenGL Error: slow [Source = Shader Compiler, Type = Performance, "
               "Severity = Medium, ID = 3]\n"
               "OpenGL Error: bad [Source = API, Type = Unknown, Severity = High, ID = 7]\n"

@@ -3,7 +3,9 @@
 // query object, the same pixels as before); a screenshot never overwrites a file and a directory
 // it cannot write to costs one line.
 #include "GLTestContext.h"
+#include "OutputCapture.h"
 #include "RobustnessSupport.h"
+#include "ScratchDirectory.h"
 
 #include "app/FramePipeline.h"
 #include "app/Overlay.h"
@@ -52,7 +54,7 @@ std::vector<unsigned char> frame(FramePipeline& pipeline, Overlay* overlay) {
 class OverlayGLTest : public GLTest {};
 
 TEST_F(OverlayGLTest, TheOverlayDrawsOverTheFrameAndLeavesNoTraceOnceHidden) {
-    ::testing::internal::CaptureStdout();
+    OutputCapture capture;
     {
         FramePipeline pipeline(GLTestContext::window(), width, height);
         pipeline.frame(20.0);
@@ -72,25 +74,24 @@ TEST_F(OverlayGLTest, TheOverlayDrawsOverTheFrameAndLeavesNoTraceOnceHidden) {
         EXPECT_EQ(countLiveGLObjects().queries, 0);
         EXPECT_EQ(frame(pipeline, nullptr), plain);
     }
-    std::string output = ::testing::internal::GetCapturedStdout();
+    std::string output = capture.finish();
     EXPECT_EQ(countGLErrorLines(output), 0) << output;
     EXPECT_FALSE(HasFailure()) << "the messages of the failures above were captured:\n" << output;
 }
 
 TEST_F(OverlayGLTest, AScreenshotTakesTheNextFreeNameAndAFailureIsOneLine) {
-    fs::path directory = fs::temp_directory_path() / "cathedral-screenshot-test";
-    fs::remove_all(directory);
-    fs::create_directories(directory);
+    ScratchDirectory scratch;
+    fs::path directory = scratch.path;
     std::ofstream(directory / "screenshot-0001.png") << "kept";
     glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
 
-    ::testing::internal::CaptureStdout();
+    OutputCapture capture;
     std::string name = Screenshot::save(width, height, directory.string());
     // A path through a file cannot hold a new file, whoever runs the test.
     std::string failed =
         Screenshot::save(width, height, (directory / "screenshot-0001.png").string());
-    std::string output = ::testing::internal::GetCapturedStdout();
+    std::string output = capture.finish();
 
     EXPECT_EQ(name, "screenshot-0002.png");
     EXPECT_TRUE(failed.empty());
@@ -109,5 +110,4 @@ TEST_F(OverlayGLTest, AScreenshotTakesTheNextFreeNameAndAFailureIsOneLine) {
     FreeImage_GetPixelColor(image, width - 1, height - 1, &corner);
     EXPECT_EQ(corner.rgbBlue, 153);
     FreeImage_Unload(image);
-    fs::remove_all(directory);
 }

@@ -3,6 +3,7 @@
 // camera's aspect following, raise no OpenGL error and leave no GL object behind. That the
 // picture fills a resized window is checked on the real demo (WindowKeysRunGLTest).
 #include "GLTestContext.h"
+#include "OutputCapture.h"
 #include "RobustnessSupport.h"
 
 #include "app/FramePipeline.h"
@@ -25,7 +26,7 @@ struct Size {
 class WindowResizeGLTest : public GLTest {};
 
 TEST_F(WindowResizeGLTest, EveryResizeRendersAtTheNewSizeWithoutErrorsOrLeaks) {
-    ::testing::internal::CaptureStdout();
+    OutputCapture capture;
     {
         FramePipeline pipeline(GLTestContext::window(), 64, 48);
         pipeline.frame(0.5);
@@ -52,7 +53,7 @@ TEST_F(WindowResizeGLTest, EveryResizeRendersAtTheNewSizeWithoutErrorsOrLeaks) {
         }
         EXPECT_EQ(countLiveGLObjects(), built) << "resizing must release what it replaces";
     }
-    std::string output = ::testing::internal::GetCapturedStdout();
+    std::string output = capture.finish();
     EXPECT_EQ(countGLErrorLines(output), 0) << output;
     EXPECT_EQ(output.find("Failed"), std::string::npos) << output;
     EXPECT_FALSE(HasFailure()) << "the messages of the failures above were captured:\n" << output;

@@ -1,6 +1,7 @@
 // The generated asset files as the demo imports them: models with their materials and images,
 // the budgets that keep software rendering workable, the flame animation, and byte-identical
 // output from run to run.
+#include "ScratchDirectory.h"
 #include "TriangleBvh.h"
 
 #include <FreeImage.h>
@@ -270,21 +271,19 @@ TEST(AssetFiles, FlameIsAnUprightLoopOnTransparentPages) {
 }
 
 TEST(AssetFiles, GeneratorWritesTheSameBytesEveryRun) {
-    char a[] = "/tmp/assetgen-a-XXXXXX", b[] = "/tmp/assetgen-b-XXXXXX";
-    ASSERT_NE(mkdtemp(a), nullptr);
-    ASSERT_NE(mkdtemp(b), nullptr);
+    ScratchDirectory first, second;
+    const std::string a = first.path, b = second.path;
     std::string gen = CATHEDRAL_ASSETGEN;
     ASSERT_EQ(std::system((gen + " " + a + " > /dev/null").c_str()), 0);
     ASSERT_EQ(std::system((gen + " " + b + " > /dev/null").c_str()), 0);
     for (const char* f : {"sibenik-cathedral-vray-noWindows.obj",
                           "sibenik-cathedral-vray-Windows.mtl", "zardinjera.obj", "fire_anim.gif",
                           "stone_wall.png", "glass_rose.png", "floor_tiles_height.png"}) {
-        std::string first = readFile(std::string(a) + "/" + f);
-        EXPECT_FALSE(first.empty()) << f;
-        EXPECT_EQ(first, readFile(std::string(b) + "/" + f)) << f << " differs between runs";
-        EXPECT_EQ(first, readFile(std::string("Assets/") + f)) << f << " in the build is stale";
+        std::string once = readFile(a + "/" + f);
+        EXPECT_FALSE(once.empty()) << f;
+        EXPECT_EQ(once, readFile(b + "/" + f)) << f << " differs between runs";
+        EXPECT_EQ(once, readFile(std::string("Assets/") + f)) << f << " in the build is stale";
     }
-    std::system((std::string("rm -rf ") + a + " " + b).c_str());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The generated assets through the demo's own loaders: every mesh of the three models gets its
 // buffers and the textures its material names, nothing is reported missing, the panes keep
 // their translucency, and the flame loads as a multi-page animation with transparent texels.
+#include "OutputCapture.h"
 #include "gpu/Mesh.h"
 #include "gpu/Texture.h"
 #include "render/AnimatedTextureTechnique.h"
@@ -15,9 +16,8 @@ namespace {
 class AssetLoadGLTest : public GLTest {};
 
 std::vector<Mesh*> loadQuietly(const std::string& path, std::string& output) {
-    testing::internal::CaptureStdout();
-    std::vector<Mesh*> meshes = Mesh::load(path);
-    output = testing::internal::GetCapturedStdout();
+    std::vector<Mesh*> meshes;
+    output = captureOutput([&] { meshes = Mesh::load(path); });
     return meshes;
 }
 
@@ -61,9 +61,8 @@ TEST_F(AssetLoadGLTest, ModelsLoadWithEveryTheirTexture) {
 }
 
 TEST_F(AssetLoadGLTest, FlameLoadsAsTransparentAnimation) {
-    testing::internal::CaptureStdout();
-    AnimatedTextureTechnique* flame = AnimatedTextureTechnique::loadGif("Assets/fire_anim.gif");
-    testing::internal::GetCapturedStdout();
+    AnimatedTextureTechnique* flame = nullptr;
+    captureOutput([&] { flame = AnimatedTextureTechnique::loadGif("Assets/fire_anim.gif"); });
     ASSERT_NE(flame, nullptr);
     ASSERT_GE(flame->frameCount, 24);
     EXPECT_NEAR(flame->duration, flame->frameCount * 0.04f, 1e-5f);

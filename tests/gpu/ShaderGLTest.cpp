@@ -30,9 +30,8 @@ protected:
     // Compiles the text as a stage of its own; the console output lands in `output`.
     bool compile(const std::string& text, GLenum type, Shader& shader) {
         scratch.write("stage.glsl", text);
-        testing::internal::CaptureStdout();
-        bool built = shader.addShader(scratch.file("stage.glsl"), type);
-        output = testing::internal::GetCapturedStdout();
+        bool built = false;
+        output = captureOutput([&] { built = shader.addShader(scratch.file("stage.glsl"), type); });
         return built;
     }
 

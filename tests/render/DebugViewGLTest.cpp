@@ -2,6 +2,7 @@
 // with a known answer show it (normals and positions of known surfaces, the diffuse colour, the
 // cube map's cross), and a buffer that was never rendered shows the "no data" stripes instead of
 // whatever the driver left in it.
+#include "OutputCapture.h"
 #include "RenderTestScene.h"
 
 #include "GLTestContext.h"
@@ -87,12 +88,12 @@ protected:
 TEST_F(DebugViewGLTest, EveryViewShowsItsOwnBufferReadably) {
     Renderer renderer(width, height);
     renderer.init(test.scene->lights);
-    ::testing::internal::CaptureStdout();
+    OutputCapture capture;
     std::vector<std::vector<unsigned char>> frames;
     for (int i = 0; i < kDebugViewCount; ++i) {
         frames.push_back(viewFrame(renderer, test.scene, static_cast<DebugView>(i)));
     }
-    std::string output = ::testing::internal::GetCapturedStdout();
+    std::string output = capture.finish();
     EXPECT_EQ(countGLErrorLines(output), 0) << output;
 
     for (int a = 0; a < kDebugViewCount; ++a) {

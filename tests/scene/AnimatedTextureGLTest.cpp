@@ -1,7 +1,9 @@
 // Animated textures from GIFs the test writes: one mipmapped texture per page, the shared cache
 // and its console lines, the looping clock and the page it selects, and unreadable files.
 #include "GLTestContext.h"
+#include "OutputCapture.h"
 #include "PeakMemory.h"
+#include "ScratchDirectory.h"
 #include "TestGif.h"
 #include "render/AnimatedTextureTechnique.h"
 
@@ -10,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -30,28 +31,26 @@ GLuint boundTexture2D() {
 
 class AnimatedTexture : public GLTest {
 protected:
-    const std::filesystem::path directory =
-        std::filesystem::temp_directory_path() / ("animated-texture-" + std::to_string(getpid()));
+    ScratchDirectory directory;
+    std::unique_ptr<OutputCapture> capture;
 
     void SetUp() override {
         GLTest::SetUp();
         AnimatedTextureTechnique::deleteAll();
-        std::filesystem::create_directories(directory);
-        testing::internal::CaptureStdout();
+        capture = std::make_unique<OutputCapture>();
     }
 
     void TearDown() override {
-        const std::string output = testing::internal::GetCapturedStdout();
+        const std::string output = capture->finish();
         EXPECT_EQ(countGLErrorLines(output), 0) << output;
         AnimatedTextureTechnique::deleteAll();
-        std::filesystem::remove_all(directory);
     }
 
-    std::string file(const std::string& name) { return (directory / name).string(); }
+    std::string file(const std::string& name) { return directory.file(name); }
 
     std::string takeOutput() {
-        std::string output = testing::internal::GetCapturedStdout();
-        testing::internal::CaptureStdout();
+        std::string output = capture->finish();
+        capture = std::make_unique<OutputCapture>();
         return output;
     }
 };

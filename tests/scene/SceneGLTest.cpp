@@ -2,6 +2,8 @@
 // only a small chandelier model and a flame GIF (the shared files must load exactly once), and
 // with no Assets/ at all (the scene must still be complete).
 #include "GLTestContext.h"
+#include "OutputCapture.h"
+#include "ScratchDirectory.h"
 #include "TestGif.h"
 #include "gpu/Mesh.h"
 #include "gpu/ShaderManager.h"
@@ -21,7 +23,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -47,7 +48,8 @@ void expectTranslation(const glm::mat4& m, glm::vec3 t) {
 class SceneTest : public GLTest {
 protected:
     const fs::path home = fs::current_path();
-    const fs::path scratch = fs::temp_directory_path() / ("scene-" + std::to_string(getpid()));
+    ScratchDirectory scratchDirectory;
+    const fs::path scratch = scratchDirectory.path;
     std::string output;
 
     static void SetUpTestSuite() {
@@ -58,23 +60,20 @@ protected:
 
     void SetUp() override {
         GLTest::SetUp();
-        fs::create_directories(scratch);
         Mesh::deleteAll();
         AnimatedTextureTechnique::deleteAll();
     }
 
     void TearDown() override {
         fs::current_path(home);
-        fs::remove_all(scratch);
         Mesh::deleteAll();
         AnimatedTextureTechnique::deleteAll();
     }
 
     // Builds the scene, checks what must hold whichever files could be read, and returns it.
     Scene* buildAndCheckLayout() {
-        testing::internal::CaptureStdout();
-        Scene* scene = new Scene();
-        output = testing::internal::GetCapturedStdout();
+        Scene* scene = nullptr;
+        output = captureOutput([&] { scene = new Scene(); });
         EXPECT_EQ(countGLErrorLines(output), 0) << output;
         EXPECT_EQ(countOccurrences(output, "Start loading Animated Textures\n"), 7);
         EXPECT_EQ(countOccurrences(output, "Animated Texture already in memory. Get copy.\n"), 6);

@@ -4,6 +4,7 @@
 // GL error is printed, and a bad command line fails before rendering.
 #include "GLTestContext.h"
 #include "ProcessRunner.h"
+#include "ScratchDirectory.h"
 
 #include "render/PassTimer.h"
 
@@ -14,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -23,15 +23,6 @@ namespace {
 
 class BenchRunGLTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        directory = fs::temp_directory_path() /
-                    ("cathedral-bench-test-" + std::to_string(getpid()) + "-" +
-                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(directory);
-        fs::create_directories(directory);
-    }
-    void TearDown() override { fs::remove_all(directory); }
-
     ProcessResult runBench(std::vector<std::string> arguments) {
         ProcessOptions options;
         options.workingDirectory = CATHEDRAL_RUNTIME_DIR;
@@ -49,7 +40,8 @@ protected:
     // The report as JSON; discarded when it is not well-formed.
     json readReport(const fs::path& path) { return json::parse(readText(path), nullptr, false); }
 
-    fs::path directory;
+    ScratchDirectory scratch;
+    const fs::path directory = scratch.path;
 };
 
 } // namespace

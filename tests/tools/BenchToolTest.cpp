@@ -7,6 +7,7 @@
 #include "BenchReport.h"
 #include "FrameSchedule.h"
 #include "ProgressBar.h"
+#include "ScratchDirectory.h"
 #include "Statistics.h"
 
 #include <gtest/gtest.h>
@@ -456,9 +457,8 @@ TEST(BenchCompareTest, ReportsOfDifferentRunsSizesSwitchesOrFramesAreRefused) {
 }
 
 TEST(BenchCompareTest, BadInputFilesGiveOneLineNamingTheFile) {
-    std::filesystem::path directory = std::filesystem::temp_directory_path() /
-                                      ("cathedral-compare-test-" + std::to_string(getpid()));
-    std::filesystem::create_directories(directory);
+    ScratchDirectory scratch;
+    const std::filesystem::path directory = scratch.path;
     auto write = [&](const std::string& name, const std::string& text) {
         std::ofstream(directory / name) << text;
         return (directory / name).string();
@@ -498,7 +498,6 @@ TEST(BenchCompareTest, BadInputFilesGiveOneLineNamingTheFile) {
     std::string output;
     std::string error;
     EXPECT_EQ(runCompare(good + "," + good, good, output, error), 0) << error;
-    std::filesystem::remove_all(directory);
 }
 
 TEST(BenchEnvironmentTest, CommandLineQuotingAndCpuModel) {

@@ -2,6 +2,7 @@
 // reference GLSL front end, on the text the driver is given (the registry's constants inserted
 // after #version), so a construct one driver accepts but the language forbids fails the suite.
 #include "ProcessRunner.h"
+#include "ScratchDirectory.h"
 
 #include "gpu/Shader.h"
 #include "gpu/ShaderManager.h"
@@ -13,7 +14,6 @@
 #include <iterator>
 #include <set>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -29,17 +29,15 @@ protected:
         }
         ASSERT_FALSE(validator.empty())
             << "glslangValidator not found: install glslang-tools (scripts/install-deps.sh)";
-        fs::create_directories(scratch);
     }
-    void TearDown() override { fs::remove_all(scratch); }
 
     // The stage file as the registry hands it to the driver, written under its own name.
     std::string asCompiled(const std::string& path) const {
         std::ifstream in(path);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        fs::path written = scratch / fs::path(path).filename();
+        std::string written = scratch.file(fs::path(path).filename().string());
         std::ofstream(written) << Shader::withConstants(text);
-        return written.string();
+        return written;
     }
 
     // Empty when the stages compile and link together, else the validator's report.
@@ -53,7 +51,7 @@ protected:
     }
 
     std::string validator;
-    fs::path scratch = fs::temp_directory_path() / ("cathedral-glsl-" + std::to_string(::getpid()));
+    ScratchDirectory scratch;
 };
 
 TEST_F(GlslValidationTest, EveryProgramLinksAndEveryShaderFileBelongsToOne) {
