@@ -2,14 +2,17 @@
 // reached the way a user reaches it, one switch change after another, and held for a few frames
 // on the full scene through the program's own frame pipeline: no OpenGL error, and the standing
 // GL state back after every frame. Half of the combinations run with cube shadow-map updating
-// off, as options.ini allows.
+// off, as options.ini allows, and a crossing half with the F9 overlay shown (made and released
+// as the demo does on F9), so its drawing must leave the same state behind.
 #include "GLTestContext.h"
 #include "OutputCapture.h"
 #include "RobustnessSupport.h"
 #include "TestPipeline.h"
 
+#include "app/Overlay.h"
 #include "app/RenderSettings.h"
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -22,6 +25,7 @@ struct Combination {
     int index; // 0 .. 191
     LightMode lightMode() const { return static_cast<LightMode>(index % 3); }
     bool on(int bit) const { return ((index / 3) >> bit) & 1; }
+    bool overlayShown() const { return index % 4 >= 2; }
 
     void apply() const {
         RenderSettings::lightMode = lightMode();
@@ -39,7 +43,7 @@ struct Combination {
                " bloom " + std::to_string(on(1)) + " ssao " + std::to_string(on(2)) +
                " transparent " + std::to_string(on(3)) + " omniShadows " + std::to_string(on(4)) +
                " coloredShadows " + std::to_string(on(5)) + " updateShadowMaps " +
-               std::to_string(index % 2 == 0);
+               std::to_string(index % 2 == 0) + " overlay " + std::to_string(overlayShown());
     }
 };
 
@@ -74,15 +78,28 @@ TEST_F(SwitchCombinationsGLTest, EveryCombinationRendersCleanlyAndRestoresTheSta
     ASSERT_EQ(countGLErrorLines(startOutput), 0) << startOutput;
     ASSERT_TRUE(standingStateRestored(width, height)) << "after building the renderer";
 
+    const double dt = 1.0 / 60.0;
+    std::unique_ptr<Overlay> overlay;
     int failures = 0;
     for (int index = 0; index < 192 && failures < 5; ++index) {
         Combination combination{index};
         SCOPED_TRACE(combination.describe());
         combination.apply();
         OutputCapture capture;
+        if (combination.overlayShown() != (overlay != nullptr)) {
+            overlay.reset(combination.overlayShown()
+                              ? new Overlay(GLTestContext::window(), &pipeline.pipeline)
+                              : nullptr);
+        }
         bool stateKept = true;
         for (int frame = 0; frame < framesPerCombination && stateKept; ++frame) {
-            pipeline.frame(1.0 / 60.0);
+            if (overlay) {
+                overlay->beginFrame();
+            }
+            pipeline.frame(dt);
+            if (overlay) {
+                overlay->endFrame(dt);
+            }
             ::testing::AssertionResult standing = standingStateRestored(width, height);
             bool black = clearColorIsBlack();
             EXPECT_TRUE(standing) << "after frame " << frame;
