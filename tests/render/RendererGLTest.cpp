@@ -1,6 +1,6 @@
 // The renderer's frame: what the programs actually receive, the GL state a frame leaves behind,
 // the picture's response to each switch at fixed camera poses, and an error-free frame for every
-// combination of the F1 to F7 switches.
+// combination of the F1 to F7 switches, each with anti-aliasing on and off.
 #include "RenderTestScene.h"
 
 #include "GLTestContext.h"
@@ -48,6 +48,7 @@ void resetSettings() {
     RenderSettings::updateShadowMaps = true;
     RenderSettings::lightMode = AMBIENT_DIFFUSE_SPECULAR;
     RenderSettings::coloredShadows = false;
+    RenderSettings::antiAliasing = true;
 }
 
 // A frame of the test scene from above, looking at the column, its shadow and the pane's patch.
@@ -145,35 +146,35 @@ TEST_F(RendererGLTest, LightingProgramReceivesUnitsLightsAndTheLightMatrix) {
 }
 
 TEST_F(RendererGLTest, FrameLeavesTheStandingStateBehindInEveryTargetConfiguration) {
-    for (int bloom = 0; bloom < 2; ++bloom) {
-        for (int transparent = 0; transparent < 2; ++transparent) {
-            RenderSettings::bloom = bloom == 1;
-            RenderSettings::transparentObjects = transparent == 1;
-            renderFrame(*testRenderer, test.scene);
-            SCOPED_TRACE("bloom " + std::to_string(bloom) + " transparent " +
-                         std::to_string(transparent));
-            GLint draw = -1, read = -1;
-            glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
-            glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
-            EXPECT_EQ(draw, 0);
-            EXPECT_EQ(read, 0);
-            EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-            EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-            EXPECT_TRUE(glIsEnabled(GL_BLEND));
-            GLint value = 0;
-            glGetIntegerv(GL_CULL_FACE_MODE, &value);
-            EXPECT_EQ(value, GL_BACK);
-            glGetIntegerv(GL_BLEND_SRC_RGB, &value);
-            EXPECT_EQ(value, GL_SRC_ALPHA);
-            glGetIntegerv(GL_BLEND_DST_RGB, &value);
-            EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-            GLint viewport[4];
-            glGetIntegerv(GL_VIEWPORT, viewport);
-            EXPECT_EQ(glm::make_vec4(viewport), glm::ivec4(0, 0, width, height));
-            GLfloat clear[4];
-            glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-            EXPECT_EQ(glm::make_vec4(clear), glm::vec4(0.0f));
-        }
+    for (int targets = 0; targets < 8; ++targets) {
+        RenderSettings::bloom = targets & 1;
+        RenderSettings::transparentObjects = targets & 2;
+        RenderSettings::antiAliasing = targets & 4;
+        renderFrame(*testRenderer, test.scene);
+        SCOPED_TRACE("bloom " + std::to_string(targets & 1) + " transparent " +
+                     std::to_string((targets & 2) / 2) + " aa " +
+                     std::to_string((targets & 4) / 4));
+        GLint draw = -1, read = -1;
+        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &draw);
+        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &read);
+        EXPECT_EQ(draw, 0);
+        EXPECT_EQ(read, 0);
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+        EXPECT_TRUE(glIsEnabled(GL_BLEND));
+        GLint value = 0;
+        glGetIntegerv(GL_CULL_FACE_MODE, &value);
+        EXPECT_EQ(value, GL_BACK);
+        glGetIntegerv(GL_BLEND_SRC_RGB, &value);
+        EXPECT_EQ(value, GL_SRC_ALPHA);
+        glGetIntegerv(GL_BLEND_DST_RGB, &value);
+        EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(glm::make_vec4(viewport), glm::ivec4(0, 0, width, height));
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        EXPECT_EQ(glm::make_vec4(clear), glm::vec4(0.0f));
     }
 }
 
@@ -292,6 +293,8 @@ TEST_F(RendererGLTest, EverySwitchCombinationRendersWithoutGLErrors) {
         RenderSettings::transparentObjects = bits & 8;
         RenderSettings::omnidirectionalShadows = bits & 16;
         RenderSettings::coloredShadows = bits & 32;
+        // alternates with the light mode, so every F2..F7 mask meets both anti-aliasing states
+        RenderSettings::antiAliasing = combination % 2;
         renderFrame(*renderer, scene);
     }
     glFinish();
@@ -341,7 +344,8 @@ TEST_F(RendererGLTest, TourViewsRespondToEverySwitch) {
         {"no-ssao", &RenderSettings::ssao},
         {"no-transparent-objects", &RenderSettings::transparentObjects},
         {"no-omnidirectional-shadows", &RenderSettings::omnidirectionalShadows},
-        {"colored-shadows", &RenderSettings::coloredShadows}};
+        {"colored-shadows", &RenderSettings::coloredShadows},
+        {"no-anti-aliasing", &RenderSettings::antiAliasing}};
     for (const Switch& toggle : switches) {
         *toggle.setting = !*toggle.setting;
         EXPECT_NE(frame(std::string("nave-") + toggle.name), nave) << toggle.name;

@@ -307,12 +307,12 @@ TEST(BenchReportTest, JsonHoldsEnvironmentSummariesAndSamplesAndReadsBack) {
 TEST(BenchReportTest, CsvHasARowPerFrameWithEmptyFieldsForPassesThatDidNotRun) {
     std::string csv = formatCsvReport({sampleRun(640, 480, false, 1.0)});
     EXPECT_EQ(csv.rfind("width,height,updateShadowMaps,frame,tourTime,shadowMaps,geometry,ssao,"
-                        "lighting,forward,bloom,frameGpu,frameWall,cpu,processCpu\n",
+                        "lighting,forward,bloom,antiAliasing,frameGpu,frameWall,cpu,processCpu\n",
                         0),
               0u)
         << csv;
-    EXPECT_NE(csv.find("\n640,480,0,1,1,2.0000,4.0000,,8.0000,10.0000,12.0000,40.0000,50.0000,"
-                       "1.0000,0.0000\n"),
+    EXPECT_NE(csv.find("\n640,480,0,1,1,2.0000,4.0000,,8.0000,10.0000,12.0000,14.0000,40.0000,"
+                       "50.0000,1.0000,0.0000\n"),
               std::string::npos)
         << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 6);

@@ -12,8 +12,6 @@ using nlohmann::ordered_json;
 
 namespace {
 
-const char* const kPassLabels[kFramePassCount] = {"shadow maps", "geometry", "SSAO",
-                                                  "lighting",    "forward",  "bloom"};
 const char* const kFrameRowLabels[] = {"frame (GPU)", "frame (wall)", "CPU", "CPU, all threads"};
 constexpr size_t kRowCount = kFramePassCount + 4;
 
@@ -159,7 +157,10 @@ std::string runLabel(const RunResult& result) {
 }
 
 std::vector<std::string> tableRowLabels() {
-    std::vector<std::string> labels(kPassLabels, kPassLabels + kFramePassCount);
+    std::vector<std::string> labels;
+    for (const FramePassName& name : kFramePassNames) {
+        labels.push_back(name.label);
+    }
     labels.insert(labels.end(), std::begin(kFrameRowLabels), std::end(kFrameRowLabels));
     return labels;
 }
