@@ -1,10 +1,13 @@
 #version 330 core
-// Anti-aliasing ("fxaa"): the last pass of the frame, FXAA 3.11 in its quality form. A pixel
-// whose four neighbours differ from it by less than the edge threshold is copied unchanged; on
-// an edge the pass finds the edge's direction, walks along it to both ends of the stair step and
-// re-samples the image up to half a pixel across the edge: most next to the step's end, where
-// the stair is, none in its middle, and at least as far as the sub-pixel blend of thin lines
-// asks.
+// Anti-aliasing ("fxaa"): the last pass of the frame, FXAA 3.11 in its console form, the one
+// with a fixed, small number of taps. Four bilinear taps at the pixel's corners give the luma
+// of the 2 x 2 blocks around it; a pixel whose luma and those four span less than the edge
+// threshold is copied unchanged. On an edge the corner lumas give the edge's direction, and the
+// pixel becomes the mean of two taps half a pixel either way along the edge, or of those and two
+// more up to four pixels out along it where the edge is long and straight (kept only while their
+// mean stays inside the local luma range, so a crossing edge is not smeared in).
+// (A walk to the edge's ends, as the quality form does, costs three times as much on a
+// rasteriser that runs every branch for every pixel, software GL among them.)
 // uniform sampler2D image: unit 0, the finished frame in display colour (0..1, already encoded
 //         for the screen, so luma contrast is what a viewer sees), linear filtering, clamped to
 //         the edge
@@ -15,108 +18,52 @@ uniform sampler2D image;
 
 layout(location = 0) out vec4 fragColor;
 
-// An edge needs a luma range of at least this share of the brightest neighbour...
+// An edge needs a luma range of at least this share of the brightest luma around it...
 const float edgeThreshold = 0.125;
 // ... and at least this much in absolute terms, so dark noise is left alone.
 const float edgeThresholdMin = 0.0625;
-// How strongly a pixel unlike all its neighbours (a thin line) is blended with them.
-const float subpixelAmount = 0.75;
-// Pixels advanced at each step of the walk along an edge.
-const int searchSteps = 5;
-const float stepSizes[searchSteps] = float[](1.0, 1.5, 2.0, 4.0, 12.0);
+// How far the outer taps reach along a nearly horizontal or vertical edge: the less the edge
+// leans, the further out, up to `outerReach` texels.
+const float edgeSharpness = 8.0;
+const float outerReach = 4.0;
 
 float luma(vec3 color) {
     return dot(color, vec3(0.299, 0.587, 0.114));
 }
 
-float lumaAt(ivec2 pixel, ivec2 size) {
-    return luma(texelFetch(image, clamp(pixel, ivec2(0), size - 1), 0).rgb);
-}
-
-float lumaAt(vec2 uv) {
-    return luma(textureLod(image, uv, 0.0).rgb);
+vec3 tap(vec2 uv) {
+    return textureLod(image, uv, 0.0).rgb;
 }
 
 void main() {
-    ivec2 size = textureSize(image, 0);
-    vec2 texel = 1.0 / vec2(size);
-    ivec2 pixel = ivec2(gl_FragCoord.xy);
-    vec3 centre = texelFetch(image, pixel, 0).rgb;
+    vec2 texel = 1.0 / vec2(textureSize(image, 0));
+    vec2 uv = gl_FragCoord.xy * texel; // the pixel's centre
+    vec3 centre = texelFetch(image, ivec2(gl_FragCoord.xy), 0).rgb;
 
     float m = luma(centre);
-    float n = lumaAt(pixel + ivec2(0, 1), size);
-    float s = lumaAt(pixel + ivec2(0, -1), size);
-    float e = lumaAt(pixel + ivec2(1, 0), size);
-    float w = lumaAt(pixel + ivec2(-1, 0), size);
-    float lowest = min(m, min(min(n, s), min(e, w)));
-    float highest = max(m, max(max(n, s), max(e, w)));
-    float range = highest - lowest;
-    if (range < max(edgeThresholdMin, highest * edgeThreshold)) {
+    float nw = luma(tap(uv + vec2(-0.5, 0.5) * texel));
+    float ne = luma(tap(uv + vec2(0.5, 0.5) * texel));
+    float sw = luma(tap(uv + vec2(-0.5, -0.5) * texel));
+    float se = luma(tap(uv + vec2(0.5, -0.5) * texel));
+    float lowest = min(m, min(min(nw, ne), min(sw, se)));
+    float highest = max(m, max(max(nw, ne), max(sw, se)));
+    if (highest - lowest < max(edgeThresholdMin, highest * edgeThreshold)) {
         fragColor = vec4(centre, 1.0);
         return;
     }
 
-    float nw = lumaAt(pixel + ivec2(-1, 1), size);
-    float ne = lumaAt(pixel + ivec2(1, 1), size);
-    float sw = lumaAt(pixel + ivec2(-1, -1), size);
-    float se = lumaAt(pixel + ivec2(1, -1), size);
+    // Perpendicular to the luma gradient of the 2 x 2 blocks: along the edge.
+    float swMinusNe = sw - ne;
+    float seMinusNw = se - nw;
+    vec2 along = vec2(swMinusNe + seMinusNw, swMinusNe - seMinusNw);
+    along /= max(length(along), 1e-6);
+    vec3 inner = 0.5 * (tap(uv - along * 0.5 * texel) + tap(uv + along * 0.5 * texel));
 
-    // An edge that runs horizontally changes luma from row to row: compare the second
-    // differences down the columns with those along the rows.
-    float acrossRows = abs(nw + sw - 2.0 * w) + 2.0 * abs(n + s - 2.0 * m) + abs(ne + se - 2.0 * e);
-    float acrossColumns =
-        abs(nw + ne - 2.0 * n) + 2.0 * abs(w + e - 2.0 * m) + abs(sw + se - 2.0 * s);
-    bool horizontal = acrossRows >= acrossColumns;
+    float lean = max(min(abs(along.x), abs(along.y)) * edgeSharpness, 1e-6);
+    vec2 reach = clamp(along / lean, -2.0, 2.0) * (0.5 * outerReach);
+    vec3 outer = 0.5 * (tap(uv - reach * texel) + tap(uv + reach * texel));
+    vec3 wide = 0.5 * (inner + outer);
 
-    // The side of the edge with the steeper step is where the other surface lies.
-    float before = horizontal ? s : w;
-    float after = horizontal ? n : e;
-    float gradientBefore = abs(before - m);
-    float gradientAfter = abs(after - m);
-    bool towardsBefore = gradientBefore >= gradientAfter;
-    float stepAcross = (horizontal ? texel.y : texel.x) * (towardsBefore ? -1.0 : 1.0);
-    float localAverage = 0.5 * (m + (towardsBefore ? before : after));
-    float endContrast = 0.25 * max(gradientBefore, gradientAfter);
-
-    // Walk along the edge, half a pixel across it, until the luma leaves the local average.
-    vec2 uv = (vec2(pixel) + 0.5) * texel;
-    vec2 along = horizontal ? vec2(texel.x, 0.0) : vec2(0.0, texel.y);
-    vec2 onEdge = uv + (horizontal ? vec2(0.0, 0.5 * stepAcross) : vec2(0.5 * stepAcross, 0.0));
-    vec2 uvBack = onEdge - along * stepSizes[0];
-    vec2 uvAhead = onEdge + along * stepSizes[0];
-    float endBack = lumaAt(uvBack) - localAverage;
-    float endAhead = lumaAt(uvAhead) - localAverage;
-    bool doneBack = abs(endBack) >= endContrast;
-    bool doneAhead = abs(endAhead) >= endContrast;
-    for (int i = 1; i < searchSteps && !(doneBack && doneAhead); ++i) {
-        if (!doneBack) {
-            uvBack -= along * stepSizes[i];
-            endBack = lumaAt(uvBack) - localAverage;
-            doneBack = abs(endBack) >= endContrast;
-        }
-        if (!doneAhead) {
-            uvAhead += along * stepSizes[i];
-            endAhead = lumaAt(uvAhead) - localAverage;
-            doneAhead = abs(endAhead) >= endContrast;
-        }
-    }
-
-    // Only the nearer end counts, and only if it is where this pixel's side of the step ends:
-    // there the luma crosses the local average the other way than at this pixel.
-    float distanceBack = horizontal ? uv.x - uvBack.x : uv.y - uvBack.y;
-    float distanceAhead = horizontal ? uvAhead.x - uv.x : uvAhead.y - uv.y;
-    bool backNearer = distanceBack < distanceAhead;
-    float nearest = min(distanceBack, distanceAhead);
-    bool endsHere = ((backNearer ? endBack : endAhead) < 0.0) != (m < localAverage);
-    float edgeOffset = endsHere ? 0.5 - nearest / (distanceBack + distanceAhead) : 0.0;
-
-    // A pixel unlike the average of its 3 x 3 neighbourhood is a line thinner than a pixel.
-    float average = (2.0 * (n + s + e + w) + nw + ne + sw + se) / 12.0;
-    float unlike = clamp(abs(average - m) / range, 0.0, 1.0);
-    float smoothUnlike = (3.0 - 2.0 * unlike) * unlike * unlike;
-    float subpixelOffset = smoothUnlike * smoothUnlike * subpixelAmount;
-
-    float offset = max(edgeOffset, subpixelOffset) * stepAcross;
-    vec2 sampleUv = uv + (horizontal ? vec2(0.0, offset) : vec2(offset, 0.0));
-    fragColor = vec4(textureLod(image, sampleUv, 0.0).rgb, 1.0);
+    float wideLuma = luma(wide);
+    fragColor = vec4(wideLuma < lowest || wideLuma > highest ? inner : wide, 1.0);
 }
