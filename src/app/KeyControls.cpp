@@ -56,6 +56,8 @@ const std::vector<KeySwitch>& keySwitches() {
          nullptr},
         {GLFW_KEY_F8, "F8", "Debug View: ", nullptr, nextView, viewName},
         {GLFW_KEY_F9, "F9", "Overlay Enabled: ", &RenderSettings::overlay, nullptr, nullptr},
+        {GLFW_KEY_F10, "F10", "Anti-Aliasing Enabled: ", &RenderSettings::antiAliasing, nullptr,
+         nullptr},
         {GLFW_KEY_F11, "F11", "Fullscreen Enabled: ", &RenderSettings::fullscreen, nullptr,
          nullptr},
     };

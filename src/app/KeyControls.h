@@ -21,8 +21,8 @@ struct KeySwitch {
     const char* (*named)(); // a cycle's current state by name
 };
 
-// Every switch in key order: F1 light mode, F2..F7 features, F8 debug view, F9 overlay, F11
-// full screen.
+// Every switch in key order: F1 light mode, F2..F7 features, F8 debug view, F9 overlay, F10
+// anti-aliasing, F11 full screen.
 const std::vector<KeySwitch>& keySwitches();
 // The state as the console line ends: "0" / "1" for a setting, the name for a cycle.
 std::string switchState(const KeySwitch& keySwitch);

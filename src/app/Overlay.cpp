@@ -118,9 +118,9 @@ void Overlay::drawPassTimes() {
     for (int i = 0; i < kFramePassCount; ++i) {
         const char* name = PassTimer::name(static_cast<FramePass>(i));
         if (passRan[i]) {
-            ImGui::Text("  %-11s %7.3f ms", name, passMs[i]);
+            ImGui::Text("  %-12s %7.3f ms", name, passMs[i]);
         } else {
-            ImGui::Text("  %-11s     off", name);
+            ImGui::Text("  %-12s     off", name);
         }
     }
 }

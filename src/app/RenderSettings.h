@@ -27,7 +27,8 @@ struct RenderSettings {
     static inline LightMode lightMode = AMBIENT_DIFFUSE_SPECULAR; // F1; "lightMode"
     static inline bool coloredShadows = false;                    // F7; "colorShadowsEnabled"
     static inline DebugView debugView = DebugView::FinalImage;    // F8; what the output shows
-    static inline bool overlay = false;    // F9; frame times, pass times and switches on screen
-    static inline bool fullscreen = false; // F11 (and options.ini); the loop applies it
+    static inline bool overlay = false;     // F9; frame times, pass times and switches on screen
+    static inline bool antiAliasing = true; // F10; FXAA over the finished frame
+    static inline bool fullscreen = false;  // F11 (and options.ini); the loop applies it
     static inline bool screenshotRequested = false; // F12; the loop saves the next frame
 };

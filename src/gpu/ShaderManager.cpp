@@ -41,6 +41,8 @@ const std::vector<ProgramFiles> programTable = {
      "Failed to load Shadowmap draw Shader"},
     {"debugView", "Shader/postprocess.vert", "", "Shader/debugView.frag",
      "Failed to load Debug View Shader"},
+    {"fxaa", "Shader/postprocess.vert", "", "Shader/postprocess_fxaa.frag",
+     "Failed to load Postprocess FXAA Shader"},
 };
 
 // Builds one program; the stage results are not checked here because the link decides.

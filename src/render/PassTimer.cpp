@@ -219,23 +219,8 @@ int PassTimer::nestedBrackets() {
 }
 
 const char* PassTimer::name(FramePass pass) {
-    switch (pass) {
-    case FramePass::ShadowMaps:
-        return "shadowMaps";
-    case FramePass::Geometry:
-        return "geometry";
-    case FramePass::SSAO:
-        return "ssao";
-    case FramePass::Lighting:
-        return "lighting";
-    case FramePass::Forward:
-        return "forward";
-    case FramePass::Bloom:
-        return "bloom";
-    case FramePass::Count:
-        break;
-    }
-    return "unknown";
+    int index = static_cast<int>(pass);
+    return index >= 0 && index < kFramePassCount ? kFramePassNames[index].key : "unknown";
 }
 
 const PassHooks* PassTimer::hooks() {

@@ -47,7 +47,6 @@ public:
     // Number of begin() calls ignored because another pass was being timed.
     static int nestedBrackets();
 
-    // Name of the pass in reports ("shadowMaps", "geometry", "ssao", "lighting", "forward",
-    // "bloom").
+    // Name of the pass in reports, its key in kFramePassNames.
     static const char* name(FramePass pass);
 };

@@ -59,6 +59,20 @@ Framebuffer createHdrBuffer(int width, int height) {
     return buffer;
 }
 
+// The finished frame in display colour for the anti-aliasing pass, which samples it between
+// texels: clamped, so the border pixels do not blend with the opposite side.
+Framebuffer createAaBuffer(int width, int height) {
+    Framebuffer buffer(width, height);
+    buffer.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, glm::vec4(0.0f),
+                      true);
+    buffer.addRenderbuffer();
+    glBindTexture(GL_TEXTURE_2D, buffer.getTexture(GL_COLOR_ATTACHMENT0));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return buffer;
+}
+
 // Light slots the program declares beyond the scene's lights: their radius goes to 0 so they
 // light nothing whatever an earlier frame left there, and their cube-map samplers, which would
 // otherwise read unit 0 where a 2D texture is bound (two sampler types on one unit make the draw
@@ -132,6 +146,7 @@ void Renderer::buildScreenTargets(int width, int height) {
 
     gBuffer = createGBuffer(width, height);
     hdrBuffer = createHdrBuffer(width, height);
+    aaBuffer = createAaBuffer(width, height);
     // Half size, rounded down, but never below one pixel: a 1-pixel side still blurs.
     gaussBlur = new GaussBlurTechnique(std::max(1, width / 2), std::max(1, height / 2));
     ssao = new SSAOTechnique(width, height);
@@ -145,6 +160,7 @@ void Renderer::buildScreenTargets(int width, int height) {
 void Renderer::releaseScreenTargets() {
     gBuffer.release();
     hdrBuffer.release();
+    aaBuffer.release();
     delete gaussBlur;
     delete ssao;
     delete lightShafts;
@@ -212,10 +228,22 @@ void Renderer::bindOutput() {
     glViewport(0, 0, RenderSettings::screenWidth, RenderSettings::screenHeight);
 }
 
+void Renderer::bindFinishTarget() {
+    if (finishTarget) {
+        finishTarget->bind();
+        finishTarget->clear();
+    } else {
+        bindOutput();
+    }
+}
+
 // The frame's passes in order. The lit image goes through the HDR buffer while bloom is on, so
-// the bloom pass can add the glow on the way to the output; otherwise straight to the output.
+// the bloom pass can add the glow on the way to the finish target; otherwise straight there. The
+// finish target is the output, or while anti-aliasing is on the AA buffer, which the
+// anti-aliasing pass then draws into the output.
 void Renderer::render(Scene* scene) {
-    Framebuffer* litTarget = RenderSettings::bloom ? &hdrBuffer : nullptr;
+    finishTarget = RenderSettings::antiAliasing ? &aaBuffer : nullptr;
+    Framebuffer* litTarget = RenderSettings::bloom ? &hdrBuffer : finishTarget;
     runPass(FramePass::ShadowMaps, [&] { renderShadowMaps(scene); });
     runPass(FramePass::Geometry, [&] { geometryPass(scene); });
     if (RenderSettings::ssao) {
@@ -227,6 +255,9 @@ void Renderer::render(Scene* scene) {
     }
     if (RenderSettings::bloom) {
         runPass(FramePass::Bloom, [&] { bloomPass(); });
+    }
+    if (RenderSettings::antiAliasing) {
+        runPass(FramePass::AntiAliasing, [&] { antiAliasingPass(); });
     }
     if (RenderSettings::debugView != DebugView::FinalImage) {
         debugViewPass();
@@ -371,12 +402,12 @@ void Renderer::forwardPass(Scene* scene, Framebuffer* litTarget) {
 }
 
 // Reads the HDR buffer's lit image and bright parts; blurs the bright parts at half size and
-// draws the lit image with the glow added into the output. Leaves the output bound.
+// draws the lit image with the glow added into the finish target. Leaves that target bound.
 void Renderer::bloomPass() {
     hdrBuffer.unbind();
     gaussBlur->blur(hdrBuffer.getTexture(GL_COLOR_ATTACHMENT1));
     bloomRendered = true;
-    bindOutput();
+    bindFinishTarget();
     Shader* shader = ShaderManager::getShader("bloom");
     shader->use();
     shader->setInt("color_texture", 0);
@@ -385,6 +416,21 @@ void Renderer::bloomPass() {
     gaussBlur->bindResult(1);
     screenQuad->draw();
     Shader::unuse();
+}
+
+// Reads the finished frame from the AA buffer; draws it anti-aliased over the whole output,
+// without depth test (the quad covers everything; the output's depth is left as it was). Leaves
+// the output bound and the standing state.
+void Renderer::antiAliasingPass() {
+    bindOutput();
+    glDisable(GL_DEPTH_TEST);
+    Shader* shader = ShaderManager::getShader("fxaa");
+    shader->use();
+    shader->setInt("image", 0);
+    aaBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
+    screenQuad->draw();
+    Shader::unuse();
+    glEnable(GL_DEPTH_TEST);
 }
 
 bool Renderer::viewHasData(DebugView view) const {

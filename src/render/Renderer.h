@@ -1,7 +1,8 @@
 // Renderer: turns the scene into one frame per call. It owns every render target and effect
 // object of the pipeline and fixes the order of the passes: shadow maps, geometry pass into the
 // G-buffer, ambient occlusion, deferred lighting over all point lights, forward pass for the
-// windows and flames, bloom composite. The F-key switches of RenderSettings select the passes.
+// windows and flames, bloom composite, anti-aliasing. The F-key switches of RenderSettings select
+// the passes.
 #pragma once
 
 #include "gpu/Framebuffer.h"
@@ -30,8 +31,11 @@ public:
     ShadowMappingTechnique* shadowMapping = nullptr; // light view, 512 x 512
     // entry i belongs to light i of the scene; its cube map is bound on unit 4 + i
     std::vector<OmnidirectionalShadowMappingTechnique*> omnidirectionalShadowMaps;
-    Framebuffer gBuffer;              // world position, world normal, diffuse colour, depth
-    Framebuffer hdrBuffer;            // lit colour and bright parts while bloom is on, depth
+    Framebuffer gBuffer;   // world position, world normal, diffuse colour, depth
+    Framebuffer hdrBuffer; // lit colour and bright parts while bloom is on, depth
+    // The finished frame in display colour (RGBA8) while anti-aliasing is on, which the
+    // anti-aliasing pass reads; depth-stencil like the window's for the forward pass's blit.
+    Framebuffer aaBuffer;
     ScreenQuad* screenQuad = nullptr; // shared, not owned
     // Whether the cube maps hold a rendered frame; without "updateShadowMaps" they are
     // rendered only until they do.
@@ -62,17 +66,18 @@ public:
     // the viewport at the screen size and the clear colour (0, 0, 0, 0).
     void render(Scene* scene);
     // Follows a new framebuffer size: rebuilds every screen-sized target and effect (G-buffer,
-    // HDR buffer, blur, ambient occlusion, light shafts) at width x height, sets the camera's
-    // aspect and RenderSettings::screenWidth/Height. Nothing happens for the current size or for
-    // a side below 1 (a minimised window: nothing is drawn, the targets stay). A side beyond the
-    // driver's largest render target is clamped to it. Leaves framebuffer 0 bound and the
-    // viewport at the new size.
+    // HDR buffer, anti-aliasing target, blur, ambient occlusion, light shafts) at width x height,
+    // sets the camera's aspect and RenderSettings::screenWidth/Height. Nothing happens for the
+    // current size or for a side below 1 (a minimised window: nothing is drawn, the targets
+    // stay). A side beyond the driver's largest render target is clamped to it. Leaves
+    // framebuffer 0 bound and the viewport at the new size.
     void resize(int width, int height);
     int width() const { return screenWidth; }
     int height() const { return screenHeight; }
     // Attaches the hooks called around every pass (null detaches them).
     void attachPassHooks(const PassHooks* hooks);
     // Sends the finished frame to `framebuffer` instead of the window (0 restores the window).
+    // While anti-aliasing is on, the frame is finished in aaBuffer and anti-aliased into it.
     void setOutputFramebuffer(GLuint framebuffer);
 
     // Distance at which the light's brightest channel, attenuated by
@@ -96,19 +101,26 @@ private:
     template <typename Pass> void runPass(FramePass pass, Pass&& body);
     // Binds the output with the screen-sized viewport.
     void bindOutput();
+    // Binds the target of the frame's finished image with the screen-sized viewport: the output,
+    // or aaBuffer while anti-aliasing is on, cleared first as the window is before each frame.
+    void bindFinishTarget();
 
     // Each pass states what it reads and where it draws; `litTarget` is the framebuffer the lit
-    // image goes to this frame (the HDR buffer while bloom is on, else null for the output).
+    // image goes to this frame (the HDR buffer while bloom is on, else the finish target, null
+    // for the output). `finishTarget` is chosen once per frame by render().
     void renderShadowMaps(Scene* scene);
     void geometryPass(Scene* scene);
     void ssaoPass();
     void lightingPass(Scene* scene, Framebuffer* litTarget);
     void forwardPass(Scene* scene, Framebuffer* litTarget);
     void bloomPass();
+    void antiAliasingPass();
     // Draws RenderSettings::debugView over the output; the cube map is the one of the light
     // nearest the camera. Leaves the output bound and the standing state.
     void debugViewPass();
     // Binds the buffer `view` shows: 2D on unit 0, the cube map on unit 1.
     void bindViewBuffer(DebugView view);
     OmnidirectionalShadowMappingTechnique* nearestCubeMap() const;
+
+    Framebuffer* finishTarget = nullptr; // aaBuffer while anti-aliasing is on, else null
 };

@@ -33,6 +33,7 @@ const char* const programKeys[] = {
     "coloredShadowMap",
     "drawShadowMap",
     "debugView",
+    "fxaa",
 };
 
 GLint programParameter(GLuint program, GLenum name) {
@@ -128,7 +129,7 @@ TEST_F(ApplicationGLTest, AllFourteenProgramsBuildFromTheShaderFiles) {
     std::string output = captureOutput([] { ShaderManager::loadShaders(); });
     EXPECT_EQ(output, "Loading Shaders!\n");
 
-    GLuint sharedVertexStages[6];
+    GLuint sharedVertexStages[7];
     int postprocess = 0;
     for (const char* key : programKeys) {
         Shader* shader = ShaderManager::getShader(key);
@@ -141,14 +142,14 @@ TEST_F(ApplicationGLTest, AllFourteenProgramsBuildFromTheShaderFiles) {
         EXPECT_EQ(shader->geometryShader != Shader::noStage, hasGeometry) << key;
         std::string name = key;
         if (name == "bloom" || name == "gaussBlur" || name == "ssao" || name == "avgBlur" ||
-            name == "lightShaft" || name == "debugView") {
+            name == "lightShaft" || name == "debugView" || name == "fxaa") {
             sharedVertexStages[postprocess++] = shader->vertexShader;
         }
     }
     // The shared full-screen vertex file is compiled once per program that uses it.
-    ASSERT_EQ(postprocess, 6);
-    for (int i = 0; i < 6; ++i) {
-        for (int j = i + 1; j < 6; ++j) {
+    ASSERT_EQ(postprocess, 7);
+    for (int i = 0; i < 7; ++i) {
+        for (int j = i + 1; j < 7; ++j) {
             EXPECT_NE(sharedVertexStages[i], sharedVertexStages[j]);
         }
     }

@@ -23,6 +23,7 @@ const Toggle toggles[] = {
     {GLFW_KEY_F6, &RenderSettings::omnidirectionalShadows, "Omnidirectional Shadows Enabled; "},
     {GLFW_KEY_F7, &RenderSettings::coloredShadows, "Colored Shadows Enabled: "},
     {GLFW_KEY_F9, &RenderSettings::overlay, "Overlay Enabled: "},
+    {GLFW_KEY_F10, &RenderSettings::antiAliasing, "Anti-Aliasing Enabled: "},
     {GLFW_KEY_F11, &RenderSettings::fullscreen, "Fullscreen Enabled: "},
 };
 
@@ -49,6 +50,7 @@ protected:
         RenderSettings::lightMode = AMBIENT_DIFFUSE_SPECULAR;
         RenderSettings::debugView = DebugView::FinalImage;
         RenderSettings::overlay = false;
+        RenderSettings::antiAliasing = true;
         RenderSettings::fullscreen = false;
         RenderSettings::screenshotRequested = false;
         glfwSetWindowShouldClose(window, GLFW_FALSE);
@@ -94,7 +96,7 @@ TEST_F(KeyControlsTest, PressRepeatAndOtherKeysDoNothing) {
     for (int key : {GLFW_KEY_F8, GLFW_KEY_F12}) {
         EXPECT_EQ(send(key, GLFW_PRESS), "");
     }
-    for (int key : {GLFW_KEY_F10, GLFW_KEY_W, GLFW_KEY_UNKNOWN}) {
+    for (int key : {GLFW_KEY_F13, GLFW_KEY_W, GLFW_KEY_UNKNOWN}) {
         EXPECT_EQ(send(key, GLFW_RELEASE), "");
     }
     EXPECT_EQ(RenderSettings::debugView, DebugView::FinalImage);

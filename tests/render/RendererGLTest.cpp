@@ -51,6 +51,7 @@ void resetSettings() {
     RenderSettings::updateShadowMaps = true;
     RenderSettings::lightMode = AMBIENT_DIFFUSE_SPECULAR;
     RenderSettings::coloredShadows = false;
+    RenderSettings::antiAliasing = true;
 }
 
 // A frame of the test scene from above, looking at the column, its shadow and the pane's patch.
@@ -286,7 +287,8 @@ TEST_F(RendererGLTest, TourViewsRespondToEverySwitch) {
         {"no-ssao", &RenderSettings::ssao},
         {"no-transparent-objects", &RenderSettings::transparentObjects},
         {"no-omnidirectional-shadows", &RenderSettings::omnidirectionalShadows},
-        {"colored-shadows", &RenderSettings::coloredShadows}};
+        {"colored-shadows", &RenderSettings::coloredShadows},
+        {"no-anti-aliasing", &RenderSettings::antiAliasing}};
     for (const Switch& toggle : switches) {
         *toggle.setting = !*toggle.setting;
         EXPECT_NE(frame(std::string("nave-") + toggle.name), nave) << toggle.name;

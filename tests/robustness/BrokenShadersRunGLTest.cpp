@@ -40,6 +40,7 @@ const ShaderFile shaderFiles[] = {
     {"Shader/drawShadowMap.vert", "Failed to load Shadowmap draw Shader"},
     {"Shader/drawShadowMap.frag", "Failed to load Shadowmap draw Shader"},
     {"Shader/debugView.frag", "Failed to load Debug View Shader"},
+    {"Shader/postprocess_fxaa.frag", "Failed to load Postprocess FXAA Shader"},
 };
 
 const char* const smallWindow = "[Window]\nwidth=64\nheight=48\n";
@@ -70,7 +71,7 @@ TEST_F(BrokenShadersRunGLTest, TheRegistryCoversEveryShaderFileOfTheBuild) {
         EXPECT_TRUE(listed) << path << " is not among the files these tests break";
         ++files;
     }
-    EXPECT_EQ(files, 24);
+    EXPECT_EQ(files, 25);
 }
 
 TEST_F(BrokenShadersRunGLTest, AMissingFileIsNamedAndEndsStartUp) {

@@ -1,4 +1,4 @@
-// Every combination of the run-time switches (three light modes times the six on/off switches),
+// Every combination of the run-time switches (three light modes times the seven on/off switches),
 // reached the way a user reaches it, one switch change after another, and held for a few frames
 // on the full scene through the program's own frame pipeline: no OpenGL error, and the standing
 // GL state back after every frame. Half of the combinations run with cube shadow-map updating
@@ -22,7 +22,7 @@ const int height = 72;
 const int framesPerCombination = 2;
 
 struct Combination {
-    int index; // 0 .. 191
+    int index; // 0 .. 383
     LightMode lightMode() const { return static_cast<LightMode>(index % 3); }
     bool on(int bit) const { return ((index / 3) >> bit) & 1; }
     bool overlayShown() const { return index % 4 >= 2; }
@@ -35,6 +35,7 @@ struct Combination {
         RenderSettings::transparentObjects = on(3);
         RenderSettings::omnidirectionalShadows = on(4);
         RenderSettings::coloredShadows = on(5);
+        RenderSettings::antiAliasing = on(6);
         RenderSettings::updateShadowMaps = index % 2 == 0;
     }
 
@@ -42,13 +43,14 @@ struct Combination {
         return "lightMode " + std::to_string(lightMode()) + " bump " + std::to_string(on(0)) +
                " bloom " + std::to_string(on(1)) + " ssao " + std::to_string(on(2)) +
                " transparent " + std::to_string(on(3)) + " omniShadows " + std::to_string(on(4)) +
-               " coloredShadows " + std::to_string(on(5)) + " updateShadowMaps " +
-               std::to_string(index % 2 == 0) + " overlay " + std::to_string(overlayShown());
+               " coloredShadows " + std::to_string(on(5)) + " antiAliasing " +
+               std::to_string(on(6)) + " updateShadowMaps " + std::to_string(index % 2 == 0) +
+               " overlay " + std::to_string(overlayShown());
     }
 };
 
 void restoreInitialSettings() {
-    Combination{3 * 0b011111}.apply(); // everything but colored shadows on, full lighting
+    Combination{3 * 0b1011111}.apply(); // everything but colored shadows on, full lighting
     RenderSettings::updateShadowMaps = true;
 }
 
@@ -81,7 +83,7 @@ TEST_F(SwitchCombinationsGLTest, EveryCombinationRendersCleanlyAndRestoresTheSta
     const double dt = 1.0 / 60.0;
     std::unique_ptr<Overlay> overlay;
     int failures = 0;
-    for (int index = 0; index < 192 && failures < 5; ++index) {
+    for (int index = 0; index < 384 && failures < 5; ++index) {
         Combination combination{index};
         SCOPED_TRACE(combination.describe());
         combination.apply();

@@ -106,16 +106,17 @@ TEST_F(BenchRunGLTest, SweepRunsHandBackTheirSamplesAndSwitchedOffPassesAreNotTi
     fs::path report = directory / "report.json";
     ProcessResult result =
         runBench({"--sweep-sizes", "96x64", "--frames", "2", "--ssao", "0", "--bloom", "0",
-                  "--transparent", "0", "--json", report.string(), "--no-progress"});
+                  "--transparent", "0", "--aa", "0", "--json", report.string(), "--no-progress"});
     ASSERT_EQ(result.exitCode, 0) << result.output;
     json parsed = readReport(report);
     ASSERT_FALSE(parsed.is_discarded());
     ASSERT_EQ(parsed["runs"].size(), 2u); // cube maps every frame, then static
     for (const json& run : parsed["runs"]) {
         EXPECT_FALSE(run["settings"]["ssao"].get<bool>());
+        EXPECT_FALSE(run["settings"]["aa"].get<bool>());
         EXPECT_EQ(run["samples"].size(), 2u);
         EXPECT_EQ(run["context"]["framebufferWidth"], 96);
-        for (const char* off : {"ssao", "bloom", "forward"}) {
+        for (const char* off : {"ssao", "bloom", "forward", "antiAliasing"}) {
             EXPECT_EQ(run["passesMs"][off]["count"], 0) << off;
             EXPECT_TRUE(run["samples"][0]["passesMs"][off].is_null()) << off;
         }

@@ -85,7 +85,7 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
     ParseResult result = parse({
         "--size=640x480", "--dt", "0.25", "--from", "10", "--frames=3", "--bump", "0",
         "--bloom=1", "--ssao", "off", "--transparent", "0", "--omni=0", "--colored", "1",
-        "--light-mode", "2", "--update-shadow-maps", "0", "--gpu-timer", "0",
+        "--light-mode", "2", "--aa=0", "--update-shadow-maps", "0", "--gpu-timer", "0",
         "--capture", "30,5,5,12.5", "--capture-dir", "shots", "--json", "out.json", "--csv=f.csv",
         "--no-progress", "--warmup=0", "--repeat", "3"});
     // clang-format on
@@ -103,6 +103,7 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.switches.omni, false);
     EXPECT_EQ(o.switches.colored, true);
     EXPECT_EQ(o.switches.lightMode, 2);
+    EXPECT_EQ(o.switches.aa, false);
     EXPECT_FALSE(o.updateShadowMaps);
     // sorted, the duplicate dropped
     EXPECT_EQ(o.captureTimes, (std::vector<double>{5.0, 12.5, 30.0}));
@@ -308,12 +309,12 @@ TEST(BenchReportTest, JsonHoldsEnvironmentSummariesAndSamplesAndReadsBack) {
 TEST(BenchReportTest, CsvHasARowPerFrameWithEmptyFieldsForPassesThatDidNotRun) {
     std::string csv = formatCsvReport({sampleRun(640, 480, false, 1.0)});
     EXPECT_EQ(csv.rfind("width,height,updateShadowMaps,frame,tourTime,shadowMaps,geometry,ssao,"
-                        "lighting,forward,bloom,frameGpu,frameWall,cpu,processCpu\n",
+                        "lighting,forward,bloom,antiAliasing,frameGpu,frameWall,cpu,processCpu\n",
                         0),
               0u)
         << csv;
-    EXPECT_NE(csv.find("\n640,480,0,1,1,2.0000,4.0000,,8.0000,10.0000,12.0000,40.0000,50.0000,"
-                       "1.0000,0.0000\n"),
+    EXPECT_NE(csv.find("\n640,480,0,1,1,2.0000,4.0000,,8.0000,10.0000,12.0000,14.0000,40.0000,"
+                       "50.0000,1.0000,0.0000\n"),
               std::string::npos)
         << csv;
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 6);
@@ -454,6 +455,32 @@ TEST(BenchCompareTest, ReportsOfDifferentRunsSizesSwitchesOrFramesAreRefused) {
     ASSERT_TRUE(merged) << error;
     EXPECT_DOUBLE_EQ(merged->runs[0].wallFrame.median, 37.5);
     EXPECT_FALSE(mergeReports({reportOf({base}), reportOf({otherSize})}, error));
+}
+
+// A build from before the anti-aliasing pass writes neither the switch nor the pass: its report
+// still reads, compares with a run that anti-aliases (the whole frame paired, the pass shown on
+// its side only), while two runs that both know the switch must agree on it.
+TEST(BenchCompareTest, ReportsWithoutAntiAliasingCompareWithEitherState) {
+    RunResult current = sampleRun(640, 480, true, 1.0);
+    json old = json::parse(formatJsonReport(sampleEnvironment(), {current}, std::nullopt));
+    old["runs"][0]["settings"].erase("aa");
+    for (json& sample : old["runs"][0]["samples"]) {
+        sample["passesMs"].erase("antiAliasing");
+    }
+    std::string error;
+    std::optional<ReportFile> earlier = parseJsonReport(old.dump(), error);
+    ASSERT_TRUE(earlier) << error;
+    EXPECT_FALSE(earlier->runs[0].settings.aa.has_value());
+    EXPECT_EQ(earlier->runs[0].passes[static_cast<int>(FramePass::AntiAliasing)].count, 0);
+
+    RunResult aaOff = current;
+    aaOff.settings.aa = false;
+    EXPECT_EQ(compareMismatch(*earlier, reportOf({current})), "");
+    EXPECT_EQ(compareMismatch(*earlier, reportOf({aaOff})), "");
+    EXPECT_NE(compareMismatch(reportOf({aaOff}), reportOf({current})).find("switch states"),
+              std::string::npos);
+    std::string table = formatComparison(*earlier, reportOf({current}));
+    EXPECT_NE(table.find("| anti-aliasing | off | 21.0 | | | |"), std::string::npos) << table;
 }
 
 TEST(BenchCompareTest, BadInputFilesGiveOneLineNamingTheFile) {

@@ -104,13 +104,28 @@ std::string verdict(const std::vector<double>& a, const std::vector<double>& b, 
     return typical > 0.0 ? "yes, slower" : "yes, faster";
 }
 
+// The median of a row over one run's own frames, or "off" where it has none.
+std::string ownMedian(const RunResult& run, size_t row) {
+    std::vector<double> samples;
+    for (const FrameRecord& frame : run.frameRecords) {
+        double ms = 0.0;
+        if (rowSample(frame, row, ms)) {
+            samples.push_back(ms);
+        }
+    }
+    return samples.empty() ? "off" : formatMs(percentile(samples, 0.5));
+}
+
+// A row that only one side has (a pass switched off there, or one its build lacks) shows that
+// side's median and nothing paired.
 std::string comparisonRow(const std::string& label, const RunResult& base, const RunResult& next,
                           size_t row) {
     std::vector<double> a;
     std::vector<double> b;
     pairRow(base, next, row, a, b);
     if (a.empty()) {
-        return "| " + label + " | off | off | | | |\n";
+        return "| " + label + " | " + ownMedian(base, row) + " | " + ownMedian(next, row) +
+               " | | | |\n";
     }
     double baseMedian = percentile(a, 0.5);
     double nextMedian = percentile(b, 0.5);

@@ -205,6 +205,7 @@ const std::map<std::string, Handler>& valueOptions() {
         {"--omni", flagInto(&SwitchOverrides::omni)},
         {"--colored", flagInto(&SwitchOverrides::colored)},
         {"--light-mode", parseLightMode},
+        {"--aa", flagInto(&SwitchOverrides::aa)},
         {"--update-shadow-maps", parseUpdateShadowMaps},
         {"--gpu-timer",
          [](BenchOptions& o, const std::string& v) -> std::string {
@@ -371,7 +372,8 @@ std::string benchUsage() {
            "  --repeat N                render the frames N times and report each frame's\n"
            "                            fastest repeat (steadier when the cores are shared)\n"
            "  --bump 0|1  --bloom 0|1  --ssao 0|1  --transparent 0|1  --omni 0|1\n"
-           "  --colored 0|1             switch states (F2..F7); default: as the demo starts\n"
+           "  --colored 0|1  --aa 0|1   switch states (F2..F7, F10 anti-aliasing); default: as\n"
+           "                            the demo starts\n"
            "  --light-mode 0|1|2        F1: 0 ambient+diffuse+specular, 1 no specular,\n"
            "                            2 ambient only\n"
            "  --update-shadow-maps 0|1  0: cube maps rendered on the first frame only\n"

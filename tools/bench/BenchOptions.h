@@ -27,6 +27,7 @@ struct SwitchOverrides {
     std::optional<bool> omni;        // F6, omnidirectional (cube-map) shadows
     std::optional<bool> colored;     // F7, colored shadows
     std::optional<int> lightMode;    // F1 cycle: 0 full, 1 no specular, 2 ambient only
+    std::optional<bool> aa;          // F10, anti-aliasing
 };
 
 struct BenchOptions {

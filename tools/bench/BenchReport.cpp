@@ -12,8 +12,6 @@ using nlohmann::ordered_json;
 
 namespace {
 
-const char* const kPassLabels[kFramePassCount] = {"shadow maps", "geometry", "SSAO",
-                                                  "lighting",    "forward",  "bloom"};
 const char* const kFrameRowLabels[] = {"frame (GPU)", "frame (wall)", "CPU", "CPU, all threads"};
 constexpr size_t kRowCount = kFramePassCount + 4;
 
@@ -44,7 +42,7 @@ std::string settingsLine(const RunSettings& s) {
     return std::string(range) + repeats + "; bump " + onOff(s.bump) + ", bloom " + onOff(s.bloom) +
            ", ssao " + onOff(s.ssao) + ", transparent " + onOff(s.transparent) + ", omni " +
            onOff(s.omni) + ", colored " + onOff(s.colored) + ", light mode " +
-           std::to_string(s.lightMode) + ", cube maps " +
+           std::to_string(s.lightMode) + ", aa " + (s.aa ? onOff(*s.aa) : "none") + ", cube maps " +
            (s.updateShadowMaps ? "every frame" : "static");
 }
 
@@ -101,7 +99,7 @@ bool sameConfiguration(const RunSettings& a, const RunSettings& b) {
     return a.width == b.width && a.height == b.height && a.bump == b.bump && a.bloom == b.bloom &&
            a.ssao == b.ssao && a.transparent == b.transparent && a.omni == b.omni &&
            a.colored == b.colored && a.lightMode == b.lightMode &&
-           a.updateShadowMaps == b.updateShadowMaps;
+           (!a.aa || !b.aa || *a.aa == *b.aa) && a.updateShadowMaps == b.updateShadowMaps;
 }
 
 double RunResult::fps() const {
@@ -159,7 +157,10 @@ std::string runLabel(const RunResult& result) {
 }
 
 std::vector<std::string> tableRowLabels() {
-    std::vector<std::string> labels(kPassLabels, kPassLabels + kFramePassCount);
+    std::vector<std::string> labels;
+    for (const FramePassName& name : kFramePassNames) {
+        labels.push_back(name.label);
+    }
     labels.insert(labels.end(), std::begin(kFrameRowLabels), std::end(kFrameRowLabels));
     return labels;
 }
@@ -294,12 +295,19 @@ ordered_json summaryToJson(const Summary& s) {
 }
 
 ordered_json settingsToJson(const RunSettings& s) {
-    return {{"bump", s.bump},           {"bloom", s.bloom},
-            {"ssao", s.ssao},           {"transparent", s.transparent},
-            {"omni", s.omni},           {"colored", s.colored},
-            {"lightMode", s.lightMode}, {"updateShadowMaps", s.updateShadowMaps},
-            {"timeStep", s.timeStep},   {"repeats", s.repeats},
-            {"from", s.from},           {"to", s.to}};
+    return {{"bump", s.bump},
+            {"bloom", s.bloom},
+            {"ssao", s.ssao},
+            {"transparent", s.transparent},
+            {"omni", s.omni},
+            {"colored", s.colored},
+            {"lightMode", s.lightMode},
+            {"aa", s.aa ? ordered_json(*s.aa) : ordered_json()},
+            {"updateShadowMaps", s.updateShadowMaps},
+            {"timeStep", s.timeStep},
+            {"repeats", s.repeats},
+            {"from", s.from},
+            {"to", s.to}};
 }
 
 ordered_json contextToJson(const GlContextInfo& c) {
@@ -428,10 +436,12 @@ std::string readFrame(const json& sample, FrameRecord& frame) {
               readTime(sample.at("wallMs"), frame.wallMs) &&
               readTime(sample.at("cpuMs"), frame.cpuMs) &&
               readTime(sample.at("processCpuMs"), frame.processCpuMs);
+    // A pass the report's build did not have counts as not run.
+    const json& passes = sample.at("passesMs");
     for (int pass = 0; pass < kFramePassCount && ok; ++pass) {
-        const char* name = PassTimer::name(static_cast<FramePass>(pass));
-        ok = readOptionalTime(sample.at("passesMs").at(name), frame.passMs[pass],
-                              frame.passRan[pass]);
+        auto found = passes.find(PassTimer::name(static_cast<FramePass>(pass)));
+        ok = found == passes.end() ||
+             readOptionalTime(*found, frame.passMs[pass], frame.passRan[pass]);
     }
     return ok ? "" : "a sample holds a time that is not a number of 0 or more";
 }
@@ -444,6 +454,8 @@ void readSettings(const json& s, RunSettings& settings) {
     s.at("omni").get_to(settings.omni);
     s.at("colored").get_to(settings.colored);
     s.at("lightMode").get_to(settings.lightMode);
+    auto aa = s.find("aa");
+    settings.aa = aa == s.end() || aa->is_null() ? std::nullopt : std::optional(aa->get<bool>());
     s.at("updateShadowMaps").get_to(settings.updateShadowMaps);
     s.at("timeStep").get_to(settings.timeStep);
     s.at("repeats").get_to(settings.repeats);

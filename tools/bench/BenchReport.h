@@ -26,6 +26,8 @@ struct RunSettings {
     bool omni = true;
     bool colored = false;
     int lightMode = 0;
+    // Unset in the report of a build that has no anti-aliasing pass.
+    std::optional<bool> aa = true;
     bool updateShadowMaps = true;
     double timeStep = 0.5;
     int repeats = 1;
@@ -34,6 +36,8 @@ struct RunSettings {
 };
 
 // Whether two runs rendered the same size with the same switch states and cube-map updating.
+// A run of a build without the anti-aliasing pass matches either anti-aliasing state, so a build
+// from before the pass can be compared with one that runs it.
 bool sameConfiguration(const RunSettings& a, const RunSettings& b);
 
 // Milliseconds of wall-clock time per start-up step.

@@ -73,6 +73,7 @@ void applySwitches(const SwitchOverrides& switches, bool updateShadowMaps) {
     RenderSettings::omnidirectionalShadows =
         switches.omni.value_or(RenderSettings::omnidirectionalShadows);
     RenderSettings::coloredShadows = switches.colored.value_or(RenderSettings::coloredShadows);
+    RenderSettings::antiAliasing = switches.aa.value_or(RenderSettings::antiAliasing);
     if (switches.lightMode) {
         RenderSettings::lightMode = static_cast<LightMode>(*switches.lightMode);
     }
@@ -90,6 +91,7 @@ RunSettings currentSettings(const BenchOptions& options, WindowSize size) {
     settings.omni = RenderSettings::omnidirectionalShadows;
     settings.colored = RenderSettings::coloredShadows;
     settings.lightMode = static_cast<int>(RenderSettings::lightMode);
+    settings.aa = RenderSettings::antiAliasing;
     settings.updateShadowMaps = RenderSettings::updateShadowMaps;
     settings.timeStep = options.timeStep;
     settings.repeats = options.repeats;

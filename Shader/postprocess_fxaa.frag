@@ -1,0 +1,69 @@
+#version 330 core
+// Anti-aliasing ("fxaa"): the last pass of the frame, FXAA 3.11 in its console form, the one
+// with a fixed, small number of taps. Four bilinear taps at the pixel's corners give the luma
+// of the 2 x 2 blocks around it; a pixel whose luma and those four span less than the edge
+// threshold is copied unchanged. On an edge the corner lumas give the edge's direction, and the
+// pixel becomes the mean of two taps half a pixel either way along the edge, or of those and two
+// more up to four pixels out along it where the edge is long and straight (kept only while their
+// mean stays inside the local luma range, so a crossing edge is not smeared in).
+// (A walk to the edge's ends, as the quality form does, costs three times as much on a
+// rasteriser that runs every branch for every pixel, software GL among them.)
+// uniform sampler2D image: unit 0, the finished frame in display colour (0..1, already encoded
+//         for the screen, so luma contrast is what a viewer sees), linear filtering, clamped to
+//         the edge
+// out location 0: rgb the anti-aliased display colour, alpha 1
+// The image has the output's size (one texel a pixel), so pixels are addressed by gl_FragCoord.
+
+uniform sampler2D image;
+
+layout(location = 0) out vec4 fragColor;
+
+// An edge needs a luma range of at least this share of the brightest luma around it...
+const float edgeThreshold = 0.125;
+// ... and at least this much in absolute terms, so dark noise is left alone.
+const float edgeThresholdMin = 0.0625;
+// How far the outer taps reach along a nearly horizontal or vertical edge: the less the edge
+// leans, the further out, up to `outerReach` texels.
+const float edgeSharpness = 8.0;
+const float outerReach = 4.0;
+
+float luma(vec3 color) {
+    return dot(color, vec3(0.299, 0.587, 0.114));
+}
+
+vec3 tap(vec2 uv) {
+    return textureLod(image, uv, 0.0).rgb;
+}
+
+void main() {
+    vec2 texel = 1.0 / vec2(textureSize(image, 0));
+    vec2 uv = gl_FragCoord.xy * texel; // the pixel's centre
+    vec3 centre = texelFetch(image, ivec2(gl_FragCoord.xy), 0).rgb;
+
+    float m = luma(centre);
+    float nw = luma(tap(uv + vec2(-0.5, 0.5) * texel));
+    float ne = luma(tap(uv + vec2(0.5, 0.5) * texel));
+    float sw = luma(tap(uv + vec2(-0.5, -0.5) * texel));
+    float se = luma(tap(uv + vec2(0.5, -0.5) * texel));
+    float lowest = min(m, min(min(nw, ne), min(sw, se)));
+    float highest = max(m, max(max(nw, ne), max(sw, se)));
+    if (highest - lowest < max(edgeThresholdMin, highest * edgeThreshold)) {
+        fragColor = vec4(centre, 1.0);
+        return;
+    }
+
+    // Perpendicular to the luma gradient of the 2 x 2 blocks: along the edge.
+    float swMinusNe = sw - ne;
+    float seMinusNw = se - nw;
+    vec2 along = vec2(swMinusNe + seMinusNw, swMinusNe - seMinusNw);
+    along /= max(length(along), 1e-6);
+    vec3 inner = 0.5 * (tap(uv - along * 0.5 * texel) + tap(uv + along * 0.5 * texel));
+
+    float lean = max(min(abs(along.x), abs(along.y)) * edgeSharpness, 1e-6);
+    vec2 reach = clamp(along / lean, -2.0, 2.0) * (0.5 * outerReach);
+    vec3 outer = 0.5 * (tap(uv - reach * texel) + tap(uv + reach * texel));
+    vec3 wide = 0.5 * (inner + outer);
+
+    float wideLuma = luma(wide);
+    fragColor = vec4(wideLuma < lowest || wideLuma > highest ? inner : wide, 1.0);
+}
