@@ -7,7 +7,7 @@
 # checks, 5,000 frames, and would only measure the sanitizers' overhead. Run it with
 #   scripts/test-sanitizers.sh -L long
 # Extra arguments go to ctest and replace the default selection (for example: -R Fuzzer).
-# Measured on the 2-core development machine: about 6 minutes of tests after the build.
+# The test programs run in parallel, one per core, as in scripts/test.sh.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${CATHEDRAL_SANITIZE_BUILD_DIR:-$root/build-asan}"
@@ -26,7 +26,7 @@ export LSAN_OPTIONS="suppressions=$root/tests/robustness/lsan.supp:print_suppres
 export LD_PRELOAD="$build/lib/libcathedral-keep-modules-loaded.so${LD_PRELOAD:+:$LD_PRELOAD}"
 
 run_ctest() {
-    local command=(ctest --test-dir "$build" --output-on-failure "$@")
+    local command=(ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@")
     if [ -z "${DISPLAY:-}" ]; then
         xvfb-run -a -s "-screen 0 1280x1024x24" "${command[@]}"
     else
