@@ -312,6 +312,7 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
     shader->setInt("lightMode", static_cast<int>(RenderSettings::lightMode));
     shader->setMat4("inverseViewMatrix", glm::inverse(mainCamera->getViewMatrix()));
 
+    const int firstCubeUnit = unit;
     for (size_t i = 0; i < scene->lights.size(); ++i) {
         const Light& light = *scene->lights[i];
         std::string prefix = "lights[" + intToString(static_cast<int>(i));
@@ -323,7 +324,7 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
         if (i < omnidirectionalShadowMaps.size()) {
             shader->setVec2(prefix + "].near_far", omnidirectionalShadowMaps[i]->getNearFar());
             shader->setInt("shadowMaps[" + intToString(static_cast<int>(i)) + "]", unit);
-            omnidirectionalShadowMaps[i]->bindTexture(unit);
+            omnidirectionalShadowMaps[i]->bindComparisonTexture(unit);
             ++unit;
         }
     }
@@ -337,6 +338,10 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
 
     screenQuad->draw();
     Shader::unuse();
+    // The comparison samplers would turn any later read of those units into depth tests.
+    for (int cubeUnit = firstCubeUnit; cubeUnit < unit; ++cubeUnit) {
+        OmnidirectionalShadowMappingTechnique::unbindComparisonSampler(cubeUnit);
+    }
 }
 
 // Reads the G-buffer's depth (blitted into the lit target, so the opaque scene hides what lies
@@ -442,6 +447,7 @@ void Renderer::bindViewBuffer(DebugView view) {
     case DebugView::ShadowCubeMap:
         if (OmnidirectionalShadowMappingTechnique* cubeMap = nearestCubeMap()) {
             cubeMap->bindTexture(1);
+            ShaderManager::getShader("debugView")->setVec2("cubeNearFar", cubeMap->getNearFar());
         }
         break;
     default:
