@@ -101,6 +101,7 @@ void OmnidirectionalShadowMappingTechnique::render(Scene* scene) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, width, height);
     glClear(GL_DEPTH_BUFFER_BIT);
+    hasContents = true;
     if (!light) {
         // No light yet: the cleared map means "nothing in the way" in every direction.
         glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -30,7 +30,8 @@ public:
     // depth comparison (LEQUAL) with linear filtering, bound over the texture's own parameters
     // while the lighting pass reads the map, so each lookup compares four texels, then filters
     GLuint comparisonSampler = 0;
-    Light* light = nullptr; // not owned
+    Light* light = nullptr;   // not owned
+    bool hasContents = false; // whether render() has filled the cube map at least once
 
     // Creates the cube map and its framebuffer; prints "Framebuffer not complete!" when the
     // driver rejects them (rendering carries on regardless).
