@@ -53,4 +53,24 @@ done
 
 join() { local IFS=,; echo "$*"; }
 echo
-"$new/cathedral-bench" --compare "$(join "${reports_base[@]}")" "$(join "${reports_new[@]}")"
+if ! "$new/cathedral-bench" --compare "$(join "${reports_base[@]}")" \
+    "$(join "${reports_new[@]}")"; then
+    # Reports without per-frame samples (older builds): each pass's median from the runs'
+    # summary tables, the lowest over the rounds, and their ratio NEW / BASE.
+    echo "compare-bins: comparing the summary medians instead"
+    awk -F'|' '
+        FNR == 1 { side = FILENAME ~ /\/base-[0-9]+\.log$/ ? "base" : "new" }
+        NF > 3 && $3 ~ /^ *[0-9.]+ *$/ {
+            name = $2; gsub(/^ +| +$/, "", name); value = $3 + 0
+            key = side SUBSEP name
+            if (!(key in best) || value < best[key]) best[key] = value
+            if (!(name in seen)) { seen[name] = 1; order[++count] = name }
+        }
+        END {
+            printf "| %-18s | %10s | %10s | %6s |\n", "pass", "base ms", "new ms", "ratio"
+            for (i = 1; i <= count; ++i) {
+                name = order[i]; b = best["base" SUBSEP name]; n = best["new" SUBSEP name]
+                if (b > 0) printf "| %-18s | %10.1f | %10.1f | %6.2f |\n", name, b, n, n / b
+            }
+        }' "$work"/base-*.log "$work"/new-*.log
+fi
