@@ -8,7 +8,8 @@
 //                         world space with w = 1 where a surface was drawn, w = 0 elsewhere;
 //                         the colored shadow map with its transmitted colour in rgb and the
 //                         closeness of the lit surface in a)
-//   uniform cubeMap       samplerCube unit 1, view 7: distance to the light / far per texel
+//   uniform cubeMap       samplerCube unit 1, view 7: window depth of the face projection
+//   uniform cubeNearFar   vec2, view 7: near and far of that projection
 //   uniform hasData       int, 0: the buffer was never rendered; a grey stripe pattern says so
 //   uniform outputSize    vec2, output size in pixels (the cube map's cross keeps square faces)
 //   out location 0 color  vec4, the view's colour with alpha 1
@@ -17,6 +18,7 @@ in vec2 texCoord;
 uniform int view;
 uniform sampler2D image;
 uniform samplerCube cubeMap;
+uniform vec2 cubeNearFar;
 uniform int hasData;
 uniform vec2 outputSize;
 
@@ -56,8 +58,12 @@ vec3 viewColor() {
     if (view == 7) {
         bool inside;
         vec3 direction = crossDirection(gl_FragCoord.xy, inside);
-        // Near surfaces bright, the far limit black.
-        return inside ? vec3(1.0 - sqrt(texture(cubeMap, direction).r)) : vec3(0.0);
+        // Distance along the face axis from the window depth; near surfaces bright, far black.
+        float depth = texture(cubeMap, direction).r;
+        float n = cubeNearFar.x;
+        float f = cubeNearFar.y;
+        float axisDistance = f * n / (f - depth * (f - n));
+        return inside ? vec3(1.0 - sqrt(clamp(axisDistance / f, 0.0, 1.0))) : vec3(0.0);
     }
     vec4 texel = texture(image, texCoord);
     if (view == 1) return texel.w > 0.0 ? fract(texel.xyz / positionBand) : vec3(0.0);

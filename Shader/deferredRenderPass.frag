@@ -7,8 +7,9 @@
 //   uniform gWorldNormal          sampler2D unit 1, world-space normal (length 0: no geometry)
 //   uniform gDiffuse              sampler2D unit 2, diffuse colour
 //   uniform gAmbient              sampler2D unit 3, ambient occlusion (red, 1 = unoccluded)
-//   uniform shadowMaps[7]         samplerCube units 4..10, distance / far per light (see
-//                                 omnidirectionalShadowMap_FirstPass.frag)
+//   uniform shadowMaps[7]         samplerCubeShadow units 4..10 (comparison sampler, LEQUAL):
+//                                 window depth of each face's projection per light, near and
+//                                 far from near_far (see omnidirectionalShadowMap_FirstPass.frag)
 //   uniform colorShadowMap        sampler2D unit 11, colored shadow map (see drawShadowMap.frag:
 //                                 rgb = transmitted light, a = closeness 1 - depth)
 //   uniform lightViewProjectionMatrix  mat4, world -> (s, t, depth) in [0, 1] of that map
@@ -42,7 +43,7 @@ uniform sampler2D gWorldPosition;
 uniform sampler2D gWorldNormal;
 uniform sampler2D gDiffuse;
 uniform sampler2D gAmbient;
-uniform samplerCube shadowMaps[MAX_LIGHTS];
+uniform samplerCubeShadow shadowMaps[MAX_LIGHTS];
 uniform sampler2D colorShadowMap;
 uniform mat4 lightViewProjectionMatrix;
 uniform PointLight lights[MAX_LIGHTS];
@@ -74,47 +75,77 @@ const float cubeFaceSize = float(SHADOW_MAP_SIZE);
 // 16-bit depth of the light-view map, in steps of its window depth.
 const float depthStep = 1.0 / 65535.0;
 
-// Fraction of the light reaching p (0 shadowed .. 1 lit), from four filtered taps of the cube map
-// on the surface's tangent plane (tangent, bitangent). The taps are lifted off the surface along
-// the normal by about a texel so a sloped surface does not shadow itself (no acne), and compared
-// with a small bias against the 16-bit distance / far (texel steps of 30 / 65535 units).
-float cubeShadow(samplerCube shadowMap, vec3 p, vec3 n, vec3 tangent, vec3 bitangent,
-                 vec3 lightPosition, float distanceToLight, float far) {
-    float invFar = 1.0 / far;
+// Taps of the shadow filter: a golden-angle spiral over the unit disk, rotated per pixel.
+const int shadowTaps = 5;
+const float goldenAngle = 2.39996323;
+
+// Per-pixel rotation of the shadow taps (interleaved gradient noise): neighbouring pixels use
+// different tap sets, so the few taps give a fine grain instead of banded penumbrae.
+vec2 tapRotation() {
+    float angle = 6.2831853 * fract(52.9829189 * fract(dot(gl_FragCoord.xy,
+                                                           vec2(0.06711056, 0.00583715))));
+    return vec2(cos(angle), sin(angle));
+}
+
+// Window depth of a point at axisDistance along a cube face's axis, in the face projection of
+// the shadow pass (perspective with nearFar.x, nearFar.y).
+float cubeFaceDepth(float axisDistance, vec2 nearFar) {
+    float n = nearFar.x;
+    float f = nearFar.y;
+    return 0.5 * ((f + n) / (f - n) - 2.0 * f * n / ((f - n) * axisDistance)) + 0.5;
+}
+
+// Fraction of the light reaching p (0 shadowed .. 1 lit), percentage-closer filtered: each tap
+// is a comparison lookup (the sampler compares four texels with the tap's own reference depth
+// and then filters the results), and the taps lie on a disk in the surface's tangent plane
+// (tangent, bitangent) rotated per pixel. The disk is lifted off the surface along the normal by
+// about a texel, so a sloped surface does not shadow itself (no acne) without a depth offset
+// large enough to detach shadows from their casters (no peter-panning); the remaining bias
+// covers the 24-bit depth steps, about 6e-5 d^2 units at d units from the light. Each tap's
+// reference depth is taken along its own major axis, the axis whose face the lookup reads.
+float cubeShadow(samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 tangent, vec3 bitangent,
+                 vec3 lightPosition, float distanceToLight, vec2 nearFar) {
     float texel = distanceToLight * 2.0 / cubeFaceSize;
     float spread = 1.5 * texel;
     vec3 lifted = p + n * spread - lightPosition;
-    float bias = (0.5 * texel + 0.01) * invFar;
-    vec3 t = tangent * spread;
-    vec3 b = bitangent * spread;
-    vec3 q0 = lifted - 0.8 * t - 0.3 * b;
-    vec3 q1 = lifted + 0.3 * t - 0.8 * b;
-    vec3 q2 = lifted + 0.8 * t + 0.3 * b;
-    vec3 q3 = lifted - 0.3 * t + 0.8 * b;
-    vec4 stored = vec4(textureLod(shadowMap, q0, 0.0).r, textureLod(shadowMap, q1, 0.0).r,
-                       textureLod(shadowMap, q2, 0.0).r, textureLod(shadowMap, q3, 0.0).r);
-    vec4 depth = vec4(length(q0), length(q1), length(q2), length(q3)) * invFar - bias;
-    return dot(vec4(lessThanEqual(depth, stored)), vec4(0.25));
+    float bias = 0.5 * texel + 0.02 + 1e-4 * distanceToLight * distanceToLight;
+    vec2 rotation = tapRotation();
+    vec3 t = (rotation.x * tangent + rotation.y * bitangent) * spread;
+    vec3 b = (rotation.x * bitangent - rotation.y * tangent) * spread;
+    float lit = 0.0;
+    for (int k = 0; k < shadowTaps; ++k) {
+        float radius = sqrt((float(k) + 0.5) / float(shadowTaps));
+        float angle = float(k) * goldenAngle;
+        vec3 q = lifted + radius * (cos(angle) * t + sin(angle) * b);
+        vec3 axes = abs(q);
+        float axisDistance = max(axes.x, max(axes.y, axes.z));
+        float reference = cubeFaceDepth(axisDistance - bias, nearFar);
+        // Explicit zero gradients: the map has one level, and the lookup may sit in a branch.
+        lit += textureGrad(shadowMap, vec4(q, reference), vec3(0.0), vec3(0.0));
+    }
+    return lit * (1.0 / float(shadowTaps));
 }
 
-// Diffuse and specular light of one point light at p with its cube shadow map; zero for a point
-// beyond the light's radius or facing away from it. Straight-line code: llvmpipe runs both sides
-// of every branch over its pixel block anyway, so the cut-offs are selects, not early returns.
-vec3 shadeLight(int i, samplerCube shadowMap, vec3 p, vec3 n, vec3 tangent, vec3 bitangent, vec3 v,
-                vec3 albedo) {
+// Diffuse and specular light of one point light at p with its cube shadow map. A point beyond
+// the light's radius or facing away from it returns at once: on a GPU a whole group of pixels
+// outside the light skips the shadow lookups (llvmpipe runs both sides either way).
+vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 tangent, vec3 bitangent,
+                vec3 v, vec3 albedo) {
     vec3 toLight = lights[i].position - p;
     float d = length(toLight);
     vec3 l = toLight / d;
     float nDotL = dot(n, l);
+    if (d >= lights[i].radius || nDotL <= 0.0) {
+        return vec3(0.0);
+    }
     float attenuation = 1.0 / (1.0 + lights[i].linear * d + lights[i].quadratic * d * d);
     // Fades the last fifth of the radius out so the cut-off leaves no visible ring.
     attenuation *= 1.0 - smoothstep(0.8 * lights[i].radius, lights[i].radius, d);
-    bool lit = d < lights[i].radius && nDotL > 0.0;
     float shadow = omniDirShadowsEnabled != 0
                        ? cubeShadow(shadowMap, p, n, tangent, bitangent, lights[i].position, d,
-                                    lights[i].near_far.y)
+                                    lights[i].near_far)
                        : 1.0;
-    vec3 light = lights[i].color * (lit ? attenuation * shadow : 0.0);
+    vec3 light = lights[i].color * (attenuation * shadow);
     vec3 h = normalize(l + v);
     float specular = lightMode == 0 ? specularStrength * specularPower(max(dot(n, h), 0.0)) : 0.0;
     return (albedo * nDotL + specular) * light;

@@ -17,7 +17,6 @@
 //   uniform near, far                float, depth range of the faces along their axis
 //   out gl_Position                  clip space of face gl_Layer
 //   out gl_Layer                     the cube face written
-//   out worldPosition                vec3, world-space position for the fragment stage
 layout(triangles) in;
 layout(triangle_strip, max_vertices = 18) out;
 
@@ -25,8 +24,6 @@ uniform mat4 cm_matrices[6];
 uniform vec3 lightPosition;
 uniform float near;
 uniform float far;
-
-out vec3 worldPosition;
 
 // Margin of the plane tests in world units: far above the rounding of the face matrices, far
 // below anything a face would show.
@@ -49,7 +46,6 @@ bool touchesFace(vec3 depth, vec3 across1, vec3 across2) {
 void emitFace(int face) {
     for (int corner = 0; corner < 3; ++corner) {
         gl_Layer = face;
-        worldPosition = gl_in[corner].gl_Position.xyz;
         gl_Position = cm_matrices[face] * gl_in[corner].gl_Position;
         EmitVertex();
     }

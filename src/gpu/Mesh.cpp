@@ -13,6 +13,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -106,6 +107,8 @@ void uploadGeometry(Mesh* mesh, const aiMesh* imported) {
     if (imported->mVertices != nullptr && vertexCount > 0) {
         mesh->positionBuffer =
             uploadAttribute(0, 3, imported->mVertices, vertexCount * 3 * sizeof(GLfloat));
+        static_assert(sizeof(aiVector3D) == sizeof(glm::vec3), "positions are three floats");
+        mesh->computeBounds(reinterpret_cast<const glm::vec3*>(imported->mVertices), vertexCount);
     }
     if (imported->mNormals != nullptr && vertexCount > 0) {
         mesh->normalBuffer =
@@ -173,6 +176,30 @@ Mesh* buildMesh(const aiScene* scene, const aiMesh* imported, const std::string&
 }
 
 } // namespace
+
+void Mesh::computeBounds(const glm::vec3* positions, std::size_t count) {
+    if (count == 0) {
+        return;
+    }
+    glm::vec3 low = positions[0], high = positions[0];
+    for (std::size_t i = 1; i < count; ++i) {
+        low = glm::min(low, positions[i]);
+        high = glm::max(high, positions[i]);
+    }
+    boundsCentre = 0.5f * (low + high);
+    float farthest = 0.0f;
+    for (std::size_t i = 0; i < count; ++i) {
+        farthest = std::max(farthest, glm::distance(boundsCentre, positions[i]));
+    }
+    boundsRadius = farthest;
+}
+
+bool Mesh::liesBeyond(const glm::mat4& model, glm::vec3 point, float reach) const {
+    glm::vec3 centre = glm::vec3(model * glm::vec4(boundsCentre, 1.0f));
+    float scale = std::max({glm::length(glm::vec3(model[0])), glm::length(glm::vec3(model[1])),
+                            glm::length(glm::vec3(model[2]))});
+    return glm::distance(centre, point) - boundsRadius * scale > reach;
+}
 
 // Binds vertex array 0 when done.
 std::vector<Mesh*> Mesh::load(std::string path) {

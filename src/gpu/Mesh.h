@@ -7,7 +7,9 @@
 
 #include <glm/glm.hpp>
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,10 @@ public:
     // shared through the texture cache, not owned
     Texture* colorTexture = nullptr;
     Texture* bumpMapTexture = nullptr;
+    // Object-space sphere around every vertex, set at load: lets passes skip a mesh that cannot
+    // touch a region. Infinite until computed, so a mesh of unknown extent is never skipped.
+    glm::vec3 boundsCentre = glm::vec3(0.0f);
+    float boundsRadius = std::numeric_limits<float>::infinity();
 
     // One mesh per mesh of the file, in file order; the cached list when the path was loaded
     // before; empty when the import failed (retried on the next request) or the file holds no
@@ -45,6 +51,13 @@ public:
     void draw(Shader* shader);
     // Draws the triangles only: no uniform, no texture. Leaves vertex array 0 bound.
     void drawGeometry(Shader* shader);
+
+    // True when, placed by `model`, the whole bounding sphere lies farther than `reach` from
+    // `point` (world space), so nothing of the mesh can be within that distance.
+    bool liesBeyond(const glm::mat4& model, glm::vec3 point, float reach) const;
+    // Sets boundsCentre and boundsRadius around the given positions (the box centre, the
+    // farthest vertex's distance).
+    void computeBounds(const glm::vec3* positions, std::size_t count);
 
     // An empty mesh with no GL object; load() fills it.
     Mesh() = default;

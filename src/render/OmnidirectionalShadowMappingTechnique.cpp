@@ -1,16 +1,21 @@
-// OmnidirectionalShadowMappingTechnique: the cube map, its layered framebuffer, the face
-// matrices and the single-pass render of the opaque objects into all six faces.
+// OmnidirectionalShadowMappingTechnique: the cube map, its comparison sampler, its layered
+// framebuffer, the face matrices and the single-pass render of the opaque objects within the
+// light's reach into all six faces.
 #include "render/OmnidirectionalShadowMappingTechnique.h"
 
 #include "app/Console.h"
 #include "gpu/Mesh.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderManager.h"
+#include "render/Renderer.h"
 #include "scene/Light.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
 
 #include <glm/gtc/matrix_transform.hpp>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -31,6 +36,7 @@ OmnidirectionalShadowMappingTechnique::OmnidirectionalShadowMappingTechnique(int
 
 OmnidirectionalShadowMappingTechnique::~OmnidirectionalShadowMappingTechnique() {
     glDeleteTextures(1, &cubeMap);
+    glDeleteSamplers(1, &comparisonSampler);
     glDeleteFramebuffers(1, &framebuffer);
 }
 
@@ -38,7 +44,7 @@ void OmnidirectionalShadowMappingTechnique::createFramebuffer() {
     glGenTextures(1, &cubeMap);
     glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
     for (int face = 0; face < 6; ++face) {
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT16, width, height,
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT24, width, height,
                      0, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, nullptr);
     }
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -46,6 +52,15 @@ void OmnidirectionalShadowMappingTechnique::createFramebuffer() {
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+    glGenSamplers(1, &comparisonSampler);
+    glSamplerParameteri(comparisonSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(comparisonSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(comparisonSampler, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(comparisonSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glSamplerParameteri(comparisonSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(comparisonSampler, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);
+    glSamplerParameteri(comparisonSampler, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
 
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
@@ -86,6 +101,7 @@ void OmnidirectionalShadowMappingTechnique::render(Scene* scene) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, width, height);
     glClear(GL_DEPTH_BUFFER_BIT);
+    hasContents = true;
     if (!light) {
         // No light yet: the cleared map means "nothing in the way" in every direction.
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -99,10 +115,13 @@ void OmnidirectionalShadowMappingTechnique::render(Scene* scene) {
     shader->setVec3("lightPosition", light->position);
     shader->setMat4Array("cm_matrices", viewProjectionMatrices.data(), 6);
 
+    float reach = casterReach();
     for (SceneObject* object : scene->opaqueObjects) {
         shader->setMat4("modelMatrix", object->modelMatrix);
         for (Mesh* mesh : object->meshes) {
-            mesh->drawGeometry(shader);
+            if (!mesh->liesBeyond(object->modelMatrix, light->position, reach)) {
+                mesh->drawGeometry(shader);
+            }
         }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -111,6 +130,28 @@ void OmnidirectionalShadowMappingTechnique::render(Scene* scene) {
 void OmnidirectionalShadowMappingTechnique::bindTexture(int unit) {
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+    glBindSampler(static_cast<GLuint>(unit), 0);
+}
+
+void OmnidirectionalShadowMappingTechnique::bindComparisonTexture(int unit) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+    glBindSampler(static_cast<GLuint>(unit), comparisonSampler);
+}
+
+void OmnidirectionalShadowMappingTechnique::unbindComparisonSampler(int unit) {
+    glBindSampler(static_cast<GLuint>(unit), 0);
+}
+
+float OmnidirectionalShadowMappingTechnique::casterReach() const {
+    float beyondEveryFace = farPlane * std::sqrt(3.0f);
+    return light ? std::min(Renderer::lightRadius(*light), beyondEveryFace) : beyondEveryFace;
+}
+
+float OmnidirectionalShadowMappingTechnique::windowDepth(float axisDistance, glm::vec2 nearFar) {
+    float n = nearFar.x, f = nearFar.y;
+    // perspective(): z_ndc = (f + n) / (f - n) - 2 f n / ((f - n) z), window = z_ndc / 2 + 1/2
+    return 0.5f * ((f + n) / (f - n) - 2.0f * f * n / ((f - n) * axisDistance)) + 0.5f;
 }
 
 glm::vec2 OmnidirectionalShadowMappingTechnique::getNearFar() {

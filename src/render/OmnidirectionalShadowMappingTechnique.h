@@ -1,7 +1,8 @@
 // OmnidirectionalShadowMappingTechnique: one point light's depth cube map. The six face
-// matrices are fixed when the light is set; render() draws the opaque objects into all six faces
-// in one pass (a geometry stage replicates each triangle per face), and the lighting pass binds
-// the cube map and compares against it with the near/far pair.
+// matrices are fixed when the light is set; render() draws the opaque objects within the light's
+// reach into all six faces in one pass (a geometry stage replicates each triangle per face), and
+// the lighting pass binds the cube map with a comparison sampler and compares the window depth
+// of each face's projection, rebuilt from the near/far pair.
 #pragma once
 
 #include "gpu/GL.h"
@@ -23,8 +24,14 @@ public:
     int width = 0;             // face size in texels
     int height = 0;
     GLuint framebuffer = 0; // the whole cube map as layered depth attachment
-    GLuint cubeMap = 0;     // GL_DEPTH_COMPONENT16 cube texture
-    Light* light = nullptr; // not owned
+    // GL_DEPTH_COMPONENT24 cube texture holding each face's window depth: the faces' near plane
+    // of 0.001 leaves 16 bits only a step of about 1.5 units at 10 units from the light
+    GLuint cubeMap = 0;
+    // depth comparison (LEQUAL) with linear filtering, bound over the texture's own parameters
+    // while the lighting pass reads the map, so each lookup compares four texels, then filters
+    GLuint comparisonSampler = 0;
+    Light* light = nullptr;   // not owned
+    bool hasContents = false; // whether render() has filled the cube map at least once
 
     // Creates the cube map and its framebuffer; prints "Framebuffer not complete!" when the
     // driver rejects them (rendering carries on regardless).
@@ -37,13 +44,25 @@ public:
 
     // Stores the light and computes the six face matrices from its current position.
     void setLight(Light* light);
-    // Renders the scene's opaque objects into the cube map. Leaves framebuffer 0 bound, the
-    // viewport at the face size and "omnidirectional_shadowMap" in use.
+    // Renders the scene's opaque objects into the cube map, skipping every mesh that lies
+    // wholly beyond the light's reach (casterReach). Leaves framebuffer 0 bound, the viewport
+    // at the face size and "omnidirectional_shadowMap" in use.
     void render(Scene* scene);
-    // Activates GL_TEXTURE0 + unit and binds the cube map to GL_TEXTURE_CUBE_MAP.
+    // Activates GL_TEXTURE0 + unit and binds the cube map to GL_TEXTURE_CUBE_MAP with no sampler
+    // object, so reads return the stored depths (debug views).
     void bindTexture(int unit);
-    // (near, far) of the faces: the distance stored in the cube map is divided by far.
+    // As bindTexture, with comparisonSampler on the unit (samplerCubeShadow lookups).
+    void bindComparisonTexture(int unit);
+    // Takes the comparison sampler off the unit again.
+    static void unbindComparisonSampler(int unit);
+    // (near, far) of the faces' projection: the stored window depth is that projection's.
     glm::vec2 getNearFar();
+    // Distance from the light beyond which a caster cannot matter: the light's radius (nothing
+    // farther is lit, and a caster outside that ball cannot cut a ray inside it), and never
+    // more than far * sqrt(3), beyond which no face stores anything.
+    float casterReach() const;
+    // Window depth that a point at `axisDistance` along a face's axis gets in that face.
+    static float windowDepth(float axisDistance, glm::vec2 nearFar);
 
     // The rotation of face i (0..5, +X .. -Z) of a look-at from the origin: rows right, true up,
     // back for the face direction and its up vector.

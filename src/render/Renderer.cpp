@@ -99,6 +99,27 @@ int queryLargestTargetSize() {
     return std::min({viewport[0], viewport[1], texture, renderbuffer});
 }
 
+// Whether any part of the sphere can lie inside the frustum of `viewProjection` (tested against
+// its six planes; a sphere near a frustum corner may pass without touching it).
+bool sphereInFrustum(const glm::mat4& viewProjection, glm::vec3 centre, float radius) {
+    glm::vec4 rows[4];
+    for (int r = 0; r < 4; ++r) {
+        rows[r] = glm::vec4(viewProjection[0][r], viewProjection[1][r], viewProjection[2][r],
+                            viewProjection[3][r]);
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float side : {1.0f, -1.0f}) {
+            glm::vec4 plane = rows[3] + side * rows[axis];
+            float distance =
+                (glm::dot(glm::vec3(plane), centre) + plane.w) / glm::length(glm::vec3(plane));
+            if (distance < -radius) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 Renderer::Renderer(int width, int height) : gBuffer(), hdrBuffer() {
@@ -264,14 +285,22 @@ void Renderer::render(Scene* scene) {
     }
 }
 
-// Cube maps while omnidirectional shadows are on (only until the first one is rendered when the
-// settings ask not to update them), then the light-view maps, every frame. Leaves the blend
-// equation and factors at the standing (FUNC_ADD, SRC_ALPHA, ONE_MINUS_SRC_ALPHA).
+// Cube maps while omnidirectional shadows are on: each is rendered until it holds a frame, and
+// then, while the settings ask to update them, every frame in which its light reaches into the
+// view (a light whose reach lies outside the camera's frustum lights no pixel of the frame; its
+// map keeps the depths of the last frame it was drawn in). Then the light-view maps, every
+// frame. Leaves the blend equation and factors at the standing (FUNC_ADD, SRC_ALPHA,
+// ONE_MINUS_SRC_ALPHA).
 void Renderer::renderShadowMaps(Scene* scene) {
-    bool cubeMapsDue = RenderSettings::updateShadowMaps || !cubeMapsRendered;
-    if (RenderSettings::omnidirectionalShadows && cubeMapsDue) {
+    if (RenderSettings::omnidirectionalShadows) {
+        glm::mat4 viewProjection = mainCamera->getProjectionMatrix() * mainCamera->getViewMatrix();
         for (OmnidirectionalShadowMappingTechnique* cubeMap : omnidirectionalShadowMaps) {
-            cubeMap->render(scene);
+            bool inView = cubeMap->light == nullptr ||
+                          sphereInFrustum(viewProjection, cubeMap->light->position,
+                                          lightRadius(*cubeMap->light));
+            if (!cubeMap->hasContents || (RenderSettings::updateShadowMaps && inView)) {
+                cubeMap->render(scene);
+            }
         }
         cubeMapsRendered = true;
     }
@@ -343,6 +372,7 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
     shader->setInt("lightMode", static_cast<int>(RenderSettings::lightMode));
     shader->setMat4("inverseViewMatrix", glm::inverse(mainCamera->getViewMatrix()));
 
+    const int firstCubeUnit = unit;
     for (size_t i = 0; i < scene->lights.size(); ++i) {
         const Light& light = *scene->lights[i];
         std::string prefix = "lights[" + intToString(static_cast<int>(i));
@@ -354,7 +384,7 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
         if (i < omnidirectionalShadowMaps.size()) {
             shader->setVec2(prefix + "].near_far", omnidirectionalShadowMaps[i]->getNearFar());
             shader->setInt("shadowMaps[" + intToString(static_cast<int>(i)) + "]", unit);
-            omnidirectionalShadowMaps[i]->bindTexture(unit);
+            omnidirectionalShadowMaps[i]->bindComparisonTexture(unit);
             ++unit;
         }
     }
@@ -368,6 +398,10 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
 
     screenQuad->draw();
     Shader::unuse();
+    // The comparison samplers would turn any later read of those units into depth tests.
+    for (int cubeUnit = firstCubeUnit; cubeUnit < unit; ++cubeUnit) {
+        OmnidirectionalShadowMappingTechnique::unbindComparisonSampler(cubeUnit);
+    }
 }
 
 // Reads the G-buffer's depth (blitted into the lit target, so the opaque scene hides what lies
@@ -488,6 +522,7 @@ void Renderer::bindViewBuffer(DebugView view) {
     case DebugView::ShadowCubeMap:
         if (OmnidirectionalShadowMappingTechnique* cubeMap = nearestCubeMap()) {
             cubeMap->bindTexture(1);
+            ShaderManager::getShader("debugView")->setVec2("cubeNearFar", cubeMap->getNearFar());
         }
         break;
     default:

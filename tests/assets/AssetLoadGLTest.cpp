@@ -34,10 +34,14 @@ TEST_F(AssetLoadGLTest, ModelsLoadWithEveryTheirTexture) {
     std::vector<Mesh*> shell = loadQuietly("Assets/sibenik-cathedral-vray-noWindows.obj", out);
     EXPECT_EQ(out.find("not found"), std::string::npos) << out;
     EXPECT_EQ(out.find("Could not import"), std::string::npos) << out;
-    ASSERT_EQ(shell.size(), 6u);
-    EXPECT_EQ(texturedCount(shell, false), 5);
-    EXPECT_EQ(texturedCount(shell, true), 5);
+    // Six materials, each split into spatial chunks; only the dark stone is untextured.
+    ASSERT_GT(shell.size(), 6u);
+    int untextured = int(shell.size()) - texturedCount(shell, false);
+    EXPECT_GE(untextured, 1);
+    EXPECT_EQ(texturedCount(shell, true), texturedCount(shell, false));
     for (Mesh* m : shell) {
+        EXPECT_GT(m->boundsRadius, 0.0f);
+        EXPECT_LT(m->boundsRadius, 30.0f) << "a chunk spans the whole cathedral";
         EXPECT_NE(m->uvBuffer, 0u);
         EXPECT_NE(m->normalBuffer, 0u);
         EXPECT_GT(m->numFaces, 0u);

@@ -61,6 +61,7 @@ Mesh* makeMesh(const std::vector<glm::vec3>& triangles, glm::vec4 color) {
     mesh->numFaces = static_cast<std::uint32_t>(triangles.size() / 3);
     mesh->numVertices = static_cast<std::uint32_t>(triangles.size());
     mesh->color = color;
+    mesh->computeBounds(triangles.data(), triangles.size());
     return mesh;
 }
 

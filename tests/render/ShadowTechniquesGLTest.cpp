@@ -151,7 +151,7 @@ TEST_F(ShadowTechniquesGLTest, FaceMatricesAreRotationsThatMatchTheCubeMapLookup
     EXPECT_EQ(cube.viewProjectionMatrices[0], before);
 }
 
-TEST_F(ShadowTechniquesGLTest, CubeMapHoldsDistanceOverFarInEveryFaceTheGeometryReaches) {
+TEST_F(ShadowTechniquesGLTest, CubeMapHoldsFaceDepthWhereTheGeometryReachesAndSkipsFarCasters) {
     TestScene test = buildTestScene();
     Light light(glm::vec3(0.0f, 3.0f, 0.0f), glm::vec3(1.0f), 0.0f, 0.3f);
     OmnidirectionalShadowMappingTechnique cube(64, 64);
@@ -169,13 +169,20 @@ TEST_F(ShadowTechniquesGLTest, CubeMapHoldsDistanceOverFarInEveryFaceTheGeometry
     EXPECT_EQ(framebuffer, 0);
 
     std::vector<float> down = readFace(cube.cubeMap, 3, 64);
-    EXPECT_NEAR(down[32 * 64 + 32], 3.0f / 30.0f, 2e-4f);
+    // The window depth of the face projection, and as distance along the face axis.
+    glm::vec2 nearFar = cube.getNearFar();
+    EXPECT_NEAR(down[32 * 64 + 32],
+                OmnidirectionalShadowMappingTechnique::windowDepth(3.0f, nearFar), 1e-6f);
+    EXPECT_NEAR(nearFar.x * nearFar.y / (nearFar.y - down[32 * 64 + 32] * (nearFar.y - nearFar.x)),
+                3.0f, 0.01f);
     std::vector<float> up = readFace(cube.cubeMap, 2, 64);
     EXPECT_EQ(up[32 * 64 + 32], 1.0f);
     for (int face : {0, 1, 4, 5}) {
         std::vector<float> side = readFace(cube.cubeMap, face, 64);
         // t runs against world y on the side faces: high rows look down onto the floor.
-        EXPECT_LT(side[63 * 64 + 32], 0.2f) << "face " << face;
+        EXPECT_LT(side[63 * 64 + 32],
+                  OmnidirectionalShadowMappingTechnique::windowDepth(4.0f, nearFar))
+            << "face " << face;
         EXPECT_EQ(side[0 * 64 + 32], 1.0f) << "face " << face;
     }
 
@@ -184,6 +191,22 @@ TEST_F(ShadowTechniquesGLTest, CubeMapHoldsDistanceOverFarInEveryFaceTheGeometry
         glm::translate(glm::mat4(1.0f), glm::vec3(0.0f, -40.0f, 0.0f));
     cube.render(test.scene);
     EXPECT_EQ(readFace(cube.cubeMap, 3, 64)[32 * 64 + 32], 1.0f);
+
+    // A small tile within the far plane but beyond the light's reach is skipped; moved within
+    // reach, it is drawn.
+    ASSERT_LT(cube.casterReach(), 14.0f);
+    Mesh* tile =
+        makeMesh(quadTriangles({-2, 0, -2}, {-2, 0, 2}, {2, 0, 2}, {2, 0, -2}), glm::vec4(1.0f));
+    test.scene->opaqueObjects[0]->meshes[0] = tile;
+    test.scene->opaqueObjects[0]->modelMatrix = glm::mat4(1.0f);
+    for (float below : {14.0f, 10.0f}) {
+        light.position = glm::vec3(0.0f, below, 0.0f);
+        cube.setLight(&light);
+        cube.render(test.scene);
+        EXPECT_EQ(readFace(cube.cubeMap, 3, 64)[32 * 64 + 32] < 1.0f, below < cube.casterReach())
+            << below;
+    }
+    delete tile;
     delete wideFloor;
     releaseTestScene(test);
 }

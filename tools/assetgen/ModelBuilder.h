@@ -1,6 +1,7 @@
 // ModelBuilder: triangle soup grouped by material, written out as Wavefront OBJ + MTL text.
-// Every group becomes one `o` object with one `usemtl`, so the importer yields one mesh per
-// material. Faces are counter-clockwise seen from the side their normal points to.
+// Every group becomes one `o` object with one `usemtl` (or one per spatial chunk of the group),
+// so the importer yields one mesh per material and chunk. Faces are counter-clockwise seen from
+// the side their normal points to.
 #pragma once
 
 #include <glm/glm.hpp>
@@ -32,6 +33,10 @@ class ModelBuilder {
 public:
     // World-space texture scale: one texture repeat per this many units.
     float uvRepeat = 2.0f;
+    // Side of the square x-z cells a group is split into when written (a triangle goes to the
+    // cell of its centroid), so a pass can skip the chunks out of its reach; 0 keeps each group
+    // whole.
+    float chunkSize = 0.0f;
 
     void defineMaterial(const std::string& name, const Material& material);
     Group& group(const std::string& material);
@@ -44,6 +49,17 @@ public:
     // Quad with explicit vertices.
     void quad(const std::string& material, const Vertex& a, const Vertex& b, const Vertex& c,
               const Vertex& d);
+
+    // Makes the surface watertight for a rasterizer: corners closer than weldTolerance become
+    // one exact position (on the 1e-4 grid the files are written with), triangles collapsed by
+    // that are dropped, and every triangle with a corner of any group lying inside one of its
+    // edges, within junctionTolerance of it (a T-junction, where the two sides' edges are not
+    // the same and pixels fall through), is split at that corner. Interpolates normals and
+    // texture coordinates at the splits.
+    void closeCracks();
+    static constexpr float weldTolerance = 1e-3f;
+    // Twice the largest offset the 1e-4 grid gives a corner that lies on an edge.
+    static constexpr float junctionTolerance = 2e-4f;
 
     size_t triangleCount() const;
     // All triangles as world-space corner triples (for checks and previews).
