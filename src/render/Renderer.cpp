@@ -19,6 +19,7 @@
 #include "scene/Light.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
+#include "scene/ShadowLight.h"
 
 #include <algorithm>
 #include <cmath>
@@ -259,6 +260,8 @@ void Renderer::geometryPass(Scene* scene) {
 
     Shader* shader = ShaderManager::getShader("deferredFirstPass");
     shader->use();
+    // The alpha channels carry the bump tilt, not coverage.
+    glDisable(GL_BLEND);
     shader->setInt("bumpMappingEnabled", RenderSettings::bumpMapping ? 1 : 0);
     for (SceneObject* object : scene->opaqueObjects) {
         const glm::mat4& model = object->modelMatrix;
@@ -270,6 +273,7 @@ void Renderer::geometryPass(Scene* scene) {
             mesh->draw(shader);
         }
     }
+    glEnable(GL_BLEND);
     Shader::unuse();
     gBuffer.unbind();
 }
@@ -281,8 +285,10 @@ void Renderer::ssaoPass() {
     occlusionRendered = true;
 }
 
-// Reads the G-buffer, the occlusion term, the cube maps and the colored shadow map; writes every
-// point light's contribution into the lit target, cleared first. Leaves the target bound.
+// Reads the G-buffer, the occlusion term, the cube maps and the colored shadow map; writes the
+// lit image into the lit target, cleared first: linear radiance into the HDR buffer, display
+// values (tone-mapped and encoded) when it draws straight into the output. Leaves the target
+// bound.
 void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
     if (litTarget) {
         litTarget->bind();
@@ -310,7 +316,11 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
     shader->setInt("omniDirShadowsEnabled", RenderSettings::omnidirectionalShadows ? 1 : 0);
     shader->setInt("colorShadowsEnabled", RenderSettings::coloredShadows ? 1 : 0);
     shader->setInt("lightMode", static_cast<int>(RenderSettings::lightMode));
+    shader->setInt("toneMapOutput", litTarget ? 0 : 1);
     shader->setMat4("inverseViewMatrix", glm::inverse(mainCamera->getViewMatrix()));
+    if (!scene->shadowLights.empty()) {
+        shader->setVec3("lightViewPosition", scene->shadowLights.front()->position);
+    }
 
     for (size_t i = 0; i < scene->lights.size(); ++i) {
         const Light& light = *scene->lights[i];
@@ -352,8 +362,15 @@ void Renderer::forwardPass(Scene* scene, Framebuffer* litTarget) {
     glBindFramebuffer(GL_FRAMEBUFFER, target);
     glm::mat4 viewProjection = cameraViewProjection();
 
+    // Without the HDR buffer the windows and flames write display values themselves.
+    int toneMapOutput = litTarget ? 0 : 1;
+    Shader* flames = ShaderManager::getShader("billBoardShader");
+    flames->use();
+    flames->setInt("toneMapOutput", toneMapOutput);
+
     Shader* shader = ShaderManager::getShader("forwardRender");
     shader->use();
+    shader->setInt("toneMapOutput", toneMapOutput);
     glDisable(GL_CULL_FACE);
     for (SceneObject* object : scene->transparentObjects) {
         shader->setMat4("modelViewProjectionMatrix", viewProjection * object->modelMatrix);
