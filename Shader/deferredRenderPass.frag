@@ -68,7 +68,7 @@ layout(location = 1) out vec4 brightColor;
 // Display colour where no geometry is.
 const vec3 skyColor = vec3(0.49, 0.73, 1.0);
 // Light bounced around the interior, as a share of the albedo.
-const float ambientStrength = 0.035;
+const float ambientStrength = 0.025;
 const float specularStrength = 0.35;
 // Shininess 32: five squarings instead of a general power.
 float specularPower(float x) {
@@ -82,10 +82,10 @@ float specularPower(float x) {
 // drum's mid-height: it lights the dome's shell, the drum's piers and the crossing's vaults, and
 // fades out below the vaults' springing and beyond the crossing.
 const vec3 drumCentre = vec3(0.0, 6.2, -8.0);
-const vec3 drumDaylight = vec3(1.0, 0.86, 0.62) * 0.4;
+const vec3 drumDaylight = vec3(1.0, 0.86, 0.62) * 0.3;
 const float drumReach = 9.0;
 // Daylight arriving through the windows from the light view, before the glass's transmission.
-const vec3 windowDaylight = vec3(1.0, 0.95, 0.85) * 2.2;
+const vec3 windowDaylight = vec3(1.0, 0.95, 0.85) * 1.2;
 // Face size of the cube maps: one texel spans about 2 / cubeFaceSize radians.
 const float cubeFaceSize = float(SHADOW_MAP_SIZE);
 
