@@ -4,10 +4,11 @@
 //   in  texCoord          vec2, 0..1 over the output, (0, 0) at the bottom left
 //   uniform view          int: 1 world position, 2 world normal, 3 diffuse colour, 4 ambient
 //                         occlusion, 5 bloom, 6 colored shadow map, 7 shadow cube map
-//   uniform image         sampler2D unit 0, the buffer of views 1 to 6 (positions and normals in
-//                         world space with w = 1 where a surface was drawn, w = 0 elsewhere;
-//                         the colored shadow map with its transmitted colour in rgb and the
-//                         closeness of the lit surface in a)
+//   uniform image         sampler2D unit 0, the buffer of views 1 to 6 (positions in world
+//                         space with w = 1 where a surface was drawn, w = 0 elsewhere; normals
+//                         of length 0 where none was; the linear albedo; the colored shadow map
+//                         with the windows' transmission in rgb and the lit surface's depth in
+//                         world units in a)
 //   uniform cubeMap       samplerCube unit 1, view 7: window depth of the face projection
 //   uniform cubeNearFar   vec2, view 7: near and far of that projection
 //   uniform hasData       int, 0: the buffer was never rendered; a grey stripe pattern says so
@@ -25,6 +26,7 @@ uniform vec2 outputSize;
 layout(location = 0) out vec4 color;
 
 const float positionBand = 8.0; // world units per colour cycle of the position view
+const float depthShade = 40.0;  // light-view depth, world units, at which view 6 is darkest
 
 vec3 noData() {
     float stripe = mod(floor((gl_FragCoord.x + gl_FragCoord.y) / 12.0), 2.0);
@@ -67,12 +69,12 @@ vec3 viewColor() {
     }
     vec4 texel = texture(image, texCoord);
     if (view == 1) return texel.w > 0.0 ? fract(texel.xyz / positionBand) : vec3(0.0);
-    if (view == 2) return texel.w > 0.0 ? texel.xyz * 0.5 + 0.5 : vec3(0.0);
+    if (view == 2) return dot(texel.xyz, texel.xyz) > 0.0 ? texel.xyz * 0.5 + 0.5 : vec3(0.0);
     if (view == 4) return vec3(texel.r);
     if (view == 5) return compress(4.0 * texel.rgb); // the glow is faint beside the flames
-    // The light's transmitted colour, shaded by the closeness in alpha so the walls show.
-    if (view == 6) return texel.rgb * mix(0.3, 1.0, texel.a);
-    return texel.rgb; // diffuse colour
+    // The windows' transmission, darker with depth so the walls show.
+    if (view == 6) return texel.rgb * mix(1.0, 0.3, clamp(texel.a / depthShade, 0.0, 1.0));
+    return linearToSrgb(texel.rgb); // diffuse colour
 }
 
 void main() {

@@ -1,22 +1,27 @@
 #version 330 core
-// Geometry pass, fragment stage: fills the G-buffer. Drawn with the standing blend state, so all
-// three outputs carry alpha 1 and replace what is there.
+// Geometry pass, fragment stage: fills the G-buffer. Drawn with blending off (the renderer turns
+// it off for this pass), because the alpha channels carry data, not coverage.
 //
-// Bump mapping needs no tangent attribute: the height map is sampled at the fragment's texture
-// coordinate and its screen-space derivatives, together with those of the world position, tilt
-// the normal (surface-gradient method: the height's gradient on the surface is projected out of
-// the normal).
+// Bump mapping needs no tangent attribute: the surface's tangent directions come from the screen
+// derivatives of the world position and the texture coordinate (both interpolated, so smooth
+// over a triangle), and the height's slope from height-map taps one texel footprint apart along u
+// and v. The tilt is the height's surface gradient, stored in the fixed tangent frame of the
+// interpolated normal (tangentFrame) so that the lighting pass rebuilds the bumped normal while
+// ambient occlusion and shadow offsets keep the smooth one.
 //   in  worldPosition, worldNormal  vec3, world space
 //   in  texCoord                    vec2
 //   uniform hasColorTexture         int, 1: diffuse colour from color_texture (unit 0)
-//   uniform color                   vec4, flat diffuse colour when there is no colour texture
-//   uniform color_texture           sampler2D
+//   uniform color                   vec4, flat diffuse colour (sRGB) without a colour texture
+//   uniform color_texture           sampler2D, sRGB-encoded colour image
 //   uniform hasBumpMapTexture       int, 1: bumpmap_texture (unit 1) holds a height map (red)
 //   uniform bumpmap_texture         sampler2D
 //   uniform bumpMappingEnabled      int, 0 switches bump mapping off
 //   out location 0  gPosition       vec4, world-space position, w = 1
-//   out location 1  gNormal         vec4, world-space unit normal, w = 1
-//   out location 2  gDiffuse        vec4, diffuse colour, a = 1
+//   out location 1  gNormal         vec4, xyz: world-space unit normal of the surface without
+//                                   bumps; w: bump tilt along tangentFrame's tangent
+//   out location 2  gDiffuse        vec4, rgb: linear diffuse albedo; a: bump tilt along
+//                                   tangentFrame's bitangent (bumped normal = normalize(normal -
+//                                   w * tangent - a * bitangent))
 in vec3 worldPosition;
 in vec3 worldNormal;
 in vec2 texCoord;
@@ -32,35 +37,47 @@ layout(location = 0) out vec4 gPosition;
 layout(location = 1) out vec4 gNormal;
 layout(location = 2) out vec4 gDiffuse;
 
-// Height of a full texel step of the height map, in world units.
+// World height of the height map's full range (red 0 .. 1).
 const float bumpHeight = 0.04;
 
-// Tilts the unit normal n by the surface gradient of the height h (Mikkelsen's method).
-vec3 perturbNormal(vec3 n, vec3 position, float h) {
-    vec3 dPdx = dFdx(position);
-    vec3 dPdy = dFdy(position);
-    float dHdx = dFdx(h);
-    float dHdy = dFdy(h);
+// Surface gradient of the world height at this fragment: slopes from three taps, carried onto the
+// surface through the gradients of u and v (Mikkelsen's surface-gradient formulation).
+vec3 heightGradient(vec3 n) {
+    vec3 dPdx = dFdx(worldPosition);
+    vec3 dPdy = dFdy(worldPosition);
+    vec2 dUVdx = dFdx(texCoord);
+    vec2 dUVdy = dFdy(texCoord);
     vec3 r1 = cross(dPdy, n);
     vec3 r2 = cross(n, dPdx);
     float det = dot(dPdx, r1);
     if (abs(det) < 1e-12) {
-        return n;
+        return vec3(0.0);
     }
-    vec3 gradient = sign(det) * (dHdx * r1 + dHdy * r2);
-    return normalize(abs(det) * n - gradient);
+    // Taps a pixel's footprint apart, at least one texel, so the slope matches the mip level read.
+    vec2 size = vec2(textureSize(bumpmap_texture, 0));
+    float footprint = max(1.0, max(length(dUVdx * size), length(dUVdy * size)));
+    vec2 step = footprint / size;
+    float h = texture(bumpmap_texture, texCoord).r;
+    float dHdu = (texture(bumpmap_texture, texCoord + vec2(step.x, 0.0)).r - h) / step.x;
+    float dHdv = (texture(bumpmap_texture, texCoord + vec2(0.0, step.y)).r - h) / step.y;
+    vec3 gradientU = (dUVdx.x * r1 + dUVdy.x * r2) / det;
+    vec3 gradientV = (dUVdx.y * r1 + dUVdy.y * r2) / det;
+    return bumpHeight * (dHdu * gradientU + dHdv * gradientV);
 }
 
 void main() {
     vec3 n = normalize(worldNormal);
-    // Sampled outside any branch so the derivatives stay defined for the whole quad.
-    float height = texture(bumpmap_texture, texCoord).r * bumpHeight;
+    vec2 tilt = vec2(0.0);
     if (bumpMappingEnabled != 0 && hasBumpMapTexture == 1) {
-        n = perturbNormal(n, worldPosition, height);
+        vec3 gradient = heightGradient(n);
+        vec3 tangent;
+        vec3 bitangent;
+        tangentFrame(n, tangent, bitangent);
+        tilt = vec2(dot(gradient, tangent), dot(gradient, bitangent));
     }
     vec3 diffuse = hasColorTexture == 1 ? texture(color_texture, texCoord).rgb : color.rgb;
 
     gPosition = vec4(worldPosition, 1.0);
-    gNormal = vec4(n, 1.0);
-    gDiffuse = vec4(diffuse, 1.0);
+    gNormal = vec4(n, tilt.x);
+    gDiffuse = vec4(srgbToLinear(diffuse), tilt.y);
 }

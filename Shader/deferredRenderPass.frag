@@ -1,18 +1,23 @@
 #version 330 core
-// Lighting pass, fragment stage: shades every G-buffer pixel with all point lights.
+// Lighting pass, fragment stage: shades every G-buffer pixel with all point lights, the daylight
+// of the crossing's drum and, with colored shadows on, the daylight that the light view sends
+// through the windows. Works on linear radiance.
 //
 //   in  screenUV                  vec2, 0..1 across the target (unused: the G-buffer is read
 //                                 by pixel, it has the target's size)
 //   uniform gWorldPosition        sampler2D unit 0, world-space position (w = 1 on geometry)
-//   uniform gWorldNormal          sampler2D unit 1, world-space normal (length 0: no geometry)
-//   uniform gDiffuse              sampler2D unit 2, diffuse colour
+//   uniform gWorldNormal          sampler2D unit 1, xyz: world-space normal without bumps
+//                                 (length 0: no geometry), w: bump tilt (deferredFirstPass.frag)
+//   uniform gDiffuse              sampler2D unit 2, rgb: linear albedo, a: bump tilt
 //   uniform gAmbient              sampler2D unit 3, ambient occlusion (red, 1 = unoccluded)
 //   uniform shadowMaps[7]         samplerCubeShadow units 4..10 (comparison sampler, LEQUAL):
 //                                 window depth of each face's projection per light, near and
 //                                 far from near_far (see omnidirectionalShadowMap_FirstPass.frag)
 //   uniform colorShadowMap        sampler2D unit 11, colored shadow map (see drawShadowMap.frag:
-//                                 rgb = transmitted light, a = closeness 1 - depth)
-//   uniform lightViewProjectionMatrix  mat4, world -> (s, t, depth) in [0, 1] of that map
+//                                 rgb = window transmission, a = linear depth in world units)
+//   uniform lightViewProjectionMatrix  mat4, world -> (s, t, depth) in [0, 1] of that map; its
+//                                 w row gives the light view's linear depth
+//   uniform lightViewPosition     vec3, world-space position of the light view
 //   uniform lights[7]             world-space position, color, linear, quadratic, radius and
 //                                 near_far (depth range of the light's cube map); a light with
 //                                 radius 0 (never set) does nothing
@@ -20,10 +25,12 @@
 //   uniform inverseViewMatrix     mat4, view -> world (not needed: eyePosition suffices)
 //   uniform ssaoEnabled           int, 1: weight the ambient term by gAmbient
 //   uniform omniDirShadowsEnabled int, 1: the cube maps shadow the lights
-//   uniform colorShadowsEnabled   int, 1: tint the surfaces lit through the windows
+//   uniform colorShadowsEnabled   int, 1: add the daylight through the windows
 //   uniform lightMode             int, 0 ambient + diffuse + specular, 1 ambient + diffuse,
 //                                 2 ambient only
-//   out location 0  displayColor  vec4, tone-mapped display colour in [0, 1], a = 1
+//   uniform toneMapOutput         int, 1: the target is the output, so location 0 gets display
+//                                 values (radianceToDisplay); 0: the HDR buffer, linear radiance
+//   out location 0  litColor      vec4, linear radiance or display colour (above), a = 1
 //   out location 1  brightColor   vec4, linear radiance above the bloom threshold, a = 1
 //   SHADOW_MAP_SIZE               int, face size of the cube maps, defined by the shader registry
 in vec2 screenUV;
@@ -46,6 +53,7 @@ uniform sampler2D gAmbient;
 uniform samplerCubeShadow shadowMaps[MAX_LIGHTS];
 uniform sampler2D colorShadowMap;
 uniform mat4 lightViewProjectionMatrix;
+uniform vec3 lightViewPosition;
 uniform PointLight lights[MAX_LIGHTS];
 uniform vec3 eyePosition;
 uniform mat4 inverseViewMatrix;
@@ -53,12 +61,15 @@ uniform int ssaoEnabled;
 uniform int omniDirShadowsEnabled;
 uniform int colorShadowsEnabled;
 uniform int lightMode;
+uniform int toneMapOutput;
 
-layout(location = 0) out vec4 displayColor;
+layout(location = 0) out vec4 litColor;
 layout(location = 1) out vec4 brightColor;
 
+// Display colour where no geometry is.
 const vec3 skyColor = vec3(0.49, 0.73, 1.0);
-const float ambientStrength = 0.22;
+// Light bounced around the interior, as a share of the albedo.
+const float ambientStrength = 0.025;
 const float specularStrength = 0.35;
 // Shininess 32: five squarings instead of a general power.
 float specularPower(float x) {
@@ -68,12 +79,16 @@ float specularPower(float x) {
     float x16 = x8 * x8;
     return x16 * x16;
 }
-const float exposure = 1.6;
-const float bloomThreshold = 1.0;
+// Daylight through the drum's windows, seen as one broad source on the crossing's axis at the
+// drum's mid-height: it lights the dome's shell, the drum's piers and the crossing's vaults, and
+// fades out below the vaults' springing and beyond the crossing.
+const vec3 drumCentre = vec3(0.0, 6.2, -8.0);
+const vec3 drumDaylight = vec3(1.0, 0.86, 0.62) * 0.3;
+const float drumReach = 9.0;
+// Daylight arriving through the windows from the light view, before the glass's transmission.
+const vec3 windowDaylight = vec3(1.0, 0.95, 0.85) * 1.2;
 // Face size of the cube maps: one texel spans about 2 / cubeFaceSize radians.
 const float cubeFaceSize = float(SHADOW_MAP_SIZE);
-// 16-bit depth of the light-view map, in steps of its window depth.
-const float depthStep = 1.0 / 65535.0;
 
 // Taps of the shadow filter: a golden-angle spiral over the unit disk, rotated per pixel.
 const int shadowTaps = 5;
@@ -126,11 +141,12 @@ float cubeShadow(samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 tangent, vec3
     return lit * (1.0 / float(shadowTaps));
 }
 
-// Diffuse and specular light of one point light at p with its cube shadow map. A point beyond
-// the light's radius or facing away from it returns at once: on a GPU a whole group of pixels
-// outside the light skips the shadow lookups (llvmpipe runs both sides either way).
-vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 tangent, vec3 bitangent,
-                vec3 v, vec3 albedo) {
+// Diffuse and specular light of one point light at p with its cube shadow map. n is the bumped
+// normal that shades, ng the smooth one that places the shadow taps (with its tangent plane). A
+// point beyond the light's radius or facing away from it returns at once: on a GPU a whole group
+// of pixels outside the light skips the shadow lookups (llvmpipe runs both sides either way).
+vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec3 tangent,
+                vec3 bitangent, vec3 v, vec3 albedo) {
     vec3 toLight = lights[i].position - p;
     float d = length(toLight);
     vec3 l = toLight / d;
@@ -142,7 +158,7 @@ vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 tangent
     // Fades the last fifth of the radius out so the cut-off leaves no visible ring.
     attenuation *= 1.0 - smoothstep(0.8 * lights[i].radius, lights[i].radius, d);
     float shadow = omniDirShadowsEnabled != 0
-                       ? cubeShadow(shadowMap, p, n, tangent, bitangent, lights[i].position, d,
+                       ? cubeShadow(shadowMap, p, ng, tangent, bitangent, lights[i].position, d,
                                     lights[i].near_far)
                        : 1.0;
     vec3 light = lights[i].color * (attenuation * shadow);
@@ -151,62 +167,98 @@ vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 tangent
     return (albedo * nDotL + specular) * light;
 }
 
-// Light transmitted by the windows to p as seen from the shadow light: white unless p is the
-// nearest opaque surface of its texel and windows lie in front of it.
-vec3 windowTint(vec3 p) {
-    vec4 q = lightViewProjectionMatrix * vec4(p, 1.0);
-    if (q.w <= 0.0) {
-        return vec3(1.0);
+// Diffuse daylight of the drum's windows at p (no shadow: the drum sees the whole crossing).
+vec3 drumLight(vec3 p, vec3 n, vec3 albedo) {
+    vec3 toDrum = drumCentre - p;
+    float d = length(toDrum);
+    float falloff = 1.0 / (1.0 + (d / drumReach) * (d / drumReach));
+    float across = length(p.xz - drumCentre.xz);
+    float reach = smoothstep(-6.0, 2.0, p.y) * (1.0 - smoothstep(5.0, 7.5, across));
+    return albedo * drumDaylight * max(dot(n, toDrum / d), 0.0) * falloff * reach;
+}
+
+// Transmission of the windows towards p from the light view, 0 where an opaque surface nearer to
+// the light hides p. The map is read with nearest filtering; four texels are compared with p's
+// depth first and their results filtered bilinearly after (percentage-closer filtering), so the
+// edges of the lit patches are soft. p is lifted along the smooth normal ng by about a texel and
+// compared with a small bias, so a lit surface does not shadow itself.
+vec3 windowTransmission(vec3 p, vec3 ng) {
+    float depth = dot(transpose(lightViewProjectionMatrix)[3], vec4(p, 1.0));
+    if (depth <= 0.0) {
+        return vec3(0.0);
     }
-    vec3 stp = q.xyz / q.w;
-    if (any(lessThan(stp, vec3(0.0))) || any(greaterThan(stp, vec3(1.0)))) {
-        return vec3(1.0);
+    vec2 size = vec2(textureSize(colorShadowMap, 0));
+    // World size of one texel at this depth (70 degree vertical field of view).
+    float texel = depth * 1.4 / size.y;
+    vec4 q = lightViewProjectionMatrix * vec4(p + ng * (1.5 * texel), 1.0);
+    vec2 st = q.xy / q.w;
+    if (any(lessThan(st, vec2(0.0))) || any(greaterThan(st, vec2(1.0)))) {
+        return vec3(0.0);
     }
-    vec4 texel = texture(colorShadowMap, stp.xy);
-    float closeness = 1.0 - stp.z;
-    // Behind the nearest opaque surface by more than the depth map's quantisation: in the
-    // light's shadow, no window light reaches p.
-    if (closeness < texel.a - (2.0 * depthStep + 0.03 * texel.a)) {
-        return vec3(1.0);
-    }
-    return clamp(texel.rgb, 0.0, 1.0);
+    float compared = q.w - (0.5 * texel + 0.02);
+    vec2 position = st * size - 0.5;
+    vec2 f = fract(position);
+    ivec2 base = ivec2(floor(position));
+    ivec2 last = ivec2(size) - 1;
+    vec4 t00 = texelFetch(colorShadowMap, clamp(base, ivec2(0), last), 0);
+    vec4 t10 = texelFetch(colorShadowMap, clamp(base + ivec2(1, 0), ivec2(0), last), 0);
+    vec4 t01 = texelFetch(colorShadowMap, clamp(base + ivec2(0, 1), ivec2(0), last), 0);
+    vec4 t11 = texelFetch(colorShadowMap, clamp(base + ivec2(1, 1), ivec2(0), last), 0);
+    vec3 c00 = t00.rgb * step(compared, t00.a);
+    vec3 c10 = t10.rgb * step(compared, t10.a);
+    vec3 c01 = t01.rgb * step(compared, t01.a);
+    vec3 c11 = t11.rgb * step(compared, t11.a);
+    return clamp(mix(mix(c00, c10, f.x), mix(c01, c11, f.x), f.y), 0.0, 1.0);
+}
+
+// Daylight of the light view reaching p through the windows, in the glass's colours.
+vec3 windowLight(vec3 p, vec3 n, vec3 ng, vec3 albedo) {
+    vec3 l = normalize(lightViewPosition - p);
+    float facing = dot(ng, l) > 0.0 ? max(dot(n, l), 0.0) : 0.0;
+    return albedo * windowDaylight * windowTransmission(p, ng) * facing;
+}
+
+void writeOutputs(vec3 radiance, vec3 bright) {
+    litColor = vec4(toneMapOutput != 0 ? radianceToDisplay(radiance) : radiance, 1.0);
+    brightColor = vec4(bright, 1.0);
 }
 
 void main() {
     // The G-buffer and the occlusion target have the lighting target's size: one texel per pixel.
     ivec2 pixel = ivec2(gl_FragCoord.xy);
-    vec3 n = texelFetch(gWorldNormal, pixel, 0).xyz;
-    if (dot(n, n) < 1e-8) {
-        displayColor = vec4(skyColor, 1.0);
+    vec4 normalTexel = texelFetch(gWorldNormal, pixel, 0);
+    if (dot(normalTexel.xyz, normalTexel.xyz) < 1e-8) {
+        // The sky keeps its display colour after the end of the frame's tone mapping.
+        litColor = vec4(toneMapOutput != 0 ? skyColor : displayToRadiance(skyColor), 1.0);
         brightColor = vec4(0.0, 0.0, 0.0, 1.0);
         return;
     }
-    n = normalize(n);
+    vec4 diffuseTexel = texelFetch(gDiffuse, pixel, 0);
+    vec3 ng = normalize(normalTexel.xyz);
+    // The shadow taps' tangent plane, shared by all lights, and the frame of the bump tilt.
+    vec3 tangent;
+    vec3 bitangent;
+    tangentFrame(ng, tangent, bitangent);
+    vec3 n = normalize(ng - normalTexel.w * tangent - diffuseTexel.a * bitangent);
     vec3 p = texelFetch(gWorldPosition, pixel, 0).xyz;
-    vec3 albedo = texelFetch(gDiffuse, pixel, 0).rgb;
+    vec3 albedo = diffuseTexel.rgb;
     vec3 v = normalize(eyePosition - p);
-    // The shadow taps' tangent plane, shared by all lights.
-    vec3 tangent = normalize(abs(n.y) < 0.9 ? cross(n, vec3(0.0, 1.0, 0.0))
-                                            : cross(n, vec3(1.0, 0.0, 0.0)));
-    vec3 bitangent = cross(n, tangent);
 
     float occlusion = ssaoEnabled != 0 ? texelFetch(gAmbient, pixel, 0).r : 1.0;
-    vec3 radiance = ambientStrength * occlusion * albedo;
+    // Light bounced around the interior and the drum's daylight: present in every light mode.
+    vec3 radiance = (ambientStrength * albedo + drumLight(p, n, albedo)) * occlusion;
     if (lightMode != 2) {
         // Constant indices: GLSL 3.30 cannot index a sampler array with a loop variable.
-        radiance += shadeLight(0, shadowMaps[0], p, n, tangent, bitangent, v, albedo);
-        radiance += shadeLight(1, shadowMaps[1], p, n, tangent, bitangent, v, albedo);
-        radiance += shadeLight(2, shadowMaps[2], p, n, tangent, bitangent, v, albedo);
-        radiance += shadeLight(3, shadowMaps[3], p, n, tangent, bitangent, v, albedo);
-        radiance += shadeLight(4, shadowMaps[4], p, n, tangent, bitangent, v, albedo);
-        radiance += shadeLight(5, shadowMaps[5], p, n, tangent, bitangent, v, albedo);
-        radiance += shadeLight(6, shadowMaps[6], p, n, tangent, bitangent, v, albedo);
+        radiance += shadeLight(0, shadowMaps[0], p, n, ng, tangent, bitangent, v, albedo);
+        radiance += shadeLight(1, shadowMaps[1], p, n, ng, tangent, bitangent, v, albedo);
+        radiance += shadeLight(2, shadowMaps[2], p, n, ng, tangent, bitangent, v, albedo);
+        radiance += shadeLight(3, shadowMaps[3], p, n, ng, tangent, bitangent, v, albedo);
+        radiance += shadeLight(4, shadowMaps[4], p, n, ng, tangent, bitangent, v, albedo);
+        radiance += shadeLight(5, shadowMaps[5], p, n, ng, tangent, bitangent, v, albedo);
+        radiance += shadeLight(6, shadowMaps[6], p, n, ng, tangent, bitangent, v, albedo);
+        if (colorShadowsEnabled != 0) {
+            radiance += windowLight(p, n, ng, albedo);
+        }
     }
-    if (colorShadowsEnabled != 0) {
-        radiance *= windowTint(p);
-    }
-
-    vec3 mapped = vec3(1.0) - exp(-radiance * exposure);
-    displayColor = vec4(mapped, 1.0);
-    brightColor = vec4(max(radiance - vec3(bloomThreshold), vec3(0.0)), 1.0);
+    writeOutputs(radiance, brightParts(radiance));
 }

@@ -1,28 +1,38 @@
 #version 330 core
 // Forward pass for the transparent windows, fragment stage: daylight through coloured glass.
 // Blended with (SRC_ALPHA, ONE_MINUS_SRC_ALPHA) over the lit image, depth-tested against the
-// opaque scene's depth. Both outputs carry the pane's alpha, because the HDR target has two draw
+// opaque scene's depth. Both outputs carry the same alpha, because the HDR target has two draw
 // buffers while bloom is on.
+//
+// Only the sky lies behind the panes, so a pane shows the daylight it transmits, not a blend
+// with the sky's colour: its transmission T = mix(white, pane colour, opacity), as in the colored
+// shadow map, taken as the display colour of backlit glass. Its radiance is the one the end of
+// the frame maps back to T (dimmed by transmittedShare), and it covers what lies behind it
+// (alpha 1), so the glass reads the same with and without bloom, minus the glow.
 //   in  texCoord            vec2
 //   uniform hasColorTexture int, 1: colour and coverage from color_texture (unit 0)
-//   uniform color           vec4, pane colour (rgb) and opacity (a) without a colour texture
-//   uniform color_texture   sampler2D
-//   out location 0  displayColor  vec4, display colour of the pane with its opacity
-//   out location 1  brightColor   vec4, a faint glow of the backlit glass with the same alpha
+//   uniform color           vec4, pane colour (sRGB rgb) and opacity (a) without a colour texture
+//   uniform color_texture   sampler2D, sRGB-encoded colour image
+//   uniform toneMapOutput   int, 1: the target is the output (display values), 0: the HDR buffer
+//   out location 0  litColor     vec4, the pane's radiance (or display colour), alpha 1
+//   out location 1  brightColor  vec4, the pane's glow (linear radiance), alpha 1
 in vec2 texCoord;
 
 uniform int hasColorTexture;
 uniform vec4 color;
 uniform sampler2D color_texture;
+uniform int toneMapOutput;
 
-layout(location = 0) out vec4 displayColor;
+layout(location = 0) out vec4 litColor;
 layout(location = 1) out vec4 brightColor;
 
-const float glow = 0.15;
+// Share of the daylight the glass lets through towards the viewer.
+const float transmittedShare = 0.8;
 
 void main() {
     vec4 pane = hasColorTexture == 1 ? texture(color_texture, texCoord) : color;
-    float alpha = clamp(pane.a, 0.0, 1.0);
-    displayColor = vec4(pane.rgb, alpha);
-    brightColor = vec4(pane.rgb * glow, alpha);
+    vec3 transmission = mix(vec3(1.0), pane.rgb, clamp(pane.a, 0.0, 1.0));
+    vec3 radiance = displayToRadiance(transmission) * transmittedShare;
+    litColor = vec4(toneMapOutput != 0 ? radianceToDisplay(radiance) : radiance, 1.0);
+    brightColor = vec4(brightParts(radiance), 1.0);
 }

@@ -1,11 +1,11 @@
 #version 330 core
-// Bloom composite ("bloom"): the lit image plus its blurred bright parts. The lit image is
-// already tone-mapped for display, so the glow is only added, never re-exposed: switching bloom
-// off and on keeps the overall brightness.
+// Bloom composite ("bloom"): the end of the frame. The lit image and its blurred bright parts are
+// both linear radiance; the glow is added in radiance, then the frame's one tone-mapping operator
+// and the sRGB encode (radianceToDisplay) turn the sum into display values.
 // in  texCoord: 0..1 over the window
-// uniform sampler2D color_texture: lit scene, display colour in 0..1, the target's size
-// uniform sampler2D bloom_texture: blurred bright parts, linear (usually half size)
-// out location 0: rgb = color + bloom * bloomStrength, clamped to 0..1; alpha 1
+// uniform sampler2D color_texture: lit scene, linear radiance, the target's size
+// uniform sampler2D bloom_texture: blurred bright parts, linear radiance (usually half size)
+// out location 0: rgb = radianceToDisplay(color + bloom * bloomStrength); alpha 1
 in vec2 texCoord;
 
 uniform sampler2D color_texture;
@@ -13,11 +13,11 @@ uniform sampler2D bloom_texture;
 
 layout(location = 0) out vec4 fragColor;
 
-const float bloomStrength = 1.0;
+const float bloomStrength = 0.6;
 
 void main() {
     // the lit image has the window's size: one texel per pixel
     vec3 color = texelFetch(color_texture, ivec2(gl_FragCoord.xy), 0).rgb;
     vec3 bloom = texture(bloom_texture, texCoord).rgb;
-    fragColor = vec4(clamp(color + bloom * bloomStrength, 0.0, 1.0), 1.0);
+    fragColor = vec4(radianceToDisplay(color + bloom * bloomStrength), 1.0);
 }

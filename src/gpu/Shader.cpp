@@ -1,6 +1,6 @@
 // Shader: reading, compiling and linking the stage files of one program, with the driver's
-// logs printed on failure. Every stage is compiled with the shared constants defined right after
-// its #version line. Leaves no program bound.
+// logs printed on failure. Every stage is compiled with the shared constants and functions
+// right after its #version line. Leaves no program bound.
 #include "gpu/Shader.h"
 
 #include "app/Console.h"
@@ -15,13 +15,15 @@
 
 namespace {
 
-// The shared constants as preprocessor lines, one #define each.
+// The shared constants: integers as preprocessor lines, one #define each, then the floats.
 std::string constantDefines() {
     std::string defines;
     for (const ShaderConstant& constant : shaderConstants) {
         defines +=
             "#define " + std::string(constant.name) + " " + std::to_string(constant.value) + "\n";
     }
+    defines += "const float toneMapExposure = " + std::to_string(toneMapExposure) + ";\n";
+    defines += "const float bloomThreshold = " + std::to_string(bloomThreshold) + ";\n";
     return defines;
 }
 
@@ -124,8 +126,8 @@ std::string Shader::withConstants(const std::string& text) {
         if (isVersionLine(text, begin, end)) {
             std::string head = text.substr(0, end) + "\n";
             std::string tail = end < text.size() ? text.substr(end + 1) : std::string();
-            return head + constantDefines() + "#line " + std::to_string(lineNumber + 1) + "\n" +
-                   tail;
+            return head + constantDefines() + shaderFunctions + "#line " +
+                   std::to_string(lineNumber + 1) + "\n" + tail;
         }
         begin = end + 1;
     }

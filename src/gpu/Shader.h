@@ -49,8 +49,8 @@ public:
     void setMat4Array(const std::string& name, const glm::mat4* values, int count) const;
 
     // The stage text as it goes to the driver: the shared constants of ShaderConstants.h as
-    // #defines right after the #version line, then a #line directive so that the driver's log
-    // keeps the file's own line numbers.
+    // #defines right after the #version line and the shared functions, then a #line directive so
+    // that the driver's log keeps the file's own line numbers.
     static std::string withConstants(const std::string& text);
 
 private:

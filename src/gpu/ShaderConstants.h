@@ -1,6 +1,7 @@
-// ShaderConstants: the numbers that the C++ passes and the GLSL files must agree on. Each is
-// written once, here; the shader registry hands every stage the whole table as #defines right
-// after its #version line, so a shader never repeats a value.
+// ShaderConstants: the numbers and the few GLSL functions that the C++ passes and the GLSL files
+// must agree on. Each is written once, here; the shader registry hands every stage the whole
+// table as #defines right after its #version line, followed by the shared functions, so a shader
+// never repeats a value or a colour conversion.
 #pragma once
 
 // Face size in texels of every cube shadow map and of the light-view depth and colour maps.
@@ -12,6 +13,61 @@ struct ShaderConstant {
     int value;
 };
 
+// Scale from scene radiance to the tone-mapping operator's input, and the exposed radiance above
+// which a pixel feeds the bloom; the shaders see them as the float constants toneMapExposure and
+// bloomThreshold.
+constexpr float toneMapExposure = 1.8f;
+constexpr float bloomThreshold = 1.1f;
+
 inline constexpr ShaderConstant shaderConstants[] = {
     {"SHADOW_MAP_SIZE", shadowMapSize},
 };
+
+// GLSL shared by every stage: the colour pipeline. Colour images hold sRGB-encoded values and are
+// decoded when read; lighting, the forward pass and bloom work on linear radiance; the end of the
+// frame applies the one tone-mapping operator and the sRGB encode exactly once.
+//   toneMapExposure     scale from scene radiance to the operator's input
+//   bloomThreshold      exposed radiance above which a pixel feeds the glow
+//   srgbToLinear        sRGB decode on 0..1 (a cubic fit, within 0.2 % of full scale of the
+//                       exact curve, read for every textured pixel of the geometry pass)
+//   linearToSrgb        the exact sRGB encode on 0..1
+//   toneMap             ACES filmic curve in Narkowicz's fit, radiance -> linear display 0..1
+//   inverseToneMap      its inverse on 0..1 (a display colour as radiance, e.g. the sky)
+//   radianceToDisplay   toneMap then the sRGB encode: what the output holds
+//   displayToRadiance   the inverse: the radiance that shows as a given display colour
+//   brightParts         the share of the radiance that glows
+//   tangentFrame        a fixed tangent and bitangent around a unit normal; the geometry pass
+//                       stores the bump tilt in it and the lighting pass reads it back
+inline constexpr const char* shaderFunctions = R"(vec3 srgbToLinear(vec3 c) {
+    c = clamp(c, 0.0, 1.0);
+    return c * (c * (c * 0.305306011 + 0.682171111) + 0.012522878);
+}
+vec3 linearToSrgb(vec3 c) {
+    c = clamp(c, 0.0, 1.0);
+    return mix(c * 12.92, 1.055 * pow(c, vec3(1.0 / 2.4)) - 0.055, step(0.0031308, c));
+}
+vec3 toneMap(vec3 radiance) {
+    vec3 x = max(radiance, 0.0) * toneMapExposure;
+    return clamp((x * (2.51 * x + 0.03)) / (x * (2.43 * x + 0.59) + 0.14), 0.0, 1.0);
+}
+vec3 inverseToneMap(vec3 y) {
+    y = clamp(y, 0.0, 1.0);
+    vec3 a = 2.51 - 2.43 * y;
+    vec3 b = 0.03 - 0.59 * y;
+    vec3 x = (-b + sqrt(b * b + 4.0 * a * 0.14 * y)) / (2.0 * a);
+    return x / toneMapExposure;
+}
+vec3 radianceToDisplay(vec3 radiance) {
+    return linearToSrgb(toneMap(radiance));
+}
+vec3 displayToRadiance(vec3 display) {
+    return inverseToneMap(srgbToLinear(display));
+}
+vec3 brightParts(vec3 radiance) {
+    return max(radiance - vec3(bloomThreshold / toneMapExposure), 0.0);
+}
+void tangentFrame(vec3 n, out vec3 tangent, out vec3 bitangent) {
+    tangent = normalize(abs(n.y) < 0.9 ? cross(n, vec3(0.0, 1.0, 0.0)) : cross(n, vec3(1.0, 0.0, 0.0)));
+    bitangent = cross(n, tangent);
+}
+)";

@@ -19,6 +19,7 @@
 #include "scene/Light.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
+#include "scene/ShadowLight.h"
 
 #include <algorithm>
 #include <cmath>
@@ -319,6 +320,8 @@ void Renderer::geometryPass(Scene* scene) {
 
     Shader* shader = ShaderManager::getShader("deferredFirstPass");
     shader->use();
+    // The alpha channels carry the bump tilt, not coverage.
+    glDisable(GL_BLEND);
     shader->setInt("bumpMappingEnabled", RenderSettings::bumpMapping ? 1 : 0);
     for (SceneObject* object : scene->opaqueObjects) {
         const glm::mat4& model = object->modelMatrix;
@@ -330,6 +333,7 @@ void Renderer::geometryPass(Scene* scene) {
             mesh->draw(shader);
         }
     }
+    glEnable(GL_BLEND);
     Shader::unuse();
     gBuffer.unbind();
 }
@@ -341,8 +345,10 @@ void Renderer::ssaoPass() {
     occlusionRendered = true;
 }
 
-// Reads the G-buffer, the occlusion term, the cube maps and the colored shadow map; writes every
-// point light's contribution into the lit target, cleared first. Leaves the target bound.
+// Reads the G-buffer, the occlusion term, the cube maps and the colored shadow map; writes the
+// lit image into the lit target, cleared first: linear radiance into the HDR buffer, display
+// values (tone-mapped and encoded) when it draws straight into the output. Leaves the target
+// bound.
 void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
     if (litTarget) {
         litTarget->bind();
@@ -370,7 +376,12 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
     shader->setInt("omniDirShadowsEnabled", RenderSettings::omnidirectionalShadows ? 1 : 0);
     shader->setInt("colorShadowsEnabled", RenderSettings::coloredShadows ? 1 : 0);
     shader->setInt("lightMode", static_cast<int>(RenderSettings::lightMode));
+    // Only the HDR buffer keeps linear radiance; any other target gets display values.
+    shader->setInt("toneMapOutput", litTarget == &hdrBuffer ? 0 : 1);
     shader->setMat4("inverseViewMatrix", glm::inverse(mainCamera->getViewMatrix()));
+    if (!scene->shadowLights.empty()) {
+        shader->setVec3("lightViewPosition", scene->shadowLights.front()->position);
+    }
 
     const int firstCubeUnit = unit;
     for (size_t i = 0; i < scene->lights.size(); ++i) {
@@ -417,8 +428,15 @@ void Renderer::forwardPass(Scene* scene, Framebuffer* litTarget) {
     glBindFramebuffer(GL_FRAMEBUFFER, target);
     glm::mat4 viewProjection = cameraViewProjection();
 
+    // Without the HDR buffer the windows and flames write display values themselves.
+    int toneMapOutput = litTarget == &hdrBuffer ? 0 : 1;
+    Shader* flames = ShaderManager::getShader("billBoardShader");
+    flames->use();
+    flames->setInt("toneMapOutput", toneMapOutput);
+
     Shader* shader = ShaderManager::getShader("forwardRender");
     shader->use();
+    shader->setInt("toneMapOutput", toneMapOutput);
     glDisable(GL_CULL_FACE);
     for (SceneObject* object : scene->transparentObjects) {
         shader->setMat4("modelViewProjectionMatrix", viewProjection * object->modelMatrix);

@@ -97,6 +97,8 @@ void ShadowMappingTechnique::renderDepth(Scene* scene) {
     shadowMapShader->use();
     ShadowLight* light = scene->shadowLights.front();
     lightViewProjection = light->getProjectionMatrix() * light->getViewMatrix() * glm::mat4(1.0f);
+    farPlane = light->farPlane;
+    shadowMapShader->setFloat("lightFarPlane", farPlane);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawObjects(scene->opaqueObjects, shadowMapShader, lightViewProjection);
     Shader::unuse();
@@ -114,18 +116,24 @@ void ShadowMappingTechnique::copyDepthIntoColorMap() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     drawShadowMapShader->setInt("shadow_texture", depthUnit);
+    drawShadowMapShader->setFloat("lightFarPlane", farPlane);
     glDisable(GL_BLEND);
     screenQuad->draw();
     glEnable(GL_BLEND);
     Shader::unuse();
 }
 
-// The windows, blended over the copy; each keeps only its fragments in front of the opaque depth.
+// The windows over the copy; each keeps only its fragments in front of the opaque depth and
+// multiplies the texel's transmission by its own, leaving the depth in alpha untouched. The
+// standing blend factors are restored after.
 void ShadowMappingTechnique::renderWindows(Scene* scene) {
     glCullFace(GL_FRONT);
     coloredShadowMapShader->use();
     coloredShadowMapShader->setInt("shadowMap", depthUnit);
+    coloredShadowMapShader->setFloat("lightFarPlane", farPlane);
+    glBlendFuncSeparate(GL_DST_COLOR, GL_ZERO, GL_ZERO, GL_ONE);
     drawObjects(scene->transparentObjects, coloredShadowMapShader, lightViewProjection);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     Shader::unuse();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }

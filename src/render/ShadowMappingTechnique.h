@@ -25,6 +25,9 @@ public:
     GLuint colorTexture = 0;                  // the colored shadow map, RGBA16F
     GLuint depthTexture = 0;                  // the depth map, 16 bit
     ScreenQuad* screenQuad = nullptr;         // shared, not owned
+    // Far plane of the light view: the depth map holds linear depth / farPlane and the colour
+    // map's alpha linear depth in world units. Taken from the light by every render.
+    float farPlane = 100.0f;
 
     ShadowMappingTechnique(int width, int height);
     // Deletes both textures and both framebuffer objects.

@@ -83,37 +83,44 @@ TEST_F(BlurGLTest, SingleBrightTexelSpreadsSymmetricallyIntoTheHalfSizeTarget) {
     glDeleteTextures(1, &source);
 }
 
-TEST_F(BlurGLTest, BloomAddsTheGlowToTheLitImageAndClamps) {
+TEST_F(BlurGLTest, BloomAddsTheGlowInRadianceAndWritesDisplayValues) {
     const int size = 4;
+    // Linear radiance; green has no glow, red and blue do.
     std::vector<glm::vec4> lit(size * size, glm::vec4(0.5f, 0.2f, 0.9f, 0.0f));
-    std::vector<glm::vec4> glow(size * size, glm::vec4(0.25f, 0.0f, 0.5f, 0.0f));
+    std::vector<glm::vec4> glow(size * size, glm::vec4(0.25f, 0.0f, 50.0f, 0.0f));
+    std::vector<glm::vec4> noGlow(size * size, glm::vec4(0.0f));
     GLuint litTexture = makeRgbaTexture(size, size, lit);
-    GLuint glowTexture = makeRgbaTexture(size, size, glow);
     Framebuffer target(size, size);
     target.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA16F, GL_RGBA, GL_FLOAT, glm::vec4(0.0f), true);
-    target.bind();
-    target.clear();
-
-    Shader* bloom = ShaderManager::getShader("bloom");
-    bloom->use();
-    glUniform1i(glGetUniformLocation(bloom->program, "color_texture"), 0);
-    glUniform1i(glGetUniformLocation(bloom->program, "bloom_texture"), 1);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, litTexture);
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, glowTexture);
-    ScreenQuad::getInstance()->draw();
-    Shader::unuse();
-    target.unbind();
-    glActiveTexture(GL_TEXTURE0);
-
-    for (const glm::vec4& texel : readRgba(target.getTexture(GL_COLOR_ATTACHMENT0), size, size)) {
-        EXPECT_NEAR(texel.r, 0.75f, 1e-3f);
-        EXPECT_NEAR(texel.g, 0.2f, 1e-3f) << "no glow leaves the lit colour as it is";
-        EXPECT_EQ(texel.b, 1.0f);
-        EXPECT_EQ(texel.a, 1.0f);
+    auto composite = [&](const std::vector<glm::vec4>& glowTexels) {
+        GLuint glowTexture = makeRgbaTexture(size, size, glowTexels);
+        target.bind();
+        target.clear();
+        Shader* bloom = ShaderManager::getShader("bloom");
+        bloom->use();
+        glUniform1i(glGetUniformLocation(bloom->program, "color_texture"), 0);
+        glUniform1i(glGetUniformLocation(bloom->program, "bloom_texture"), 1);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, litTexture);
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, glowTexture);
+        ScreenQuad::getInstance()->draw();
+        Shader::unuse();
+        target.unbind();
+        glActiveTexture(GL_TEXTURE0);
+        glDeleteTextures(1, &glowTexture);
+        return readRgba(target.getTexture(GL_COLOR_ATTACHMENT0), size, size);
+    };
+    std::vector<glm::vec4> plain = composite(noGlow);
+    std::vector<glm::vec4> glowing = composite(glow);
+    for (size_t i = 0; i < plain.size(); ++i) {
+        EXPECT_GT(glowing[i].r, plain[i].r + 0.01f);
+        EXPECT_EQ(glowing[i].g, plain[i].g) << "no glow leaves the lit colour as it is";
+        EXPECT_GT(glowing[i].b, plain[i].b);
+        EXPECT_LE(glowing[i].b, 1.0f) << "a display value, however strong the glow";
+        EXPECT_GT(plain[i].g, 0.2f) << "radiance 0.2 is encoded for display, not copied";
+        EXPECT_EQ(glowing[i].a, 1.0f);
     }
     target.release();
-    GLuint textures[] = {litTexture, glowTexture};
-    glDeleteTextures(2, textures);
+    glDeleteTextures(1, &litTexture);
 }

@@ -175,23 +175,36 @@ TEST_F(RendererGLTest, ColumnShadowLiftsWhenOmnidirectionalShadowsAreOff) {
                 glm::length(colorAt(shadowed, width, lit)), 3.0f);
 }
 
-TEST_F(RendererGLTest, ColoredShadowsTintOnlyWhatThePaneLightReaches) {
+TEST_F(RendererGLTest, ColoredShadowsAddPaneColouredLightAndNeverDarken) {
     RenderSettings::transparentObjects = false; // the pane itself is not what is measured
+    // The light's sum is what must never darken; edge smoothing may move a pixel either way.
+    RenderSettings::antiAliasing = false;
+    // With the point light far away the floor is dark enough to show the added light's hue.
+    Light& light = *test.scene->lights[0];
+    glm::vec3 lightPosition = light.position;
+    light.position = glm::vec3(0.0f, 100.0f, 0.0f);
     std::vector<unsigned char> plain = testFrame(*testRenderer, test.scene);
     RenderSettings::coloredShadows = true;
     std::vector<unsigned char> tinted = testFrame(*testRenderer, test.scene);
     saveFramebufferPng("render-test-colored.png", width, height);
+    light.position = lightPosition;
 
-    glm::vec3 before = colorAt(plain, width, project(tintedPoint, width, height));
-    glm::vec3 after = colorAt(tinted, width, project(tintedPoint, width, height));
-    // The red pane shifts the hue towards red: green and blue drop against red.
-    EXPECT_GT(after.r / (after.g + 1.0f), 1.5f * before.r / (before.g + 1.0f));
-    EXPECT_LT(after.b, before.b - 10.0f);
-    for (glm::vec3 point : {untintedPoint, shadowedPoint}) {
-        glm::ivec2 pixel = project(point, width, height);
-        glm::vec3 difference = colorAt(tinted, width, pixel) - colorAt(plain, width, pixel);
-        EXPECT_LT(glm::length(difference), 2.0f) << point.x << " " << point.z;
+    for (size_t i = 0; i < plain.size(); ++i) {
+        ASSERT_GE(tinted[i] + 1, plain[i]) << "byte " << i << " darkened";
     }
+    auto added = [&](glm::vec3 point) {
+        glm::ivec2 pixel = project(point, width, height);
+        return colorAt(tinted, width, pixel) - colorAt(plain, width, pixel);
+    };
+    // Through the red pane: red light. Past it: the daylight's own, not red.
+    glm::vec3 red = colorAt(tinted, width, project(tintedPoint, width, height));
+    EXPECT_GT(red.r, red.g + 20.0f);
+    glm::vec3 daylight = added(untintedPoint);
+    EXPECT_GT(daylight.g, 20.0f);
+    EXPECT_GT(daylight.g, 0.8f * daylight.r);
+    // Hidden from the light view by the column (a narrow streak, filtered at its edges): next to
+    // nothing added.
+    EXPECT_LT(glm::length(added(shadowedPoint)), 0.1f * glm::length(daylight));
 }
 
 TEST_F(RendererGLTest, TransparentObjectsOffDrawsNeitherPanesNorFlames) {

@@ -192,19 +192,19 @@ TEST_F(ShadowTechniquesGLTest, CubeMapHoldsFaceDepthWhereTheGeometryReachesAndSk
     cube.render(test.scene);
     EXPECT_EQ(readFace(cube.cubeMap, 3, 64)[32 * 64 + 32], 1.0f);
 
-    // A small tile within the far plane but beyond the light's reach is skipped; moved within
-    // reach, it is drawn.
-    ASSERT_LT(cube.casterReach(), 14.0f);
+    // A small tile within the far plane but wholly beyond the light's reach is skipped; moved
+    // within reach, it is drawn.
+    const float reach = cube.casterReach();
+    ASSERT_LT(reach + 4.0f, cube.farPlane);
     Mesh* tile =
         makeMesh(quadTriangles({-2, 0, -2}, {-2, 0, 2}, {2, 0, 2}, {2, 0, -2}), glm::vec4(1.0f));
     test.scene->opaqueObjects[0]->meshes[0] = tile;
     test.scene->opaqueObjects[0]->modelMatrix = glm::mat4(1.0f);
-    for (float below : {14.0f, 10.0f}) {
+    for (float below : {reach + 4.0f, reach - 1.0f}) {
         light.position = glm::vec3(0.0f, below, 0.0f);
         cube.setLight(&light);
         cube.render(test.scene);
-        EXPECT_EQ(readFace(cube.cubeMap, 3, 64)[32 * 64 + 32] < 1.0f, below < cube.casterReach())
-            << below;
+        EXPECT_EQ(readFace(cube.cubeMap, 3, 64)[32 * 64 + 32] < 1.0f, below < reach) << below;
     }
     delete tile;
     delete wideFloor;
@@ -225,8 +225,11 @@ TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnl
     std::vector<glm::vec4> plain = readColorMap(shadow.getColorTexture(), shadowMapSize);
     for (size_t i = 0; i < plain.size(); i += 97) {
         ASSERT_EQ(plain[i], glm::vec4(1.0f, 1.0f, 1.0f, plain[i].a)) << "texel " << i;
-        ASSERT_NEAR(plain[i].a, 1.0f - depth[i], 1e-3f * (1.0f - depth[i]) + 1e-7f);
+        ASSERT_NEAR(plain[i].a, depth[i] * light->farPlane, 1e-3f * plain[i].a + 1e-3f);
     }
+    // Linear depth: a floor point's texel holds its distance along the light's view axis.
+    glm::vec4 clip = shadow.getLightViewProjection() * glm::vec4(tintedPoint, 1.0f);
+    EXPECT_NEAR(plain[mapTexel(shadow.getLightViewProjection(), tintedPoint)].a, clip.w, 0.05f);
 
     // A second pane under the floor is behind the nearest opaque surface: it must tint nothing.
     Mesh* hidden = makeMesh(quadTriangles({-5, -1, 5}, {-5, -1, -5}, {5, -1, -5}, {5, -1, 5}),
@@ -243,7 +246,9 @@ TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnl
     for (size_t i = 0; i < tinted.size(); i += 97) {
         ASSERT_NEAR(tinted[i].a, plain[i].a, 2e-3f * plain[i].a + 1e-7f) << "texel " << i;
     }
-    glm::vec3 transmission = glm::mix(glm::vec3(1.0f), glm::vec3(1.0f, 0.1f, 0.1f), 0.7f);
+    // The pane's sRGB colour (1, 0.1, 0.1) decoded, at opacity 0.7.
+    glm::vec3 transmission =
+        glm::mix(glm::vec3(1.0f), glm::vec3(1.0f, 0.0100228f, 0.0100228f), 0.7f);
     glm::vec4 behindPane = tinted[mapTexel(lightMatrix, tintedPoint)];
     EXPECT_NEAR(behindPane.r, transmission.r, 0.01f);
     EXPECT_NEAR(behindPane.g, transmission.g, 0.01f);

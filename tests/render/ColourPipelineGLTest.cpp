@@ -1,0 +1,182 @@
+// The colour pipeline end to end: a known albedo under a known light reaches the output as the
+// sRGB value of the tone-mapped radiance, bloom changes only the surroundings of bright parts,
+// and at the tour's resting view the chandeliers, not the ambient term, make the picture.
+#include "RenderTestScene.h"
+
+#include "GLTestContext.h"
+#include "app/RenderSettings.h"
+#include "gpu/Mesh.h"
+#include "gpu/ShaderConstants.h"
+#include "gpu/ShaderManager.h"
+#include "render/Renderer.h"
+#include "scene/Camera.h"
+#include "scene/CameraPathAnimation.h"
+#include "scene/Light.h"
+#include "scene/Scene.h"
+#include "scene/SceneObject.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+using namespace rendertest;
+
+namespace {
+
+const int width = 160;
+const int height = 120;
+
+// The frame's colour transforms written out independently: sRGB decode and encode, and the ACES
+// fit (Narkowicz) on exposed radiance with its inverse.
+float srgbToLinear(float c) {
+    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+}
+float linearToSrgb(float c) {
+    return c <= 0.0031308f ? c * 12.92f : 1.055f * std::pow(c, 1.0f / 2.4f) - 0.055f;
+}
+float toneMap(float radiance) {
+    float x = radiance * toneMapExposure;
+    return std::clamp((x * (2.51f * x + 0.03f)) / (x * (2.43f * x + 0.59f) + 0.14f), 0.0f, 1.0f);
+}
+float inverseToneMap(float y) {
+    float a = 2.51f - 2.43f * y;
+    float b = 0.03f - 0.59f * y;
+    return (-b + std::sqrt(b * b + 4.0f * a * 0.14f * y)) / (2.0f * a) / toneMapExposure;
+}
+
+void resetSettings() {
+    RenderSettings::bumpMapping = true;
+    RenderSettings::bloom = true;
+    RenderSettings::ssao = true;
+    RenderSettings::transparentObjects = true;
+    RenderSettings::omnidirectionalShadows = true;
+    RenderSettings::coloredShadows = false;
+    RenderSettings::lightMode = AMBIENT_DIFFUSE_SPECULAR;
+}
+
+class ColourPipelineGLTest : public GLTest {
+protected:
+    static void SetUpTestSuite() {
+        if (GLTestContext::window()) {
+            ShaderManager::loadShaders();
+        }
+    }
+    void SetUp() override {
+        GLTest::SetUp();
+        resetSettings();
+    }
+    void TearDown() override { resetSettings(); }
+};
+
+} // namespace
+
+TEST_F(ColourPipelineGLTest, MidGreyAlbedoUnderAKnownLightGivesTheExpectedSrgbValue) {
+    TestScene test = buildTestScene();
+    // Only a mid-grey floor (sRGB 0.5) under the light at (0, 3, 0): nothing shadows or occludes.
+    Mesh* grey = makeMesh(quadTriangles({-5, 0, 5}, {5, 0, 5}, {5, 0, -5}, {-5, 0, -5}),
+                          glm::vec4(0.5f, 0.5f, 0.5f, 1.0f));
+    std::vector<Mesh*> shapes = test.scene->opaqueObjects[0]->meshes;
+    test.scene->opaqueObjects[0]->meshes = {grey};
+    std::vector<SceneObject*> others(test.scene->opaqueObjects.begin() + 1,
+                                     test.scene->opaqueObjects.end());
+    test.scene->opaqueObjects.resize(1);
+    RenderSettings::ssao = false;
+    RenderSettings::omnidirectionalShadows = false;
+    RenderSettings::transparentObjects = false;
+    Renderer renderer(width, height);
+    renderer.init(test.scene->lights);
+    lookAt(glm::vec3(0.0f, 2.0f, 0.5f), glm::vec3(0.0f, 0.0f, 0.0f));
+    glm::ivec2 below = project(glm::vec3(0.0f), width, height);
+
+    RenderSettings::lightMode = AMBIENT;
+    renderFrame(renderer, test.scene);
+    glm::vec3 ambient = colorAt(readPixels(width, height), width, below) / 255.0f;
+    RenderSettings::lightMode = AMBIENT_DIFFUSE;
+    const Light& light = *test.scene->lights[0];
+    float attenuation = 1.0f / (1.0f + light.linear * 3.0f + light.quadratic * 9.0f);
+    for (bool bloom : {true, false}) {
+        RenderSettings::bloom = bloom;
+        renderFrame(renderer, test.scene);
+        glm::vec3 lit = colorAt(readPixels(width, height), width, below) / 255.0f;
+        for (int c = 0; c < 3; ++c) {
+            // What the ambient term gave, plus the light straight above at distance 3.
+            float radiance = inverseToneMap(srgbToLinear(ambient[c])) +
+                             srgbToLinear(0.5f) * light.color[c] * attenuation;
+            EXPECT_NEAR(lit[c], linearToSrgb(toneMap(radiance)), 1.0f / 255.0f)
+                << "channel " << c << (bloom ? " through the HDR buffer" : " straight out");
+        }
+    }
+    test.scene->opaqueObjects[0]->meshes = shapes;
+    test.scene->opaqueObjects.insert(test.scene->opaqueObjects.end(), others.begin(), others.end());
+    delete grey;
+    releaseTestScene(test);
+}
+
+TEST_F(ColourPipelineGLTest, BloomOffLeavesPixelsAwayFromBrightPartsUnchanged) {
+    TestScene test = buildTestScene();
+    Renderer renderer(width, height);
+    renderer.init(test.scene->lights);
+    // The flame at (0.5, 1, 2) in view, with the lit floor and column around it.
+    lookAt(glm::vec3(-1.0f, 3.0f, 6.0f), glm::vec3(0.5f, 1.0f, 2.0f));
+    renderFrame(renderer, test.scene);
+    std::vector<unsigned char> withBloom = readPixels(width, height);
+    std::vector<float> bright(width * height * 3);
+    glBindTexture(GL_TEXTURE_2D, renderer.hdrBuffer.getTexture(GL_COLOR_ATTACHMENT1));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, bright.data());
+    RenderSettings::bloom = false;
+    renderFrame(renderer, test.scene);
+    std::vector<unsigned char> withoutBloom = readPixels(width, height);
+
+    // The glow reaches 10 blur taps at half size from a bright pixel: 20 pixels here.
+    const int reach = 22;
+    int brightPixels = 0;
+    std::vector<bool> nearBright(width * height, false);
+    for (int i = 0; i < width * height; ++i) {
+        if (std::max({bright[3 * i], bright[3 * i + 1], bright[3 * i + 2]}) <= 0.0f) {
+            continue;
+        }
+        ++brightPixels;
+        int x = i % width, y = i / width;
+        for (int v = std::max(0, y - reach); v <= std::min(height - 1, y + reach); ++v) {
+            for (int u = std::max(0, x - reach); u <= std::min(width - 1, x + reach); ++u) {
+                nearBright[v * width + u] = true;
+            }
+        }
+    }
+    ASSERT_GT(brightPixels, 0) << "the flame feeds the glow";
+    int far = 0;
+    for (int i = 0; i < width * height; ++i) {
+        if (nearBright[i]) {
+            continue;
+        }
+        ++far;
+        for (int c = 0; c < 3; ++c) {
+            ASSERT_LE(std::abs(withBloom[3 * i + c] - withoutBloom[3 * i + c]), 2)
+                << "pixel " << i % width << ", " << i / width;
+        }
+    }
+    EXPECT_GT(far, width * height / 4);
+    releaseTestScene(test);
+}
+
+TEST_F(ColourPipelineGLTest, ChandeliersNotTheAmbientTermLightTheRestingView) {
+    if (!std::ifstream("Assets/sibenik-cathedral-vray-noWindows.obj").good()) {
+        GTEST_SKIP() << "no cathedral assets in Assets/";
+    }
+    Scene scene;
+    Renderer renderer(width * 2, height * 2);
+    renderer.init(scene.lights);
+    CameraPathAnimation tour;
+    tour.setCamera(mainCamera);
+    for (int step = 0; step < 200 && tour.running; ++step) {
+        tour.update(1.0);
+    }
+    ASSERT_FALSE(tour.running) << "the tour ends";
+    renderFrame(renderer, &scene);
+    float full = meanBrightness(readPixels(width * 2, height * 2));
+    RenderSettings::lightMode = AMBIENT;
+    renderFrame(renderer, &scene);
+    float ambientOnly = meanBrightness(readPixels(width * 2, height * 2));
+    EXPECT_LE(ambientOnly, 0.7f * full);
+    EXPECT_GT(ambientOnly, 0.2f * full) << "the ambient term still shows the unlit parts";
+}
