@@ -37,7 +37,7 @@ void restoreStandingState() {
 } // namespace
 
 Overlay::Overlay(GLFWwindow* window, FramePipeline* pipeline)
-    : window(window), pipeline(pipeline), frameMs(recentFrames, 0.0f) {
+    : pipeline(pipeline), frameMs(recentFrames, 0.0f) {
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();

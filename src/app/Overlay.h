@@ -39,7 +39,6 @@ private:
     void drawSwitches();
     void drawCamera();
 
-    GLFWwindow* window;
     FramePipeline* pipeline;
     std::vector<float> frameMs; // ring of the recent frames' times
     int nextFrame = 0;
