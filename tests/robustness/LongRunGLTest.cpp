@@ -27,10 +27,15 @@ const int totalFrames = 5000;
 // per-view buffers have reached their largest size before memory is measured.
 const float frameTime = 0.1f;
 const int warmUpFrames = 700;
-// llvmpipe's own memory still moves by up to about 2.5 MiB after the warm-up (measured over
-// several runs); a loss of about 1.4 KiB per frame shows above this bound. Heap leaks of our own
-// code are caught exactly by the sanitizer build's leak checker, GL objects by the counts.
-const std::size_t allowedGrowth = 6u << 20;
+// llvmpipe's own caches still grow by several MiB after the warm-up as it meets new pipeline
+// states, and level off (measured: 5.6 to 7 MiB in all, flat from about frame 2,000 on). So the
+// whole run may grow by `allowedGrowth`, while its second half, long after the caches have
+// settled, may grow by `allowedLateGrowth` only: a loss of about 1 KiB per frame shows there.
+// Heap leaks of our own code are caught exactly by the sanitizer build's leak checker, GL
+// objects by the counts.
+const std::size_t allowedGrowth = 12u << 20;
+const std::size_t allowedLateGrowth = 2u << 20;
+const int midFrame = totalFrames / 2;
 
 // Switch changes spread over the run, one every `period` frames, cycling through all switches.
 // The switch states repeat every 294 frames (7 switches flipped twice, three light modes). The
@@ -77,6 +82,7 @@ TEST_F(LongRunGLTest, MemoryAndGLObjectsStayFlatOver5000Frames) {
     auto start = std::chrono::steady_clock::now();
     std::size_t residentAfterWarmUp = 0;
     std::size_t residentPeak = 0;
+    std::size_t residentAtMidpoint = 0;
     LiveGLObjects liveAfterWarmUp;
     std::string samples; // resident KiB every 500 frames
     OutputCapture capture;
@@ -92,6 +98,9 @@ TEST_F(LongRunGLTest, MemoryAndGLObjectsStayFlatOver5000Frames) {
             }
             if (frame > warmUpFrames && frame % 500 == 0) {
                 residentPeak = std::max(residentPeak, residentBytes());
+                if (frame == midFrame) {
+                    residentAtMidpoint = residentBytes();
+                }
                 samples += " " + std::to_string(residentBytes() >> 10);
                 LiveGLObjects live = countLiveGLObjects();
                 ASSERT_EQ(live, liveAfterWarmUp) << "live GL objects changed by frame " << frame;
@@ -103,6 +112,9 @@ TEST_F(LongRunGLTest, MemoryAndGLObjectsStayFlatOver5000Frames) {
         EXPECT_LE(residentPeak, residentAfterWarmUp + allowedGrowth)
             << "resident memory grew from " << (residentAfterWarmUp >> 10) << " KiB to "
             << (residentPeak >> 10) << " KiB";
+        EXPECT_LE(residentBytes(), residentAtMidpoint + allowedLateGrowth)
+            << "resident memory still grew in the second half: from " << (residentAtMidpoint >> 10)
+            << " KiB at frame " << midFrame << " to " << (residentBytes() >> 10) << " KiB";
     }
     std::string output = capture.finish();
     EXPECT_EQ(countGLErrorLines(output), 0) << output.substr(0, 4000);
