@@ -1,6 +1,6 @@
-// Shared by the robustness tests: checks of the GL state a frame must leave behind, counts of
-// live GL objects and resident memory, and throw-away working directories in which the demo
-// executable is run with broken files.
+// Shared by the GL tests that run whole frames or the demo itself: checks of the GL state a frame
+// must leave behind, counts of live GL objects and resident memory, and working directories in
+// which the demo executable is run, with broken files where a test wants them.
 #pragma once
 
 #include "ProcessRunner.h"

@@ -1,4 +1,4 @@
-// RobustnessSupport: the state and resource probes, run directories and the demo's runs there.
+// RobustnessSupport: the state and resource probes and the demo run directories.
 #include "RobustnessSupport.h"
 
 #include <algorithm>
