@@ -10,6 +10,7 @@
 #include "app/Overlay.h"
 #include "app/RenderSettings.h"
 #include "app/Screenshot.h"
+#include "gpu/Framebuffer.h"
 #include "render/Renderer.h"
 
 #include <algorithm>
@@ -24,18 +25,6 @@ int positiveSize(int value, const char* key, int defaultValue) {
     printLine(std::string("options.ini: ") + key + " " + intToString(value) +
               " is not a positive size; using " + intToString(defaultValue));
     return defaultValue;
-}
-
-// The largest side every render target of the window's size can have: the smallest of the
-// driver's viewport, texture and renderbuffer limits. Needs the current context.
-int largestRenderableSize() {
-    GLint viewport[2] = {0, 0};
-    GLint texture = 0;
-    GLint renderbuffer = 0;
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
-    return std::min({viewport[0], viewport[1], texture, renderbuffer});
 }
 
 // X11 carries window extents as signed 16-bit numbers: a larger window makes the server refuse
@@ -111,7 +100,7 @@ bool Application::initWindow() {
     if (!window) {
         return false;
     }
-    int largest = largestRenderableSize();
+    int largest = Framebuffer::largestSize();
     if (!withinLimit(width, "width", largest) || !withinLimit(height, "height", largest)) {
         return false;
     }

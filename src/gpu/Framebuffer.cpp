@@ -3,6 +3,8 @@
 // recorded colour attachments in ascending order, so the order of the add calls never matters.
 #include "gpu/Framebuffer.h"
 
+#include <algorithm>
+
 #include "app/Console.h"
 
 Framebuffer::Framebuffer(int width, int height) : width(width), height(height) {
@@ -174,4 +176,14 @@ GLuint Framebuffer::getTexture(GLenum attachment) const {
 
 GLuint Framebuffer::getId() const {
     return fbo;
+}
+
+int Framebuffer::largestSize() {
+    GLint viewport[2] = {0, 0};
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    return std::min({viewport[0], viewport[1], texture, renderbuffer});
 }

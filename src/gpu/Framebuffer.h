@@ -57,6 +57,10 @@ public:
     GLuint getTexture(GLenum attachment) const;
     GLuint getId() const;
 
+    // The largest side a framebuffer of textures and a renderbuffer can have on this driver: the
+    // smallest of its viewport, texture and renderbuffer limits. Needs a current context.
+    static int largestSize();
+
 private:
     static bool isColorAttachment(GLenum attachment);
     static bool isComplete();

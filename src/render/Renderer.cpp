@@ -89,17 +89,6 @@ void disableSpareLights(Shader* shader, size_t lightCount, int spareUnit) {
     }
 }
 
-// The smallest of the driver's viewport, texture and renderbuffer limits.
-int queryLargestTargetSize() {
-    GLint viewport[2] = {0, 0};
-    GLint texture = 0;
-    GLint renderbuffer = 0;
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
-    return std::min({viewport[0], viewport[1], texture, renderbuffer});
-}
-
 // Whether any part of the sphere can lie inside the frustum of `viewProjection` (tested against
 // its six planes; a sphere near a frustum corner may pass without touching it).
 bool sphereInFrustum(const glm::mat4& viewProjection, glm::vec3 centre, float radius) {
@@ -131,7 +120,7 @@ Renderer::Renderer(int width, int height) : gBuffer(), hdrBuffer() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     screenQuad = ScreenQuad::getInstance();
-    largestTargetSize = queryLargestTargetSize();
+    largestTargetSize = Framebuffer::largestSize();
     buildScreenTargets(width, height);
     shadowMapping = new ShadowMappingTechnique(shadowMapSize, shadowMapSize);
 }

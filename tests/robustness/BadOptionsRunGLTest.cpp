@@ -6,6 +6,8 @@
 #include "GLTestContext.h"
 #include "RobustnessSupport.h"
 
+#include "gpu/Framebuffer.h"
+
 #include <string>
 
 namespace {
@@ -75,7 +77,7 @@ TEST_F(BadOptionsRunGLTest, MalformedValuesAndFilesReadLikeTheWindowsCall) {
 }
 
 TEST_F(BadOptionsRunGLTest, SizesBeyondTheDriversLimitsEndStartUpWithExitCode255) {
-    const int limit = largestRenderableSize();
+    const int limit = Framebuffer::largestSize();
     ASSERT_GT(limit, 0);
     const std::string tooWide = std::to_string(limit + 1);
     expectRefused("[Window]\nwidth=" + tooWide + "\nheight=48\n", tooWide);
@@ -85,7 +87,7 @@ TEST_F(BadOptionsRunGLTest, SizesBeyondTheDriversLimitsEndStartUpWithExitCode255
 }
 
 TEST_F(BadOptionsRunGLTest, TheLargestSupportedSizeStillRuns) {
-    const int limit = largestRenderableSize();
+    const int limit = Framebuffer::largestSize();
     ASSERT_GT(limit, 0);
     expectRunsAt("[Window]\nwidth=" + std::to_string(limit) + "\nheight=16\n",
                  std::to_string(limit) + "x16", {});

@@ -149,14 +149,6 @@ std::size_t residentBytes() {
     return residentPages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 }
 
-int largestRenderableSize() {
-    GLint viewport[2] = {0, 0};
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    GLint texture = integer(GL_MAX_TEXTURE_SIZE);
-    GLint renderbuffer = integer(GL_MAX_RENDERBUFFER_SIZE);
-    return std::min({viewport[0], viewport[1], texture, renderbuffer});
-}
-
 RunDirectory::RunDirectory(const std::string& options) {
     if (path.empty()) {
         return;

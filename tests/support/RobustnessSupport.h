@@ -39,10 +39,6 @@ std::ostream& operator<<(std::ostream& out, const LiveGLObjects& objects);
 // Resident set size of this process in bytes, from /proc/self/statm.
 std::size_t residentBytes();
 
-// The largest window side the driver can render at: the smallest of the viewport, texture and
-// renderbuffer size limits.
-int largestRenderableSize();
-
 // A scratch working directory with copies of the built Shader/ and Assets/ folders and an
 // options.ini. Files in it can be removed, emptied or replaced before the demo runs there.
 class RunDirectory : public ScratchDirectory {

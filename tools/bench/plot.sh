@@ -41,7 +41,16 @@ if [ ! -s "$data" ]; then
     exit 1
 fi
 
-# Columns: 5 tour time, 6..11 the passes (empty where one did not run), 12 frame GPU, 13 wall.
+# Columns: 5 tour time, 6 onwards the passes in frame order (empty where one did not run), then
+# frameGpu and frameWall; found by name, so a report with more passes plots them all.
+column() { head -n 1 "$csv" | tr ',' '\n' | grep -n -x "$1" | cut -d: -f1; }
+gpu=$(column frameGpu)
+wall=$(column frameWall)
+last=$((gpu - 1))
+aa=""
+if [ -n "$(column antiAliasing)" ]; then
+    aa="\"$data\" using 5:(upTo($last)) with filledcurves x1 lc rgb \"#a6761d\" title \"anti-aliasing\", "
+fi
 gnuplot <<GNUPLOT
 set terminal pngcairo size 1200,600 font "sans,10"
 set output "$png"
@@ -55,13 +64,13 @@ set grid ytics
 set style fill solid 0.85 noborder
 ms(c) = valid(c) ? column(c) : 0
 upTo(n) = n < 6 ? 0 : ms(n) + upTo(n - 1)
-plot "$data" using 5:(upTo(11)) with filledcurves x1 lc rgb "#e6ab02" title "bloom", \
+plot $aa"$data" using 5:(upTo(11)) with filledcurves x1 lc rgb "#e6ab02" title "bloom", \
      "" using 5:(upTo(10)) with filledcurves x1 lc rgb "#e7298a" title "forward", \
      "" using 5:(upTo(9)) with filledcurves x1 lc rgb "#d95f02" title "lighting", \
      "" using 5:(upTo(8)) with filledcurves x1 lc rgb "#7570b3" title "SSAO", \
      "" using 5:(upTo(7)) with filledcurves x1 lc rgb "#1b9e77" title "geometry", \
      "" using 5:(upTo(6)) with filledcurves x1 lc rgb "#66a61e" title "shadow maps", \
-     "" using 5:(ms(12)) with lines lw 2 lc rgb "black" title "frame (GPU)", \
-     "" using 5:(ms(13)) with lines lw 1 dt 2 lc rgb "#444444" title "frame (wall)"
+     "" using 5:(ms($gpu)) with lines lw 2 lc rgb "black" title "frame (GPU)", \
+     "" using 5:(ms($wall)) with lines lw 1 dt 2 lc rgb "#444444" title "frame (wall)"
 GNUPLOT
 echo "Wrote $png ($run)"

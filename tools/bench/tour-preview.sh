@@ -8,6 +8,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
 out="${2:-$root/docs/tour-preview.gif}"
+out="$(cd "$(dirname "$out")" && pwd)/$(basename "$out")"
 step="${3:-2}"
 size="${4:-320x240}"
 
