@@ -1,6 +1,7 @@
 // The key switches: release-only handling, the console lines, the light-mode cycle and Escape.
 // Escape needs a real window for its close flag: a hidden GLFW window without a GL context.
 #include "app/KeyControls.h"
+#include "StartSwitches.h"
 #include "app/RenderSettings.h"
 
 #include "OutputCapture.h"
@@ -41,18 +42,7 @@ protected:
     static void TearDownTestSuite() { glfwTerminate(); }
 
     void SetUp() override {
-        RenderSettings::bumpMapping = true;
-        RenderSettings::bloom = true;
-        RenderSettings::ssao = true;
-        RenderSettings::transparentObjects = true;
-        RenderSettings::omnidirectionalShadows = true;
-        RenderSettings::coloredShadows = false;
-        RenderSettings::lightMode = AMBIENT_DIFFUSE_SPECULAR;
-        RenderSettings::debugView = DebugView::FinalImage;
-        RenderSettings::overlay = false;
-        RenderSettings::antiAliasing = true;
-        RenderSettings::fullscreen = false;
-        RenderSettings::screenshotRequested = false;
+        restoreStartSwitches();
         glfwSetWindowShouldClose(window, GLFW_FALSE);
     }
 

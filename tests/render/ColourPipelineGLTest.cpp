@@ -2,6 +2,7 @@
 // sRGB value of the tone-mapped radiance, bloom changes only the surroundings of bright parts,
 // and at the tour's resting view the chandeliers, not the ambient term, make the picture.
 #include "RenderTestScene.h"
+#include "StartSwitches.h"
 
 #include "GLTestContext.h"
 #include "app/RenderSettings.h"
@@ -44,16 +45,6 @@ float inverseToneMap(float y) {
     return (-b + std::sqrt(b * b + 4.0f * a * 0.14f * y)) / (2.0f * a) / toneMapExposure;
 }
 
-void resetSettings() {
-    RenderSettings::bumpMapping = true;
-    RenderSettings::bloom = true;
-    RenderSettings::ssao = true;
-    RenderSettings::transparentObjects = true;
-    RenderSettings::omnidirectionalShadows = true;
-    RenderSettings::coloredShadows = false;
-    RenderSettings::lightMode = AMBIENT_DIFFUSE_SPECULAR;
-}
-
 class ColourPipelineGLTest : public GLTest {
 protected:
     static void SetUpTestSuite() {
@@ -63,9 +54,9 @@ protected:
     }
     void SetUp() override {
         GLTest::SetUp();
-        resetSettings();
+        restoreStartSwitches();
     }
-    void TearDown() override { resetSettings(); }
+    void TearDown() override { restoreStartSwitches(); }
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 // and on a small scene of known geometry. The GL state a frame leaves behind, in every switch
 // combination, is checked by the robustness sweep.
 #include "RenderTestScene.h"
+#include "StartSwitches.h"
 
 #include "GLTestContext.h"
 #include "OutputCapture.h"
@@ -42,18 +43,6 @@ bool assetsPresent() {
     return std::ifstream("Assets/sibenik-cathedral-vray-noWindows.obj").good();
 }
 
-void resetSettings() {
-    RenderSettings::bumpMapping = true;
-    RenderSettings::bloom = true;
-    RenderSettings::ssao = true;
-    RenderSettings::transparentObjects = true;
-    RenderSettings::omnidirectionalShadows = true;
-    RenderSettings::updateShadowMaps = true;
-    RenderSettings::lightMode = AMBIENT_DIFFUSE_SPECULAR;
-    RenderSettings::coloredShadows = false;
-    RenderSettings::antiAliasing = true;
-}
-
 // A frame of the test scene from above, looking at the column, its shadow and the pane's patch.
 std::vector<unsigned char> testFrame(Renderer& renderer, Scene* scene) {
     lookAt(glm::vec3(-1.0f, 7.0f, 6.0f), glm::vec3(1.5f, 0.0f, 0.5f));
@@ -82,9 +71,9 @@ protected:
     }
     void SetUp() override {
         GLTest::SetUp();
-        resetSettings();
+        restoreStartSwitches();
     }
-    void TearDown() override { resetSettings(); }
+    void TearDown() override { restoreStartSwitches(); }
 
     static inline TestPipeline* pipeline = nullptr;
     static inline Scene* realScene = nullptr;
