@@ -4,8 +4,8 @@
 //
 // Bump mapping needs no tangent attribute: the surface's tangent directions come from the screen
 // derivatives of the world position and the texture coordinate (both interpolated, so smooth
-// over a triangle), and the height's slope from height-map taps one texel footprint apart along u
-// and v. The tilt is the height's surface gradient, stored in the fixed tangent frame of the
+// over a triangle), and the height's slopes from the slope map derived from the height map at
+// load (one filtered tap; its mipmaps average the slopes over a minified pixel's footprint). The tilt is the height's surface gradient, stored in the fixed tangent frame of the
 // interpolated normal (tangentFrame) so that the lighting pass rebuilds the bumped normal while
 // ambient occlusion and shadow offsets keep the smooth one.
 //   in  worldPosition, worldNormal  vec3, world space
@@ -13,8 +13,11 @@
 //   uniform hasColorTexture         int, 1: diffuse colour from color_texture (unit 0)
 //   uniform color                   vec4, flat diffuse colour (sRGB) without a colour texture
 //   uniform color_texture           sampler2D, sRGB-encoded colour image
-//   uniform hasBumpMapTexture       int, 1: bumpmap_texture (unit 1) holds a height map (red)
-//   uniform bumpmap_texture         sampler2D
+//   uniform hasBumpMapTexture       int, 1: the mesh has a height map (bumpmap_texture, unit 1,
+//                                   red; not read here) and so its slopes
+//   uniform bumpmap_texture         sampler2D, the height map
+//   uniform bumpSlope_texture       sampler2D unit 2, the height map's slopes: rg = dh/ds, dh/dt
+//                                   in height (0..1) per texel of level 0
 //   uniform bumpMappingEnabled      int, 0 switches bump mapping off
 //   out location 0  gPosition       vec4, world-space position, w = 1
 //   out location 1  gNormal         vec4, xyz: world-space unit normal of the surface without
@@ -31,6 +34,7 @@ uniform vec4 color;
 uniform sampler2D color_texture;
 uniform int hasBumpMapTexture;
 uniform sampler2D bumpmap_texture;
+uniform sampler2D bumpSlope_texture;
 uniform int bumpMappingEnabled;
 
 layout(location = 0) out vec4 gPosition;
@@ -40,8 +44,9 @@ layout(location = 2) out vec4 gDiffuse;
 // World height of the height map's full range (red 0 .. 1).
 const float bumpHeight = 0.04;
 
-// Surface gradient of the world height at this fragment: slopes from three taps, carried onto the
-// surface through the gradients of u and v (Mikkelsen's surface-gradient formulation).
+// Surface gradient of the world height at this fragment: the height's slopes along u and v from
+// one tap of the slope map, carried onto the surface through the gradients of u and v
+// (Mikkelsen's surface-gradient formulation).
 vec3 heightGradient(vec3 n) {
     vec3 dPdx = dFdx(worldPosition);
     vec3 dPdy = dFdy(worldPosition);
@@ -53,16 +58,11 @@ vec3 heightGradient(vec3 n) {
     if (abs(det) < 1e-12) {
         return vec3(0.0);
     }
-    // Taps a pixel's footprint apart, at least one texel, so the slope matches the mip level read.
-    vec2 size = vec2(textureSize(bumpmap_texture, 0));
-    float footprint = max(1.0, max(length(dUVdx * size), length(dUVdy * size)));
-    vec2 step = footprint / size;
-    float h = texture(bumpmap_texture, texCoord).r;
-    float dHdu = (texture(bumpmap_texture, texCoord + vec2(step.x, 0.0)).r - h) / step.x;
-    float dHdv = (texture(bumpmap_texture, texCoord + vec2(0.0, step.y)).r - h) / step.y;
+    // Per texel of level 0 -> per unit of u and v.
+    vec2 dHduv = texture(bumpSlope_texture, texCoord).rg * vec2(textureSize(bumpSlope_texture, 0));
     vec3 gradientU = (dUVdx.x * r1 + dUVdy.x * r2) / det;
     vec3 gradientV = (dUVdx.y * r1 + dUVdy.y * r2) / det;
-    return bumpHeight * (dHdu * gradientU + dHdv * gradientV);
+    return bumpHeight * (dHduv.x * gradientU + dHduv.y * gradientV);
 }
 
 void main() {

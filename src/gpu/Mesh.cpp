@@ -4,6 +4,7 @@
 #include "gpu/Mesh.h"
 
 #include "app/Console.h"
+#include "gpu/HeightSlopeMap.h"
 #include "gpu/ModelFileSystem.h"
 #include "gpu/Shader.h"
 #include "gpu/Texture.h"
@@ -150,6 +151,9 @@ void readMaterial(Mesh* mesh, const aiMaterial* material, const std::string& dir
     readMaterialColor(mesh, material);
     mesh->colorTexture = loadMaterialTexture(material, aiTextureType_DIFFUSE, directory);
     mesh->bumpMapTexture = loadMaterialTexture(material, aiTextureType_HEIGHT, directory);
+    if (mesh->bumpMapTexture != nullptr) {
+        HeightSlopeMap::of(*mesh->bumpMapTexture); // derived at load, not in the first frame
+    }
 }
 
 void printSceneCounts(const aiScene* scene) {
@@ -245,9 +249,12 @@ void Mesh::deleteAll() {
     emptyModelFiles.clear();
 }
 
-// Leaves "color" untouched when a colour texture is present. Afterwards unit 1 is active when the
-// mesh has a bump map, else unit 0 when it has a colour texture.
+// Leaves "color" untouched when a colour texture is present. A bump map goes to unit 1 and its
+// slopes (HeightSlopeMap) to unit 2. Afterwards unit 1 is active when the mesh has a bump map,
+// else unit 0 when it has a colour texture.
 void Mesh::draw(Shader* shader) {
+    // First, as building the slopes on first use rebinds unit 0.
+    GLuint bumpSlopes = bumpMapTexture != nullptr ? HeightSlopeMap::of(*bumpMapTexture) : 0;
     if (colorTexture == nullptr) {
         shader->setVec4("color", color);
         shader->setInt("hasColorTexture", 0);
@@ -257,6 +264,9 @@ void Mesh::draw(Shader* shader) {
         shader->setInt("color_texture", 0);
     }
     if (bumpMapTexture != nullptr) {
+        glActiveTexture(GL_TEXTURE2);
+        glBindTexture(GL_TEXTURE_2D, bumpSlopes);
+        shader->setInt("bumpSlope_texture", 2);
         bumpMapTexture->bind(1);
         shader->setInt("bumpmap_texture", 1);
         shader->setInt("hasBumpMapTexture", 1);

@@ -4,6 +4,7 @@
 #include "gpu/Texture.h"
 
 #include "app/Console.h"
+#include "gpu/HeightSlopeMap.h"
 #include "gpu/ImageHeader.h"
 #include "gpu/ImageUpload.h"
 
@@ -76,6 +77,7 @@ Texture* Texture::load(std::string path) {
 }
 
 void Texture::deleteAll() {
+    HeightSlopeMap::deleteAll();
     for (auto& entry : textureCache) {
         delete entry.second;
     }

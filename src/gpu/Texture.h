@@ -16,7 +16,8 @@ public:
     // The cached texture for the path, or a newly decoded and uploaded one; null when the file
     // cannot be read or decoded. Leaves unit 0 active with the new texture bound.
     static Texture* load(std::string path);
-    // Deletes every cached texture (and its GL texture) and empties the cache.
+    // Deletes every cached texture (and its GL texture), the slope maps derived from them
+    // (HeightSlopeMap), and empties the cache.
     static void deleteAll();
 
     // Activates GL_TEXTURE0 + unit and binds the texture to GL_TEXTURE_2D; the unit stays active.

@@ -1,7 +1,10 @@
 // Texture and its cache against what the GPU holds: texels read back with glGetTexImage for
 // images of several bit depths and containers, the mipmap chain, one upload per path string,
-// and failed loads that print, return null and leave neither a cache entry nor a GL object.
+// and failed loads that print, return null and leave neither a cache entry nor a GL object; the
+// slope maps derived from height textures.
 #include "gpu/Texture.h"
+
+#include "gpu/HeightSlopeMap.h"
 
 #include "GLTestContext.h"
 #include "GpuTestSupport.h"
@@ -268,3 +271,43 @@ TEST_F(TextureGLTest, ImageLargerThanTheLargestTextureIsRefusedFromItsHeader) {
 }
 
 } // namespace
+
+// Heights 60 x + 20 y (red) on a 4 x 3 image: the slopes are central differences that wrap at the
+// edges (the bump images tile), in height per texel, bottom row first like the heights.
+TEST_F(TextureGLTest, SlopeMapHoldsWrappedCentralDifferencesAndGoesWithItsTexture) {
+    const int width = 4, height = 3;
+    FIBITMAP* bitmap = FreeImage_Allocate(width, height, 24);
+    auto heightAt = [&](int x, int y) {
+        return float(60 * ((x + width) % width) + 20 * ((y + height) % height));
+    };
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            RGBQUAD color{0, 0, static_cast<BYTE>(heightAt(x, y)), 0};
+            FreeImage_SetPixelColor(bitmap, unsigned(x), unsigned(y), &color);
+        }
+    }
+    save(bitmap, FIF_PNG, scratch.file("heights.png"));
+    Texture* heights = Texture::load(scratch.file("heights.png"));
+    ASSERT_NE(heights, nullptr);
+
+    GLuint slopes = HeightSlopeMap::of(*heights);
+    ASSERT_NE(slopes, 0u);
+    EXPECT_EQ(HeightSlopeMap::of(*heights), slopes) << "built once per texture";
+    std::vector<float> texels(width * height * 2);
+    glBindTexture(GL_TEXTURE_2D, slopes);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RG, GL_FLOAT, texels.data());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            float ds = 0.5f * (heightAt(x + 1, y) - heightAt(x - 1, y)) / 255.0f;
+            float dt = 0.5f * (heightAt(x, y + 1) - heightAt(x, y - 1)) / 255.0f;
+            EXPECT_NEAR(texels[size_t(2 * (y * width + x))], ds, 1e-3) << x << ", " << y;
+            EXPECT_NEAR(texels[size_t(2 * (y * width + x) + 1)], dt, 1e-3) << x << ", " << y;
+        }
+    }
+    GLint smallest = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_WIDTH, &smallest);
+    EXPECT_EQ(smallest, 1) << "full mipmap chain";
+
+    Texture::deleteAll();
+    EXPECT_FALSE(glIsTexture(slopes)) << "deleted with the textures";
+}
