@@ -91,7 +91,7 @@ const vec3 windowDaylight = vec3(1.0, 0.95, 0.85) * 1.2;
 const float cubeFaceSize = float(SHADOW_MAP_SIZE);
 
 // Taps of the shadow filter: a golden-angle spiral over the unit disk, rotated per pixel.
-const int shadowTaps = 5;
+const int shadowTaps = 3;
 const float goldenAngle = 2.39996323;
 
 // Per-pixel rotation of the shadow taps (interleaved gradient noise): neighbouring pixels use
@@ -113,20 +113,19 @@ float cubeFaceDepth(float axisDistance, vec2 nearFar) {
 // Fraction of the light reaching p (0 shadowed .. 1 lit), percentage-closer filtered: each tap
 // is a comparison lookup (the sampler compares four texels with the tap's own reference depth
 // and then filters the results), and the taps lie on a disk in the surface's tangent plane
-// (tangent, bitangent) rotated per pixel. The disk is lifted off the surface along the normal by
-// about a texel, so a sloped surface does not shadow itself (no acne) without a depth offset
-// large enough to detach shadows from their casters (no peter-panning); the remaining bias
-// covers the 24-bit depth steps, about 6e-5 d^2 units at d units from the light. Each tap's
+// spanned by diskU and diskV (unit, in the tangent plane, rotated per pixel). The disk is lifted
+// off the surface along the normal by about a texel, so a sloped surface does not shadow itself
+// (no acne) without a depth offset large enough to detach shadows from their casters (no
+// peter-panning); the remaining bias covers the 24-bit depth steps, about 6e-5 d^2 units at d units from the light. Each tap's
 // reference depth is taken along its own major axis, the axis whose face the lookup reads.
-float cubeShadow(samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 tangent, vec3 bitangent,
+float cubeShadow(samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 diskU, vec3 diskV,
                  vec3 lightPosition, float distanceToLight, vec2 nearFar) {
     float texel = distanceToLight * 2.0 / cubeFaceSize;
     float spread = 1.5 * texel;
     vec3 lifted = p + n * spread - lightPosition;
     float bias = 0.5 * texel + 0.02 + 1e-4 * distanceToLight * distanceToLight;
-    vec2 rotation = tapRotation();
-    vec3 t = (rotation.x * tangent + rotation.y * bitangent) * spread;
-    vec3 b = (rotation.x * bitangent - rotation.y * tangent) * spread;
+    vec3 t = diskU * spread;
+    vec3 b = diskV * spread;
     float lit = 0.0;
     for (int k = 0; k < shadowTaps; ++k) {
         float radius = sqrt((float(k) + 0.5) / float(shadowTaps));
@@ -145,8 +144,8 @@ float cubeShadow(samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 tangent, vec3
 // normal that shades, ng the smooth one that places the shadow taps (with its tangent plane). A
 // point beyond the light's radius or facing away from it returns at once: on a GPU a whole group
 // of pixels outside the light skips the shadow lookups (llvmpipe runs both sides either way).
-vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec3 tangent,
-                vec3 bitangent, vec3 v, vec3 albedo) {
+vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec3 diskU,
+                vec3 diskV, vec3 v, vec3 albedo) {
     vec3 toLight = lights[i].position - p;
     float d = length(toLight);
     vec3 l = toLight / d;
@@ -158,7 +157,7 @@ vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec
     // Fades the last fifth of the radius out so the cut-off leaves no visible ring.
     attenuation *= 1.0 - smoothstep(0.8 * lights[i].radius, lights[i].radius, d);
     float shadow = omniDirShadowsEnabled != 0
-                       ? cubeShadow(shadowMap, p, ng, tangent, bitangent, lights[i].position, d,
+                       ? cubeShadow(shadowMap, p, ng, diskU, diskV, lights[i].position, d,
                                     lights[i].near_far)
                        : 1.0;
     vec3 light = lights[i].color * (attenuation * shadow);
@@ -248,14 +247,18 @@ void main() {
     // Light bounced around the interior and the drum's daylight: present in every light mode.
     vec3 radiance = (ambientStrength * albedo + drumLight(p, n, albedo)) * occlusion;
     if (lightMode != 2) {
+        // The shadow taps' disk axes, shared by all lights: the tangent plane rotated per pixel.
+        vec2 rotation = tapRotation();
+        vec3 diskU = rotation.x * tangent + rotation.y * bitangent;
+        vec3 diskV = rotation.x * bitangent - rotation.y * tangent;
         // Constant indices: GLSL 3.30 cannot index a sampler array with a loop variable.
-        radiance += shadeLight(0, shadowMaps[0], p, n, ng, tangent, bitangent, v, albedo);
-        radiance += shadeLight(1, shadowMaps[1], p, n, ng, tangent, bitangent, v, albedo);
-        radiance += shadeLight(2, shadowMaps[2], p, n, ng, tangent, bitangent, v, albedo);
-        radiance += shadeLight(3, shadowMaps[3], p, n, ng, tangent, bitangent, v, albedo);
-        radiance += shadeLight(4, shadowMaps[4], p, n, ng, tangent, bitangent, v, albedo);
-        radiance += shadeLight(5, shadowMaps[5], p, n, ng, tangent, bitangent, v, albedo);
-        radiance += shadeLight(6, shadowMaps[6], p, n, ng, tangent, bitangent, v, albedo);
+        radiance += shadeLight(0, shadowMaps[0], p, n, ng, diskU, diskV, v, albedo);
+        radiance += shadeLight(1, shadowMaps[1], p, n, ng, diskU, diskV, v, albedo);
+        radiance += shadeLight(2, shadowMaps[2], p, n, ng, diskU, diskV, v, albedo);
+        radiance += shadeLight(3, shadowMaps[3], p, n, ng, diskU, diskV, v, albedo);
+        radiance += shadeLight(4, shadowMaps[4], p, n, ng, diskU, diskV, v, albedo);
+        radiance += shadeLight(5, shadowMaps[5], p, n, ng, diskU, diskV, v, albedo);
+        radiance += shadeLight(6, shadowMaps[6], p, n, ng, diskU, diskV, v, albedo);
         if (colorShadowsEnabled != 0) {
             radiance += windowLight(p, n, ng, albedo);
         }
