@@ -1,7 +1,8 @@
 #version 330 core
 // Anti-aliasing ("fxaa"): the last pass of the frame, FXAA 3.11 in its console form, the one
-// with a fixed, small number of taps. Four bilinear taps at the pixel's corners give the luma
-// of the 2 x 2 blocks around it; a pixel whose luma and those four span less than the edge
+// with a fixed, small number of taps. The lumas of the 3 x 3 pixels around it give the luma of
+// the four 2 x 2 blocks at its corners (what bilinear taps at the corners would read: nine
+// single-texel reads cost a software rasteriser less than four filtered ones); a pixel whose luma and those four span less than the edge
 // threshold is copied unchanged. On an edge the corner lumas give the edge's direction, and the
 // pixel becomes the mean of two taps half a pixel either way along the edge, or of those and two
 // more up to four pixels out along it where the edge is long and straight (kept only while their
@@ -31,6 +32,12 @@ float luma(vec3 color) {
     return dot(color, vec3(0.299, 0.587, 0.114));
 }
 
+// Luma of the pixel at offset from pixel, clamped to the image like the filtered taps.
+float neighbourLuma(ivec2 pixel, ivec2 offset) {
+    ivec2 last = textureSize(image, 0) - 1;
+    return luma(texelFetch(image, clamp(pixel + offset, ivec2(0), last), 0).rgb);
+}
+
 vec3 tap(vec2 uv) {
     return textureLod(image, uv, 0.0).rgb;
 }
@@ -38,13 +45,18 @@ vec3 tap(vec2 uv) {
 void main() {
     vec2 texel = 1.0 / vec2(textureSize(image, 0));
     vec2 uv = gl_FragCoord.xy * texel; // the pixel's centre
-    vec3 centre = texelFetch(image, ivec2(gl_FragCoord.xy), 0).rgb;
+    ivec2 pixel = ivec2(gl_FragCoord.xy);
+    vec3 centre = texelFetch(image, pixel, 0).rgb;
 
     float m = luma(centre);
-    float nw = luma(tap(uv + vec2(-0.5, 0.5) * texel));
-    float ne = luma(tap(uv + vec2(0.5, 0.5) * texel));
-    float sw = luma(tap(uv + vec2(-0.5, -0.5) * texel));
-    float se = luma(tap(uv + vec2(0.5, -0.5) * texel));
+    float n = neighbourLuma(pixel, ivec2(0, 1));
+    float s = neighbourLuma(pixel, ivec2(0, -1));
+    float e = neighbourLuma(pixel, ivec2(1, 0));
+    float w = neighbourLuma(pixel, ivec2(-1, 0));
+    float nw = 0.25 * (m + n + w + neighbourLuma(pixel, ivec2(-1, 1)));
+    float ne = 0.25 * (m + n + e + neighbourLuma(pixel, ivec2(1, 1)));
+    float sw = 0.25 * (m + s + w + neighbourLuma(pixel, ivec2(-1, -1)));
+    float se = 0.25 * (m + s + e + neighbourLuma(pixel, ivec2(1, -1)));
     float lowest = min(m, min(min(nw, ne), min(sw, se)));
     float highest = max(m, max(max(nw, ne), max(sw, se)));
     if (highest - lowest < max(edgeThresholdMin, highest * edgeThreshold)) {
