@@ -30,7 +30,9 @@ inline constexpr ShaderConstant shaderConstants[] = {
 //   bloomThreshold      exposed radiance above which a pixel feeds the glow
 //   srgbToLinear        sRGB decode on 0..1 (a cubic fit, within 0.2 % of full scale of the
 //                       exact curve, read for every textured pixel of the geometry pass)
-//   linearToSrgb        the exact sRGB encode on 0..1
+//   linearToSrgb        sRGB encode on 0..1: the linear toe, then a fit of the power curve in
+//                       three square roots (within 0.4 / 255 of the exact curve; a pow costs
+//                       a software rasteriser a logarithm and an exponential per channel)
 //   toneMap             ACES filmic curve in Narkowicz's fit, radiance -> linear display 0..1
 //   inverseToneMap      its inverse on 0..1 (a display colour as radiance, e.g. the sky)
 //   radianceToDisplay   toneMap then the sRGB encode: what the output holds
@@ -44,7 +46,11 @@ inline constexpr const char* shaderFunctions = R"(vec3 srgbToLinear(vec3 c) {
 }
 vec3 linearToSrgb(vec3 c) {
     c = clamp(c, 0.0, 1.0);
-    return mix(c * 12.92, 1.055 * pow(c, vec3(1.0 / 2.4)) - 0.055, step(0.0031308, c));
+    vec3 s1 = sqrt(c);
+    vec3 s2 = sqrt(s1);
+    vec3 s3 = sqrt(s2);
+    vec3 curve = 0.585122381 * s1 + 0.783140355 * s2 - 0.368262736 * s3;
+    return mix(c * 12.92, curve, step(0.0031308, c));
 }
 vec3 toneMap(vec3 radiance) {
     vec3 x = max(radiance, 0.0) * toneMapExposure;
