@@ -361,32 +361,40 @@ void sphericalQuad(ModelBuilder& shell, std::array<glm::vec3, 4> q, glm::vec3 ce
 }
 
 // Spherical pendentives lead from the square crossing to the round drum; their lower edges
-// follow the four crossing arches exactly (same samples as the barrel vaults).
+// are the four crossing arches themselves, computed with the same angles and arithmetic as the
+// barrel vaults and ribs. At the corners they land on the springing line exactly: the sphere's
+// own height there is the root of a rounding error, millimetres high, and would open a sliver
+// to the sky between pendentive and rib.
 void buildPendentives(ModelBuilder& shell) {
     const float a = halfWidth;
     const float sphere = a * std::sqrt(2.0f);
     const glm::vec3 centre(0, springY, crossingZ);
-    std::vector<glm::vec2> rim; // bottom outline, offsets from the crossing centre (x, z)
+    std::vector<glm::vec3> rim; // bottom outline: offsets from the crossing centre (x, y, z)
     for (int face = 0; face < 4; ++face) {
         for (int k = 0; k < vaultSegments; ++k) {
-            float w = a * std::cos(pi * float(k) / float(vaultSegments));
-            glm::vec2 p = face == 0   ? glm::vec2(a, -w)
-                          : face == 1 ? glm::vec2(w, a)
-                          : face == 2 ? glm::vec2(-a, w)
-                                      : glm::vec2(-w, -a);
+            float t = pi * float(k) / float(vaultSegments);
+            float w = a * std::cos(t), h = std::sin(t) * a;
+            glm::vec3 p = face == 0   ? glm::vec3(a, h, -w)
+                          : face == 1 ? glm::vec3(w, h, a)
+                          : face == 2 ? glm::vec3(-a, h, w)
+                                      : glm::vec3(-w, h, -a);
             rim.push_back(p);
         }
     }
     const int rows = 5;
-    auto at = [&](glm::vec2 p, int j) {
-        float rb = glm::length(p);
+    auto at = [&](glm::vec3 p, int j) {
+        if (j == 0) {
+            return centre + p;
+        }
+        glm::vec2 plan(p.x, p.z);
+        float rb = glm::length(plan);
         float r = rb + (a - rb) * float(j) / float(rows);
-        glm::vec2 d = p / rb * r;
+        glm::vec2 d = plan / rb * r;
         float y = springY + std::sqrt(std::max(0.0f, sphere * sphere - r * r));
         return glm::vec3(d.x, y, crossingZ + d.y);
     };
     for (size_t i = 0; i < rim.size(); ++i) {
-        glm::vec2 p0 = rim[i], p1 = rim[(i + 1) % rim.size()];
+        glm::vec3 p0 = rim[i], p1 = rim[(i + 1) % rim.size()];
         for (int j = 0; j < rows; ++j) {
             glm::vec3 q00 = at(p0, j), q10 = at(p1, j), q11 = at(p1, j + 1), q01 = at(p0, j + 1);
             sphericalQuad(shell, {q00, q10, q11, q01}, centre, true);
