@@ -15,6 +15,8 @@
 //   uniform cm_matrices[6]           mat4, world -> clip space of each face (face order)
 //   uniform lightPosition            vec3, world-space light position (the faces' common eye)
 //   uniform near, far                float, depth range of the faces along their axis
+//   uniform faceMask                 int, bit i set: face i is drawn (the renderer leaves out
+//                                    faces no pixel in view reads)
 //   out gl_Position                  clip space of face gl_Layer
 //   out gl_Layer                     the cube face written
 layout(triangles) in;
@@ -24,6 +26,7 @@ uniform mat4 cm_matrices[6];
 uniform vec3 lightPosition;
 uniform float near;
 uniform float far;
+uniform int faceMask;
 
 // Margin of the plane tests in world units: far above the rounding of the face matrices, far
 // below anything a face would show.
@@ -68,6 +71,7 @@ void main() {
     int faces = (touchesFace(xs, ys, zs) ? 1 : 0) | (touchesFace(-xs, ys, zs) ? 2 : 0) |
                 (touchesFace(ys, xs, zs) ? 4 : 0) | (touchesFace(-ys, xs, zs) ? 8 : 0) |
                 (touchesFace(zs, xs, ys) ? 16 : 0) | (touchesFace(-zs, xs, ys) ? 32 : 0);
+    faces &= faceMask;
     if (!facesLight) {
         faces = 0;
     }

@@ -7,6 +7,7 @@
 #include "gpu/Mesh.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderManager.h"
+#include "render/Frustum.h"
 #include "render/Renderer.h"
 #include "scene/Light.h"
 #include "scene/Scene.h"
@@ -97,11 +98,34 @@ void OmnidirectionalShadowMappingTechnique::setLight(Light* newLight) {
     }
 }
 
-void OmnidirectionalShadowMappingTechnique::render(Scene* scene) {
+int OmnidirectionalShadowMappingTechnique::facesTouching(const Frustum& frustum,
+                                                         float margin) const {
+    if (!light) {
+        return 0;
+    }
+    float reach = Renderer::lightRadius(*light);
+    int faces = 0;
+    for (int face = 0; face < 6; ++face) {
+        glm::vec3 axis = faceDirections[face] * reach;
+        glm::vec3 across = faceUps[face] * reach;
+        glm::vec3 side = glm::cross(faceDirections[face], faceUps[face]) * reach;
+        glm::vec3 pyramid[5] = {light->position, light->position + axis + across + side,
+                                light->position + axis + across - side,
+                                light->position + axis - across + side,
+                                light->position + axis - across - side};
+        if (frustum.touchesHull(pyramid, 5, margin)) {
+            faces |= 1 << face;
+        }
+    }
+    return faces;
+}
+
+void OmnidirectionalShadowMappingTechnique::render(Scene* scene, int faces) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, width, height);
     glClear(GL_DEPTH_BUFFER_BIT);
     hasContents = true;
+    facesHeld = light ? faces & allFaces : allFaces;
     if (!light) {
         // No light yet: the cleared map means "nothing in the way" in every direction.
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -114,6 +138,7 @@ void OmnidirectionalShadowMappingTechnique::render(Scene* scene) {
     shader->setFloat("far", farPlane);
     shader->setVec3("lightPosition", light->position);
     shader->setMat4Array("cm_matrices", viewProjectionMatrices.data(), 6);
+    shader->setInt("faceMask", faces);
 
     float reach = casterReach();
     for (SceneObject* object : scene->opaqueObjects) {

@@ -11,6 +11,7 @@
 
 #include <array>
 
+class Frustum;
 class Light;
 class Scene;
 
@@ -32,6 +33,7 @@ public:
     GLuint comparisonSampler = 0;
     Light* light = nullptr;   // not owned
     bool hasContents = false; // whether render() has filled the cube map at least once
+    int facesHeld = 0;        // the faces the last render() drew (allFaces without a light)
 
     // Creates the cube map and its framebuffer; prints "Framebuffer not complete!" when the
     // driver rejects them (rendering carries on regardless).
@@ -42,12 +44,21 @@ public:
     OmnidirectionalShadowMappingTechnique&
     operator=(const OmnidirectionalShadowMappingTechnique&) = delete;
 
+    // Face sets as bit masks: bit i is face i (+X, -X, +Y, -Y, +Z, -Z).
+    static constexpr int allFaces = 0x3f;
+
     // Stores the light and computes the six face matrices from its current position.
     void setLight(Light* light);
-    // Renders the scene's opaque objects into the cube map, skipping every mesh that lies
-    // wholly beyond the light's reach (casterReach). Leaves framebuffer 0 bound, the viewport
-    // at the face size and "omnidirectional_shadowMap" in use.
-    void render(Scene* scene);
+    // The faces whose share of the light's reach (the pyramid from the light through the face,
+    // out to its radius) comes within `margin` world units of the frustum: a pixel in view
+    // reads no other face, its shadow taps included when margin covers their spread. 0 without
+    // a light.
+    int facesTouching(const Frustum& frustum, float margin) const;
+    // Clears all six faces, then renders the scene's opaque objects into the faces of the set,
+    // skipping every mesh that lies wholly beyond the light's reach (casterReach); faces out of
+    // the set are left cleared (nothing in the way). Leaves framebuffer 0 bound, the viewport at
+    // the face size and "omnidirectional_shadowMap" in use.
+    void render(Scene* scene, int faces = allFaces);
     // Activates GL_TEXTURE0 + unit and binds the cube map to GL_TEXTURE_CUBE_MAP with no sampler
     // object, so reads return the stored depths (debug views).
     void bindTexture(int unit);

@@ -10,6 +10,7 @@
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/Billboard.h"
+#include "render/Frustum.h"
 #include "render/GaussBlurTechnique.h"
 #include "render/LightShaftsTechnique.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
@@ -87,27 +88,6 @@ void disableSpareLights(Shader* shader, size_t lightCount, int spareUnit) {
         shader->setInt("shadowMaps[" + index + "]", spareUnit);
         shader->setFloat("lights[" + index + "].radius", 0.0f);
     }
-}
-
-// Whether any part of the sphere can lie inside the frustum of `viewProjection` (tested against
-// its six planes; a sphere near a frustum corner may pass without touching it).
-bool sphereInFrustum(const glm::mat4& viewProjection, glm::vec3 centre, float radius) {
-    glm::vec4 rows[4];
-    for (int r = 0; r < 4; ++r) {
-        rows[r] = glm::vec4(viewProjection[0][r], viewProjection[1][r], viewProjection[2][r],
-                            viewProjection[3][r]);
-    }
-    for (int axis = 0; axis < 3; ++axis) {
-        for (float side : {1.0f, -1.0f}) {
-            glm::vec4 plane = rows[3] + side * rows[axis];
-            float distance =
-                (glm::dot(glm::vec3(plane), centre) + plane.w) / glm::length(glm::vec3(plane));
-            if (distance < -radius) {
-                return false;
-            }
-        }
-    }
-    return true;
 }
 
 } // namespace
@@ -275,21 +255,45 @@ void Renderer::render(Scene* scene) {
     }
 }
 
-// Cube maps while omnidirectional shadows are on: each is rendered until it holds a frame, and
-// then, while the settings ask to update them, every frame in which its light reaches into the
-// view (a light whose reach lies outside the camera's frustum lights no pixel of the frame; its
-// map keeps the depths of the last frame it was drawn in). Then the light-view maps, every
-// frame. Leaves the blend equation and factors at the standing (FUNC_ADD, SRC_ALPHA,
-// ONE_MINUS_SRC_ALPHA).
+// The faces of a cube map to draw this frame (OmnidirectionalShadowMappingTechnique face mask).
+// A map is drawn whole until it holds a frame, and whole again when updates stop while it holds
+// only some faces, so a map that is no longer updated serves every later view. While the
+// settings ask for updates, a map gets, every frame, exactly the faces whose share of the
+// light's reach touches the view: a pixel in view, and its shadow taps, read no other face (a
+// light whose reach lies outside the camera's frustum lights no pixel of the frame; its map
+// keeps what it last held). The cube-map debug view shows whole maps.
+int Renderer::cubeMapFacesToDraw(const OmnidirectionalShadowMappingTechnique& cubeMap,
+                                 const Frustum& frustum) const {
+    constexpr int all = OmnidirectionalShadowMappingTechnique::allFaces;
+    if (!cubeMap.hasContents) {
+        return all;
+    }
+    if (!RenderSettings::updateShadowMaps) {
+        return cubeMap.facesHeld == all ? 0 : all;
+    }
+    if (RenderSettings::debugView == DebugView::ShadowCubeMap) {
+        return all;
+    }
+    if (cubeMap.light == nullptr) {
+        return 0;
+    }
+    // The lighting pass's shadow taps reach up to four texels from the pixel they shade (the
+    // lift off the surface, the disk, the filter's footprint); a texel spans 2 d / face size at
+    // d from the light.
+    float margin = 4.0f * 2.0f * lightRadius(*cubeMap.light) / float(cubeMap.width);
+    return cubeMap.facesTouching(frustum, margin);
+}
+
+// Cube maps while omnidirectional shadows are on, each with the faces cubeMapFacesToDraw picks;
+// then the light-view maps, every frame. Leaves the blend equation and factors at the standing
+// (FUNC_ADD, SRC_ALPHA, ONE_MINUS_SRC_ALPHA).
 void Renderer::renderShadowMaps(Scene* scene) {
     if (RenderSettings::omnidirectionalShadows) {
-        glm::mat4 viewProjection = mainCamera->getProjectionMatrix() * mainCamera->getViewMatrix();
+        Frustum frustum(mainCamera->getProjectionMatrix() * mainCamera->getViewMatrix());
         for (OmnidirectionalShadowMappingTechnique* cubeMap : omnidirectionalShadowMaps) {
-            bool inView = cubeMap->light == nullptr ||
-                          sphereInFrustum(viewProjection, cubeMap->light->position,
-                                          lightRadius(*cubeMap->light));
-            if (!cubeMap->hasContents || (RenderSettings::updateShadowMaps && inView)) {
-                cubeMap->render(scene);
+            int faces = cubeMapFacesToDraw(*cubeMap, frustum);
+            if (faces != 0) {
+                cubeMap->render(scene, faces);
             }
         }
         cubeMapsRendered = true;

@@ -13,6 +13,7 @@
 
 #include <vector>
 
+class Frustum;
 class GaussBlurTechnique;
 class Light;
 class LightShaftsTechnique;
@@ -97,6 +98,9 @@ private:
     int screenHeight = 0;
     int largestTargetSize = 0; // the driver's limit on a render target's side
 
+    // The faces of a cube map to draw this frame (a face mask; 0: leave the map as it is).
+    int cubeMapFacesToDraw(const OmnidirectionalShadowMappingTechnique& cubeMap,
+                           const Frustum& frustum) const;
     // Runs one pass between the attached hooks.
     template <typename Pass> void runPass(FramePass pass, Pass&& body);
     // Binds the output with the screen-sized viewport.

@@ -1,5 +1,6 @@
 // The two shadow techniques on their own: the cube map's face matrices against the GL cube-map
-// lookup rule, what one render writes into the six faces, and the colored shadow map's texel
+// lookup rule, what one render writes into the six faces, which faces a view reads, and the
+// colored shadow map's texel
 // convention (transmitted light in rgb, closeness 1 - depth in alpha) with and without panes.
 #include "RenderTestScene.h"
 
@@ -7,7 +8,9 @@
 #include "gpu/Mesh.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
+#include "render/Frustum.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
+#include "render/Renderer.h"
 #include "render/ShadowMappingTechnique.h"
 #include "scene/Light.h"
 #include "scene/Scene.h"
@@ -17,6 +20,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 using namespace rendertest;
@@ -269,4 +273,44 @@ TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnl
     test.scene->transparentObjects.pop_back(); // `below` lives on this stack
     delete hidden;
     releaseTestScene(test);
+}
+
+// From cameras all around a light, every point in view within the light's reach lies on a face
+// the mask holds (the face GL's lookup picks for it); views that see only part of the light's
+// reach leave faces out.
+TEST_F(ShadowTechniquesGLTest, FacesTouchingTheViewHoldEveryFaceAPointInViewReads) {
+    OmnidirectionalShadowMappingTechnique cube(16, 16);
+    Light light(glm::vec3(1.0f, -2.0f, 3.0f), glm::vec3(1.0f, 1.0f, 0.75f), 0.0f, 0.3f);
+    cube.setLight(&light);
+    float reach = Renderer::lightRadius(light);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    auto inBall = [&] {
+        glm::vec3 v;
+        do {
+            v = glm::vec3(unit(random), unit(random), unit(random));
+        } while (glm::dot(v, v) > 1.0f);
+        return v;
+    };
+    int partialViews = 0;
+    for (int view = 0; view < 40; ++view) {
+        glm::vec3 eye = light.position + inBall() * 2.0f * reach;
+        glm::mat4 viewProjection =
+            glm::perspective(glm::radians(60.0f), 4.0f / 3.0f, 0.1f, 100.0f) *
+            glm::lookAt(eye, eye + inBall(), glm::vec3(0.0f, 1.0f, 0.0f));
+        int faces = cube.facesTouching(Frustum(viewProjection), 0.0f);
+        partialViews += faces != OmnidirectionalShadowMappingTechnique::allFaces ? 1 : 0;
+        for (int sample = 0; sample < 2000; ++sample) {
+            glm::vec3 r = inBall() * reach;
+            if (!insideFrustum(viewProjection * glm::vec4(light.position + r, 1.0f))) {
+                continue;
+            }
+            glm::vec3 a = glm::abs(r);
+            int face = a.x >= a.y && a.x >= a.z ? (r.x > 0 ? 0 : 1)
+                       : a.y >= a.z             ? (r.y > 0 ? 2 : 3)
+                                                : (r.z > 0 ? 4 : 5);
+            ASSERT_TRUE(faces & (1 << face)) << "view " << view << " misses face " << face;
+        }
+    }
+    EXPECT_GT(partialViews, 10);
 }
