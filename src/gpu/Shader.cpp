@@ -24,6 +24,7 @@ std::string constantDefines() {
     }
     defines += "const float toneMapExposure = " + std::to_string(toneMapExposure) + ";\n";
     defines += "const float bloomThreshold = " + std::to_string(bloomThreshold) + ";\n";
+    defines += "const float bloomKnee = " + std::to_string(bloomKnee) + ";\n";
     return defines;
 }
 

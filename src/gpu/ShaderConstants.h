@@ -13,11 +13,14 @@ struct ShaderConstant {
     int value;
 };
 
-// Scale from scene radiance to the tone-mapping operator's input, and the exposed radiance above
-// which a pixel feeds the bloom; the shaders see them as the float constants toneMapExposure and
-// bloomThreshold.
+// Scale from scene radiance to the tone-mapping operator's input; the exposed brightness above
+// which a pixel feeds the bloom fully, and the half width of the soft knee below it, where the
+// glow fades in (so the brightest stone beside a flame glows faintly, not only flames and
+// panes). The shaders see them as the float constants toneMapExposure, bloomThreshold and
+// bloomKnee.
 constexpr float toneMapExposure = 1.8f;
-constexpr float bloomThreshold = 1.1f;
+constexpr float bloomThreshold = 1.0f;
+constexpr float bloomKnee = 0.4f;
 
 inline constexpr ShaderConstant shaderConstants[] = {
     {"SHADOW_MAP_SIZE", shadowMapSize},
@@ -27,7 +30,8 @@ inline constexpr ShaderConstant shaderConstants[] = {
 // decoded when read; lighting, the forward pass and bloom work on linear radiance; the end of the
 // frame applies the one tone-mapping operator and the sRGB encode exactly once.
 //   toneMapExposure     scale from scene radiance to the operator's input
-//   bloomThreshold      exposed radiance above which a pixel feeds the glow
+//   bloomThreshold      exposed brightness above which a pixel feeds the glow fully
+//   bloomKnee           half width of the soft knee around the threshold
 //   srgbToLinear        sRGB decode on 0..1 (a cubic fit, within 0.2 % of full scale of the
 //                       exact curve, read for every textured pixel of the geometry pass)
 //   linearToSrgb        sRGB encode on 0..1: the linear toe, then a fit of the power curve in
@@ -37,7 +41,8 @@ inline constexpr ShaderConstant shaderConstants[] = {
 //   inverseToneMap      its inverse on 0..1 (a display colour as radiance, e.g. the sky)
 //   radianceToDisplay   toneMap then the sRGB encode: what the output holds
 //   displayToRadiance   the inverse: the radiance that shows as a given display colour
-//   brightParts         the share of the radiance that glows
+//   brightParts         the share of the radiance that glows: none below threshold - knee,
+//                       then a quadratic knee into (brightness - threshold) / brightness
 //   tangentFrame        a fixed tangent and bitangent around a unit normal; the geometry pass
 //                       stores the bump tilt in it and the lighting pass reads it back
 inline constexpr const char* shaderFunctions = R"(vec3 srgbToLinear(vec3 c) {
@@ -70,7 +75,10 @@ vec3 displayToRadiance(vec3 display) {
     return inverseToneMap(srgbToLinear(display));
 }
 vec3 brightParts(vec3 radiance) {
-    return max(radiance - vec3(bloomThreshold / toneMapExposure), 0.0);
+    float brightness = max(max(radiance.r, radiance.g), radiance.b) * toneMapExposure;
+    float knee = clamp(brightness - bloomThreshold + bloomKnee, 0.0, 2.0 * bloomKnee);
+    knee = knee * knee / (4.0 * bloomKnee);
+    return radiance * (max(knee, brightness - bloomThreshold) / max(brightness, 1e-4));
 }
 void tangentFrame(vec3 n, out vec3 tangent, out vec3 bitangent) {
     tangent = normalize(abs(n.y) < 0.9 ? cross(n, vec3(0.0, 1.0, 0.0)) : cross(n, vec3(1.0, 0.0, 0.0)));
