@@ -18,19 +18,13 @@ out="$(mkdir -p "${3:-$root/docs/quality}" && cd "${3:-$root/docs/quality}" && p
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
+source "$root/tools/bench/capture-frame.sh"
+
 # capture BIN OUT.png TIME [switch options...]: one tour frame at TIME seconds, 1024x768.
 capture() {
     local bin="$1" file="$2" time="$3"
     shift 3
-    local run=(./cathedral-bench --frames 1 --from "$time" --capture "$time" --capture-dir "$work"
-               --gpu-timer 0 --no-progress "$@")
-    rm -f "$work"/capture_*.png
-    (cd "$bin" && if [ -z "${DISPLAY:-}" ]; then
-        xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" > /dev/null
-    else
-        "${run[@]}" > /dev/null
-    fi)
-    mv "$work"/capture_*.png "$file"
+    capture_frame "$bin" "$file" 1024x768 "$time" "$@"
 }
 
 # view NAME TIME [switch options...]: NAME-before.png and NAME-after.png

@@ -6,23 +6,13 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+
+source "$root/tools/bench/capture-frame.sh"
 
 # capture OUT.png SIZE TIME [switch options...]: one frame of the tour at TIME seconds.
 capture() {
-    local out="$1" size="$2" time="$3"
-    shift 3
-    local run=(./cathedral-bench --size "$size" --frames 1 --from "$time" --capture "$time"
-               --capture-dir "$work" --gpu-timer 0 --no-progress "$@")
-    rm -f "$work"/capture_*.png
-    (cd "$build/bin" && if [ -z "${DISPLAY:-}" ]; then
-        xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" > /dev/null
-    else
-        "${run[@]}" > /dev/null
-    fi)
-    mv "$work"/capture_*.png "$out"
-    echo "$out"
+    capture_frame "$build/bin" "$@"
+    echo "$1"
 }
 
 mkdir -p "$root/docs/switches"
