@@ -1,6 +1,7 @@
 #version 330 core
 // Cube shadow map, geometry stage: emits each world-space triangle once per cube face whose
-// frustum it can touch (gl_Layer = face, +X, -X, +Y, -Y, +Z, -Z).
+// frustum it can touch, among the faces faceMask asks for (gl_Layer = face, +X, -X, +Y, -Y, +Z,
+// -Z).
 // All six faces share the light as their eye, so a triangle that faces away from the light is
 // back-facing in every face and the rasterizer would cull it six times over: it is dropped
 // before any face is tried. The face tests run on the light-relative corners v = p - light with
