@@ -1,9 +1,10 @@
 // HeightSlopeMap: reads a height texture's level 0 back once, takes its slopes on the CPU and
-// uploads them beside it; cached by the height texture's name.
+// uploads them with their mipmap chain beside it; cached by the height texture's name.
 #include "gpu/HeightSlopeMap.h"
 
 #include "gpu/Texture.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -40,26 +41,67 @@ Heights readHeights(GLuint texture) {
     return heights;
 }
 
-// Central differences: (dh/ds, dh/dt) per texel, interleaved.
-std::vector<float> slopesOf(const Heights& h) {
-    std::vector<float> slopes(size_t(h.width) * size_t(h.height) * 2);
+// One level of slopes, (dh/ds, dh/dt) interleaved.
+struct SlopeLevel {
+    int width = 0;
+    int height = 0;
+    std::vector<float> texels;
+};
+
+// Level 0: central differences of the heights.
+SlopeLevel slopesOf(const Heights& h) {
+    SlopeLevel level;
+    level.width = h.width;
+    level.height = h.height;
+    level.texels.resize(size_t(h.width) * size_t(h.height) * 2);
     size_t i = 0;
     for (int y = 0; y < h.height; ++y) {
         for (int x = 0; x < h.width; ++x) {
-            slopes[i++] = 0.5f * (h.at(x + 1, y) - h.at(x - 1, y));
-            slopes[i++] = 0.5f * (h.at(x, y + 1) - h.at(x, y - 1));
+            level.texels[i++] = 0.5f * (h.at(x + 1, y) - h.at(x - 1, y));
+            level.texels[i++] = 0.5f * (h.at(x, y + 1) - h.at(x, y - 1));
         }
     }
-    return slopes;
+    return level;
 }
 
-GLuint uploadSlopes(int width, int height, const std::vector<float>& slopes) {
+// The next smaller level: each texel the mean of the 2 x 2 below it (the last row or column
+// repeated where a size is odd), the box filter a driver's mipmap generation applies. Built here
+// because Mesa's generation for float textures keeps a little heap per call.
+SlopeLevel halve(const SlopeLevel& level) {
+    SlopeLevel next;
+    next.width = std::max(1, level.width / 2);
+    next.height = std::max(1, level.height / 2);
+    next.texels.resize(size_t(next.width) * size_t(next.height) * 2);
+    auto at = [&](int x, int y, int channel) {
+        x = std::min(x, level.width - 1);
+        y = std::min(y, level.height - 1);
+        return level.texels[(size_t(y) * size_t(level.width) + size_t(x)) * 2 + size_t(channel)];
+    };
+    for (int y = 0; y < next.height; ++y) {
+        for (int x = 0; x < next.width; ++x) {
+            for (int channel = 0; channel < 2; ++channel) {
+                next.texels[(size_t(y) * size_t(next.width) + size_t(x)) * 2 + size_t(channel)] =
+                    0.25f * (at(2 * x, 2 * y, channel) + at(2 * x + 1, 2 * y, channel) +
+                             at(2 * x, 2 * y + 1, channel) + at(2 * x + 1, 2 * y + 1, channel));
+            }
+        }
+    }
+    return next;
+}
+
+GLuint uploadSlopes(SlopeLevel level) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RG16F, width, height, 0, GL_RG, GL_FLOAT, slopes.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
+    for (int mip = 0;; ++mip) {
+        glTexImage2D(GL_TEXTURE_2D, mip, GL_RG16F, level.width, level.height, 0, GL_RG, GL_FLOAT,
+                     level.texels.data());
+        if (level.width == 1 && level.height == 1) {
+            break;
+        }
+        level = halve(level);
+    }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -78,7 +120,7 @@ GLuint HeightSlopeMap::of(const Texture& heights) {
     Heights read = readHeights(heights.id);
     GLuint slopes = 0;
     if (!read.red.empty()) {
-        slopes = uploadSlopes(read.width, read.height, slopesOf(read));
+        slopes = uploadSlopes(slopesOf(read));
     }
     slopeCache[heights.id] = slopes;
     return slopes;
