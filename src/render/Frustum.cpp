@@ -16,10 +16,6 @@ Frustum::Frustum(const glm::mat4& viewProjection) {
     }
 }
 
-bool Frustum::touchesSphere(glm::vec3 centre, float radius) const {
-    return touchesHull(&centre, 1, radius);
-}
-
 bool Frustum::touchesHull(const glm::vec3* points, int count, float margin) const {
     for (const glm::vec4& plane : planes) {
         bool allOutside = true;

@@ -1,5 +1,5 @@
 // Frustum: the six planes of a camera's view-projection, for deciding on the CPU what the frame
-// can see. The shadow passes use it to skip cube maps, and cube faces, that light nothing in view.
+// can see. The shadow pass uses it to skip the cube faces that no pixel in view reads.
 #pragma once
 
 #include <glm/glm.hpp>
@@ -12,11 +12,9 @@ public:
     // normalised so that dot(normal, p) + w is the signed world distance, positive inside.
     explicit Frustum(const glm::mat4& viewProjection);
 
-    // Whether any part of the sphere can lie inside (tested plane by plane, so a sphere near a
-    // corner may pass without touching).
-    bool touchesSphere(glm::vec3 centre, float radius) const;
     // Whether any part of the convex hull of the points can lie within `margin` of the inside:
-    // false only when all of them lie farther than margin outside one plane.
+    // false only when all of them lie farther than margin outside one plane (so a hull near a
+    // corner may pass without touching).
     bool touchesHull(const glm::vec3* points, int count, float margin) const;
 
 private:
