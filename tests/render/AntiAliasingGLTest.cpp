@@ -6,7 +6,6 @@
 #include "GLTestContext.h"
 #include "app/RenderSettings.h"
 #include "gpu/Framebuffer.h"
-#include "gpu/ShaderManager.h"
 #include "render/Renderer.h"
 #include "scene/Scene.h"
 
@@ -77,27 +76,7 @@ Image frame(Renderer& renderer, Scene* scene) {
 
 } // namespace
 
-class AntiAliasingGLTest : public GLTest {
-protected:
-    static void SetUpTestSuite() {
-        if (!GLTestContext::window()) {
-            return;
-        }
-        ShaderManager::loadShaders();
-        test = buildTestScene();
-    }
-    static void TearDownTestSuite() {
-        releaseTestScene(test);
-        ShaderManager::deleteShaders();
-    }
-    void TearDown() override {
-        RenderSettings::antiAliasing = true;
-        RenderSettings::bloom = true;
-        RenderSettings::debugView = DebugView::FinalImage;
-    }
-
-    static inline TestScene test;
-};
+class AntiAliasingGLTest : public TestSceneGLTest {};
 
 TEST_F(AntiAliasingGLTest, SmoothsOnlyEdgePixelsWithAndWithoutBloomAndAfterAResize) {
     Renderer renderer(160, 120);

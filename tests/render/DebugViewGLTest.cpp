@@ -7,7 +7,6 @@
 
 #include "GLTestContext.h"
 #include "app/RenderSettings.h"
-#include "gpu/ShaderManager.h"
 #include "render/Renderer.h"
 #include "scene/Scene.h"
 
@@ -63,27 +62,7 @@ bool striped(const std::vector<unsigned char>& pixels) {
 
 } // namespace
 
-class DebugViewGLTest : public GLTest {
-protected:
-    static void SetUpTestSuite() {
-        if (!GLTestContext::window()) {
-            return;
-        }
-        ShaderManager::loadShaders();
-        test = buildTestScene();
-    }
-    static void TearDownTestSuite() {
-        releaseTestScene(test);
-        ShaderManager::deleteShaders();
-    }
-    void TearDown() override {
-        RenderSettings::debugView = DebugView::FinalImage;
-        RenderSettings::ssao = true;
-        RenderSettings::bloom = true;
-    }
-
-    static inline TestScene test;
-};
+class DebugViewGLTest : public TestSceneGLTest {};
 
 TEST_F(DebugViewGLTest, EveryViewShowsItsOwnBufferReadably) {
     Renderer renderer(width, height);

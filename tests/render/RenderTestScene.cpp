@@ -1,7 +1,9 @@
 // The renderer tests' scene of known geometry and their frame helpers.
 #include "RenderTestScene.h"
 
+#include "StartSwitches.h"
 #include "gpu/Mesh.h"
+#include "gpu/ShaderManager.h"
 #include "render/Billboard.h"
 #include "render/Renderer.h"
 #include "scene/Camera.h"
@@ -188,6 +190,23 @@ void releaseTestScene(TestScene& test) {
     delete test.column;
     delete test.pane;
     test = TestScene();
+}
+
+void TestSceneGLTest::SetUpTestSuite() {
+    if (!GLTestContext::window()) {
+        return;
+    }
+    ShaderManager::loadShaders();
+    test = buildTestScene();
+}
+
+void TestSceneGLTest::TearDownTestSuite() {
+    releaseTestScene(test);
+    ShaderManager::deleteShaders();
+}
+
+void TestSceneGLTest::TearDown() {
+    restoreStartSwitches();
 }
 
 } // namespace rendertest

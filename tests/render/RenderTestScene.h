@@ -3,6 +3,7 @@
 // helpers: camera placement, one frame into the window, pixel read-back and projection.
 #pragma once
 
+#include "GLTestContext.h"
 #include "gpu/GL.h"
 
 #include <glm/glm.hpp>
@@ -38,6 +39,18 @@ const glm::vec3 untintedPoint(-3.0f, 0.0f, 3.0f);
 TestScene buildTestScene();
 // Deletes the scene with its records and the three meshes made for it.
 void releaseTestScene(TestScene& test);
+
+// A suite of tests on the test scene: the shader programs and the scene are built once for the
+// suite (when the test window exists) and released after it; each test ends with the switches
+// as the program starts.
+class TestSceneGLTest : public GLTest {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void TearDown() override;
+
+    static inline TestScene test;
+};
 
 // Flat-coloured triangles with per-triangle normals (counter-clockwise = front).
 Mesh* makeMesh(const std::vector<glm::vec3>& triangles, glm::vec4 color);
