@@ -28,6 +28,6 @@ void main() {
         discard;
     }
     vec3 radiance = displayToRadiance(texel.rgb);
-    fragColor = vec4(toneMapOutput != 0 ? radianceToDisplay(radiance) : radiance, alpha);
+    fragColor = vec4(litTargetColor(radiance, toneMapOutput), alpha);
     glowColor = vec4(brightParts(radiance) * glowStrength, alpha);
 }

@@ -218,7 +218,7 @@ vec3 windowLight(vec3 p, vec3 n, vec3 ng, vec3 albedo) {
 }
 
 void writeOutputs(vec3 radiance, vec3 bright) {
-    litColor = vec4(toneMapOutput != 0 ? radianceToDisplay(radiance) : radiance, 1.0);
+    litColor = vec4(litTargetColor(radiance, toneMapOutput), 1.0);
     brightColor = vec4(bright, 1.0);
 }
 

@@ -33,6 +33,6 @@ void main() {
     vec4 pane = hasColorTexture == 1 ? texture(color_texture, texCoord) : color;
     vec3 transmission = mix(vec3(1.0), pane.rgb, clamp(pane.a, 0.0, 1.0));
     vec3 radiance = displayToRadiance(transmission) * transmittedShare;
-    litColor = vec4(toneMapOutput != 0 ? radianceToDisplay(radiance) : radiance, 1.0);
+    litColor = vec4(litTargetColor(radiance, toneMapOutput), 1.0);
     brightColor = vec4(brightParts(radiance), 1.0);
 }

@@ -41,6 +41,8 @@ inline constexpr ShaderConstant shaderConstants[] = {
 //   inverseToneMap      its inverse on 0..1 (a display colour as radiance, e.g. the sky)
 //   radianceToDisplay   toneMap then the sRGB encode: what the output holds
 //   displayToRadiance   the inverse: the radiance that shows as a given display colour
+//   litTargetColor      what a pass that lights the image writes: display values when its
+//                       target is the output (toneMapOutput != 0), else the radiance itself
 //   brightParts         the share of the radiance that glows: none below threshold - knee,
 //                       then a quadratic knee into (brightness - threshold) / brightness
 //   tangentFrame        a fixed tangent and bitangent around a unit normal; the geometry pass
@@ -73,6 +75,9 @@ vec3 radianceToDisplay(vec3 radiance) {
 }
 vec3 displayToRadiance(vec3 display) {
     return inverseToneMap(srgbToLinear(display));
+}
+vec3 litTargetColor(vec3 radiance, int toneMapOutput) {
+    return toneMapOutput != 0 ? radianceToDisplay(radiance) : radiance;
 }
 vec3 brightParts(vec3 radiance) {
     float brightness = max(max(radiance.r, radiance.g), radiance.b) * toneMapExposure;
