@@ -3,41 +3,27 @@
 
 #include "app/RenderSettings.h"
 
+#include <tuple>
+
 namespace {
 
-struct Switches {
-    bool bumpMapping = RenderSettings::bumpMapping;
-    bool bloom = RenderSettings::bloom;
-    bool ssao = RenderSettings::ssao;
-    bool transparentObjects = RenderSettings::transparentObjects;
-    bool omnidirectionalShadows = RenderSettings::omnidirectionalShadows;
-    bool updateShadowMaps = RenderSettings::updateShadowMaps;
-    LightMode lightMode = RenderSettings::lightMode;
-    bool coloredShadows = RenderSettings::coloredShadows;
-    DebugView debugView = RenderSettings::debugView;
-    bool overlay = RenderSettings::overlay;
-    bool antiAliasing = RenderSettings::antiAliasing;
-    bool fullscreen = RenderSettings::fullscreen;
-    bool screenshotRequested = RenderSettings::screenshotRequested;
-};
+// Every switch restoreStartSwitches puts back, listed once, as references to the settings.
+auto switches() {
+    return std::tie(RenderSettings::bumpMapping, RenderSettings::bloom, RenderSettings::ssao,
+                    RenderSettings::transparentObjects, RenderSettings::omnidirectionalShadows,
+                    RenderSettings::updateShadowMaps, RenderSettings::lightMode,
+                    RenderSettings::coloredShadows, RenderSettings::debugView,
+                    RenderSettings::overlay, RenderSettings::antiAliasing,
+                    RenderSettings::fullscreen, RenderSettings::screenshotRequested);
+}
 
-// RenderSettings' members are constant-initialised, so they hold their start values here.
-const Switches atStart;
+// The values behind the references. RenderSettings' members are constant-initialised, so they
+// hold their start values here.
+const auto atStart =
+    std::apply([](const auto&... value) { return std::make_tuple(value...); }, switches());
 
 } // namespace
 
 void restoreStartSwitches() {
-    RenderSettings::bumpMapping = atStart.bumpMapping;
-    RenderSettings::bloom = atStart.bloom;
-    RenderSettings::ssao = atStart.ssao;
-    RenderSettings::transparentObjects = atStart.transparentObjects;
-    RenderSettings::omnidirectionalShadows = atStart.omnidirectionalShadows;
-    RenderSettings::updateShadowMaps = atStart.updateShadowMaps;
-    RenderSettings::lightMode = atStart.lightMode;
-    RenderSettings::coloredShadows = atStart.coloredShadows;
-    RenderSettings::debugView = atStart.debugView;
-    RenderSettings::overlay = atStart.overlay;
-    RenderSettings::antiAliasing = atStart.antiAliasing;
-    RenderSettings::fullscreen = atStart.fullscreen;
-    RenderSettings::screenshotRequested = atStart.screenshotRequested;
+    switches() = atStart;
 }
