@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -357,6 +358,39 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
     return result;
 }
 
+namespace {
+
+// The words of `text` in lines of at most `width` characters, each indented by `indent` spaces.
+std::string wrapped(const std::string& text, size_t indent, size_t width) {
+    std::string lines;
+    std::string line;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        std::string word = text.substr(start, end == std::string::npos ? end : end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+            lines += std::string(indent, ' ') + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return lines + (line.empty() ? "" : std::string(indent, ' ') + line + "\n");
+}
+
+} // namespace
+
+std::string checkTourRange(const BenchOptions& options, double tourLength) {
+    if (options.from <= tourLength) {
+        return "";
+    }
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "--from %g is past the end of the tour (%.2f s): no frame to render",
+                  options.from, tourLength);
+    return text;
+}
+
 std::string benchUsage() {
     return "Usage: cathedral-bench [options]\n"
            "Renders the camera tour with a hidden window and a fixed time step, timing every\n"
@@ -395,12 +429,12 @@ std::string benchUsage() {
            "  --no-progress             no progress bar on standard error\n"
            "  --help                    this text\n"
            "\n"
-           "  --compare BASE.json NEW.json\n"
-           "                            renders nothing: prints per pass and for the frame the\n"
-           "                            two medians, their ratio and whether the difference is\n"
-           "                            beyond noise. Both reports must hold the same sizes,\n"
-           "                            switch states and tour frames. Each side may be a comma-\n"
-           "                            separated list of reports, merged keeping every frame's\n"
-           "                            fastest value. The rule: " +
-           compareRule() + ".\n";
+           "  --compare BASE.json NEW.json\n" +
+           wrapped("renders nothing: prints per pass and for the frame the two medians, their "
+                   "ratio and whether the difference is beyond noise. Both reports must hold the "
+                   "same sizes, view, switch states and tour frames. Each side may be a "
+                   "comma-separated list of reports, merged keeping every frame's fastest value. "
+                   "The rule: " +
+                       compareRule() + ".",
+                   28, 80);
 }
