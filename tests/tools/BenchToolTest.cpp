@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 using nlohmann::json;
@@ -79,6 +80,16 @@ TEST(BenchOptionsTest, DefaultsRenderTheWholeTourAtTheDemoSize) {
     EXPECT_TRUE(o.captureTimes.empty());
     EXPECT_TRUE(o.jsonPath.empty());
     EXPECT_FALSE(o.compare.has_value());
+
+    // --help fits a terminal of 80 columns and states the comparison's whole rule
+    std::istringstream usage(benchUsage());
+    std::string words;
+    for (std::string line; std::getline(usage, line);) {
+        EXPECT_LE(line.size(), 80u) << line;
+        size_t first = line.find_first_not_of(' ');
+        words += first == std::string::npos ? "" : " " + line.substr(first);
+    }
+    EXPECT_NE(words.find(compareRule()), std::string::npos) << words;
 }
 
 TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
@@ -367,6 +378,24 @@ TEST(BenchReportTest, RunTableHasARowPerPassAndTheFrameTotals) {
               0u)
         << formatRunTable(single);
     EXPECT_EQ(runLabel(sampleRun(640, 480, false, 1.0)), "640x480 static");
+
+    // the README's table of measured times names its rows as the tool does
+    std::ifstream readme(CATHEDRAL_SOURCE_DIR "/README.md");
+    std::vector<std::string> labels = tableRowLabels();
+    bool inTable = false;
+    int rows = 0;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("| median ms | 1024x768", 0) == 0) {
+            inTable = true;
+        } else if (inTable && line.rfind("| ", 0) == 0) {
+            std::string label = line.substr(2, line.find(" |") - 2);
+            EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
+            ++rows;
+        } else if (inTable && line.rfind("|---", 0) != 0) {
+            inTable = false;
+        }
+    }
+    EXPECT_GE(rows, 10) << "the README's table of median times was not found";
 }
 
 TEST(BenchReportTest, RepeatsKeepEachFramesFastestValueAndCutToTheShortest) {
