@@ -372,8 +372,8 @@ TEST(BenchReportTest, RunTableHasARowPerPassAndTheFrameTotals) {
     RunResult single = sampleRun(1024, 768, true, 1.0);
     single.settings.view = DebugView::ShadowCubeMap;
     setFrameRecords(single, {single.frameRecords.front()});
-    EXPECT_EQ(formatRunTable(single).rfind("cathedral-bench 1024x768, view Shadow Cube Map: 1 "
-                                           "frame; tour ",
+    EXPECT_EQ(formatRunTable(single).rfind("cathedral-bench 1024x768: 1 frame; view Shadow Cube "
+                                           "Map; tour ",
                                            0),
               0u)
         << formatRunTable(single);

@@ -40,10 +40,11 @@ std::string settingsLine(const RunSettings& s) {
     std::snprintf(range, sizeof range, "tour %.2f-%.2f s at dt %.3g s", s.from, s.to, s.timeStep);
     std::string repeats =
         s.repeats > 1 ? ", fastest of " + std::to_string(s.repeats) + " repeats" : "";
-    return std::string(range) + repeats + "; bump " + onOff(s.bump) + ", bloom " + onOff(s.bloom) +
-           ", ssao " + onOff(s.ssao) + ", transparent " + onOff(s.transparent) + ", omni " +
-           onOff(s.omni) + ", colored " + onOff(s.colored) + ", light mode " +
-           std::to_string(s.lightMode) + ", aa " + (s.aa ? onOff(*s.aa) : "none") + ", cube maps " +
+    return "view " + std::string(debugViewName(s.view)) + "; " + range + repeats + "; bump " +
+           onOff(s.bump) + ", bloom " + onOff(s.bloom) + ", ssao " + onOff(s.ssao) +
+           ", transparent " + onOff(s.transparent) + ", omni " + onOff(s.omni) + ", colored " +
+           onOff(s.colored) + ", light mode " + std::to_string(s.lightMode) + ", aa " +
+           (s.aa ? onOff(*s.aa) : "none") + ", cube maps " +
            (s.updateShadowMaps ? "every frame" : "static");
 }
 
@@ -179,9 +180,8 @@ bool rowSample(const FrameRecord& frame, size_t row, double& ms) {
 
 std::string formatRunTable(const RunResult& run) {
     std::ostringstream out;
-    out << "cathedral-bench " << runLabel(run) << ", view " << debugViewName(run.settings.view)
-        << ": " << run.frames << (run.frames == 1 ? " frame; " : " frames; ")
-        << settingsLine(run.settings) << "\n"
+    out << "cathedral-bench " << runLabel(run) << ": " << run.frames
+        << (run.frames == 1 ? " frame; " : " frames; ") << settingsLine(run.settings) << "\n"
         << formatGlContext(run.context) << "\n"
         << startupLine(run.startup) << "\n\n"
         << "| " << runLabel(run) << " | median ms | p90 | p95 | p99 | max | sd |\n"
