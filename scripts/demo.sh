@@ -10,7 +10,7 @@ cmake --build "$root/build" --target cathedral -j "$(nproc)"
 
 cd "$root/build/bin"
 if [ -z "${DISPLAY:-}" ]; then
-    echo "No display found: running the demo under xvfb-run (nothing will be visible)."
+    echo "No display found: running the demo under xvfb-run (nothing will be visible; Ctrl+C stops it)."
     exec xvfb-run -a -s "-screen 0 1280x1024x24" ./cathedral
 fi
 exec ./cathedral

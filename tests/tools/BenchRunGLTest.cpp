@@ -30,6 +30,17 @@ protected:
         return ProcessRunner::run(CATHEDRAL_BENCH_EXECUTABLE, arguments, options);
     }
 
+    // The run with its standard output in `stdoutFile`; the result's output is standard error.
+    ProcessResult runBenchInto(const fs::path& stdoutFile, std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(),
+                         {"-c", "exec \"$0\" \"$@\" > '" + stdoutFile.string() + "'",
+                          CATHEDRAL_BENCH_EXECUTABLE});
+        ProcessOptions options;
+        options.workingDirectory = CATHEDRAL_RUNTIME_DIR;
+        options.timeoutSeconds = 600.0;
+        return ProcessRunner::run("/bin/sh", arguments, options);
+    }
+
     std::string readText(const fs::path& path) {
         std::ifstream file(path);
         std::stringstream text;
@@ -46,17 +57,36 @@ protected:
 
 } // namespace
 
+// Standard output holds the report alone (a redirected table is a table, with the files written
+// after it); the program's loader and shader lines go to standard error.
 TEST_F(BenchRunGLTest, ShortRunReportsWhereItRanEveryPassEveryFrameAndCaptures) {
     fs::path report = directory / "report.json";
     fs::path csv = directory / "frames.csv";
-    ProcessResult result = runBench({"--size", "160x120", "--frames", "3", "--capture", "0.5",
-                                     "--capture-dir", directory.string(), "--json", report.string(),
-                                     "--csv", csv.string(), "--no-progress"});
+    fs::path table = directory / "table.txt";
+    ProcessResult result =
+        runBenchInto(table, {"--size", "160x120", "--frames", "3", "--capture", "0.5",
+                             "--capture-dir", directory.string(), "--json", report.string(),
+                             "--csv", csv.string(), "--no-progress"});
     ASSERT_FALSE(result.timedOut);
-    ASSERT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(countGLErrorLines(result.output), 0) << result.output;
-    EXPECT_NE(result.output.find("| frame (wall) |"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("vsync off (swap interval 0)"), std::string::npos);
+    std::string output = readText(table);
+    ASSERT_EQ(result.exitCode, 0) << result.output << output;
+    EXPECT_EQ(countGLErrorLines(result.output + output), 0) << result.output << output;
+    EXPECT_NE(result.output.find("Loading Shaders!"), std::string::npos) << result.output;
+    EXPECT_EQ(output.find("Loading Shaders!"), std::string::npos) << output;
+    EXPECT_EQ(output.rfind("build ", 0), 0u) << output;
+    size_t tableRows = output.find("| frame (wall) |");
+    EXPECT_NE(tableRows, std::string::npos) << output;
+    EXPECT_NE(output.find("vsync off (swap interval 0)"), std::string::npos);
+    size_t captured = output.find("Captured " + (directory / "capture_000.50s.png").string());
+    EXPECT_NE(captured, std::string::npos) << output;
+    EXPECT_GT(captured, tableRows) << output;
+    EXPECT_NE(output.find("Wrote " + report.string() +
+                          " (JSON report: 1 run, 3 frames with their samples)\n"),
+              std::string::npos)
+        << output;
+    EXPECT_NE(output.find("Wrote " + csv.string() + " (CSV: one row per frame, 3 frames)\n"),
+              std::string::npos)
+        << output;
 
     json parsed = readReport(report);
     ASSERT_FALSE(parsed.is_discarded()) << "report is not well-formed JSON";
@@ -148,6 +178,13 @@ TEST_F(BenchRunGLTest, BadCommandLineFailsWithoutRendering) {
     ProcessResult result = runBench({"--size", "160by120", "--json", report.string()});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.output.find("--size"), std::string::npos) << result.output;
+    EXPECT_FALSE(fs::exists(report));
+
+    // past the end of the tour there is no frame to render
+    ProcessResult pastEnd = runBench({"--from", "200", "--frames", "1", "--json", report.string()});
+    EXPECT_EQ(pastEnd.exitCode, 2);
+    EXPECT_EQ(pastEnd.output, "cathedral-bench: --from 200 is past the end of the tour (110.80 s): "
+                              "no frame to render\n");
     EXPECT_FALSE(fs::exists(report));
 
     ProcessResult compare = runBench({"--compare", (directory / "none.json").string(), "b.json"});

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -357,11 +358,45 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
     return result;
 }
 
+namespace {
+
+// The words of `text` in lines of at most `width` characters, each indented by `indent` spaces.
+std::string wrapped(const std::string& text, size_t indent, size_t width) {
+    std::string lines;
+    std::string line;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        std::string word = text.substr(start, end == std::string::npos ? end : end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+            lines += std::string(indent, ' ') + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return lines + (line.empty() ? "" : std::string(indent, ' ') + line + "\n");
+}
+
+} // namespace
+
+std::string checkTourRange(const BenchOptions& options, double tourLength) {
+    if (options.from <= tourLength) {
+        return "";
+    }
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "--from %g is past the end of the tour (%.2f s): no frame to render",
+                  options.from, tourLength);
+    return text;
+}
+
 std::string benchUsage() {
     return "Usage: cathedral-bench [options]\n"
            "Renders the camera tour with a hidden window and a fixed time step, timing every\n"
-           "pass with GPU timer queries. Tour times are seconds of the flight as shown (the\n"
-           "whole tour lasts about 111 s).\n"
+           "pass with GPU timer queries. Tour times are seconds of the flight as shown, the\n"
+           "seconds of the F9 overlay (the whole tour lasts about 111 s). The report goes to\n"
+           "standard output; the program's own console lines go to standard error.\n"
            "\n"
            "  --size WxH                window and render size (default 1024x768)\n"
            "  --dt S                    tour seconds per frame (default 0.5)\n"
@@ -372,35 +407,38 @@ std::string benchUsage() {
            "  --repeat N                render the frames N times and report each frame's\n"
            "                            fastest repeat (steadier when the cores are shared)\n"
            "  --bump 0|1  --bloom 0|1  --ssao 0|1  --transparent 0|1  --omni 0|1\n"
-           "  --colored 0|1  --aa 0|1   switch states (F2..F7, F10 anti-aliasing); default: as\n"
-           "                            the demo starts\n"
+           "  --colored 0|1  --aa 0|1   switch states (F2..F7, F10 anti-aliasing);\n"
+           "                            default: as the demo starts\n"
            "  --light-mode 0|1|2        F1: 0 ambient+diffuse+specular, 1 no specular,\n"
            "                            2 ambient only\n"
            "  --update-shadow-maps 0|1  0: cube maps rendered on the first frame only\n"
            "  --capture T1,T2,...       save the frames at these tour times as PNG\n"
            "  --capture-dir DIR         where captures go (default .)\n"
-           "  --view NAME               what the frames show (F8): final-image, world-position,\n"
-           "                            world-normal, diffuse-color, ambient-occlusion, bloom,\n"
-           "                            colored-shadow-map, shadow-cube-map\n"
-           "  --json FILE               write the report as JSON too: where it ran (GL strings,\n"
-           "                            sizes, vsync, build, commit, CPU, date, command line),\n"
-           "                            the summaries and every frame's samples\n"
-           "  --csv FILE                write one row per frame: tour time, each pass's GPU ms,\n"
-           "                            frame GPU, wall and CPU ms (tools/bench/plot.sh plots it)\n"
-           "  --sweep                   run at 1280x720, 1920x1080 and 2560x1440, each with the\n"
-           "                            cube maps updated every frame and static; ratios to\n"
-           "                            the first size with cube maps every frame\n"
+           "  --view NAME               what the frames show (F8): final-image,\n"
+           "                            world-position, world-normal, diffuse-color,\n"
+           "                            ambient-occlusion, bloom, colored-shadow-map,\n"
+           "                            shadow-cube-map\n"
+           "  --json FILE               write the report as JSON too: where it ran (GL\n"
+           "                            strings, sizes, vsync, build, commit, CPU, date,\n"
+           "                            command line), the summaries and every frame's\n"
+           "                            samples\n"
+           "  --csv FILE                write one row per frame: tour time, each pass's GPU\n"
+           "                            ms, frame GPU, wall and CPU ms (tools/bench/plot.sh\n"
+           "                            plots it)\n"
+           "  --sweep                   run at 1280x720, 1920x1080 and 2560x1440, each with\n"
+           "                            the cube maps updated every frame and static; ratios\n"
+           "                            to the first size with cube maps every frame\n"
            "  --sweep-sizes WxH,...     the sweep's sizes (implies --sweep)\n"
            "  --gpu-timer 0|1           0: no timer queries (wall and CPU times only)\n"
            "  --no-progress             no progress bar on standard error\n"
            "  --help                    this text\n"
            "\n"
-           "  --compare BASE.json NEW.json\n"
-           "                            renders nothing: prints per pass and for the frame the\n"
-           "                            two medians, their ratio and whether the difference is\n"
-           "                            beyond noise. Both reports must hold the same sizes,\n"
-           "                            switch states and tour frames. Each side may be a comma-\n"
-           "                            separated list of reports, merged keeping every frame's\n"
-           "                            fastest value. The rule: " +
-           compareRule() + ".\n";
+           "  --compare BASE.json NEW.json\n" +
+           wrapped("renders nothing: prints per pass and for the frame the two medians, their "
+                   "ratio and whether the difference is beyond noise. Both reports must hold the "
+                   "same sizes, view, switch states and tour frames. Each side may be a "
+                   "comma-separated list of reports, merged keeping every frame's fastest value. "
+                   "The rule: " +
+                       compareRule() + ".",
+                   28, 80);
 }

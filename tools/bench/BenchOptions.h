@@ -64,6 +64,10 @@ struct ParseResult {
 // or after '=' ("--size 640x480", "--size=640x480").
 ParseResult parseBenchOptions(const std::vector<std::string>& arguments);
 
+// Why the options render no frame of a tour `tourLength` seconds long (--from past its end), or
+// "" when they render at least one. Kept apart from parsing, which knows nothing of the tour.
+std::string checkTourRange(const BenchOptions& options, double tourLength);
+
 // The --help text.
 std::string benchUsage();
 

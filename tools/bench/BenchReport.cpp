@@ -12,7 +12,8 @@ using nlohmann::ordered_json;
 
 namespace {
 
-const char* const kFrameRowLabels[] = {"frame (GPU)", "frame (wall)", "CPU", "CPU, all threads"};
+const char* const kFrameRowLabels[] = {"frame (GPU)", "frame (wall)", "CPU, main thread",
+                                       "CPU, all threads"};
 constexpr size_t kRowCount = kFramePassCount + 4;
 
 std::string formatMs(double value) {
@@ -39,10 +40,11 @@ std::string settingsLine(const RunSettings& s) {
     std::snprintf(range, sizeof range, "tour %.2f-%.2f s at dt %.3g s", s.from, s.to, s.timeStep);
     std::string repeats =
         s.repeats > 1 ? ", fastest of " + std::to_string(s.repeats) + " repeats" : "";
-    return std::string(range) + repeats + "; bump " + onOff(s.bump) + ", bloom " + onOff(s.bloom) +
-           ", ssao " + onOff(s.ssao) + ", transparent " + onOff(s.transparent) + ", omni " +
-           onOff(s.omni) + ", colored " + onOff(s.colored) + ", light mode " +
-           std::to_string(s.lightMode) + ", aa " + (s.aa ? onOff(*s.aa) : "none") + ", cube maps " +
+    return "view " + std::string(debugViewName(s.view)) + "; " + range + repeats + "; bump " +
+           onOff(s.bump) + ", bloom " + onOff(s.bloom) + ", ssao " + onOff(s.ssao) +
+           ", transparent " + onOff(s.transparent) + ", omni " + onOff(s.omni) + ", colored " +
+           onOff(s.colored) + ", light mode " + std::to_string(s.lightMode) + ", aa " +
+           (s.aa ? onOff(*s.aa) : "none") + ", cube maps " +
            (s.updateShadowMaps ? "every frame" : "static");
 }
 
@@ -99,7 +101,8 @@ bool sameConfiguration(const RunSettings& a, const RunSettings& b) {
     return a.width == b.width && a.height == b.height && a.bump == b.bump && a.bloom == b.bloom &&
            a.ssao == b.ssao && a.transparent == b.transparent && a.omni == b.omni &&
            a.colored == b.colored && a.lightMode == b.lightMode &&
-           (!a.aa || !b.aa || *a.aa == *b.aa) && a.updateShadowMaps == b.updateShadowMaps;
+           (!a.aa || !b.aa || *a.aa == *b.aa) && a.updateShadowMaps == b.updateShadowMaps &&
+           a.view == b.view;
 }
 
 double RunResult::fps() const {
@@ -177,8 +180,8 @@ bool rowSample(const FrameRecord& frame, size_t row, double& ms) {
 
 std::string formatRunTable(const RunResult& run) {
     std::ostringstream out;
-    out << "cathedral-bench " << runLabel(run) << ": " << run.frames << " frames; "
-        << settingsLine(run.settings) << "\n"
+    out << "cathedral-bench " << runLabel(run) << ": " << run.frames
+        << (run.frames == 1 ? " frame; " : " frames; ") << settingsLine(run.settings) << "\n"
         << formatGlContext(run.context) << "\n"
         << startupLine(run.startup) << "\n\n"
         << "| " << runLabel(run) << " | median ms | p90 | p95 | p99 | max | sd |\n"
@@ -307,7 +310,8 @@ ordered_json settingsToJson(const RunSettings& s) {
             {"timeStep", s.timeStep},
             {"repeats", s.repeats},
             {"from", s.from},
-            {"to", s.to}};
+            {"to", s.to},
+            {"view", debugViewArgument(s.view)}};
 }
 
 ordered_json contextToJson(const GlContextInfo& c) {
@@ -461,6 +465,12 @@ void readSettings(const json& s, RunSettings& settings) {
     s.at("repeats").get_to(settings.repeats);
     s.at("from").get_to(settings.from);
     s.at("to").get_to(settings.to);
+    // Reports from before the view was recorded showed the final image.
+    auto view = s.find("view");
+    settings.view =
+        view == s.end()
+            ? DebugView::FinalImage
+            : debugViewFromArgument(view->get<std::string>()).value_or(DebugView::FinalImage);
 }
 
 void readContext(const json& c, GlContextInfo& context) {

@@ -7,6 +7,7 @@
 
 #include "BenchEnvironment.h"
 #include "Statistics.h"
+#include "render/DebugView.h"
 #include "render/PassTimer.h"
 
 #include <nlohmann/json.hpp>
@@ -33,9 +34,11 @@ struct RunSettings {
     int repeats = 1;
     double from = 0.0; // tour time of the first and last measured frames
     double to = 0.0;
+    DebugView view = DebugView::FinalImage; // what the frames showed
 };
 
-// Whether two runs rendered the same size with the same switch states and cube-map updating.
+// Whether two runs rendered the same size and view with the same switch states and cube-map
+// updating.
 // A run of a build without the anti-aliasing pass matches either anti-aliasing state, so a build
 // from before the pass can be compared with one that runs it.
 bool sameConfiguration(const RunSettings& a, const RunSettings& b);
@@ -85,8 +88,9 @@ struct RunResult {
     RunSettings settings;
     GlContextInfo context;
     StartupTimes startup;
-    int frames = 0;   // measured frames
-    int captures = 0; // PNG files written
+    int frames = 0;                         // measured frames
+    int captures = 0;                       // PNG files written
+    std::vector<std::string> capturedFiles; // their paths in tour order (not in the JSON)
     Summary passes[kFramePassCount];
     Summary gpuFrame;
     Summary wallFrame;

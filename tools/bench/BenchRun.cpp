@@ -14,7 +14,6 @@
 #include "gpu/GL.h"
 #include "render/PassTimer.h"
 #include "render/Renderer.h"
-#include "scene/Camera.h"
 #include "scene/CameraPathAnimation.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
@@ -95,17 +94,8 @@ RunSettings currentSettings(const BenchOptions& options, WindowSize size) {
     settings.updateShadowMaps = RenderSettings::updateShadowMaps;
     settings.timeStep = options.timeStep;
     settings.repeats = options.repeats;
+    settings.view = options.view;
     return settings;
-}
-
-// Tour length in seconds as shown: the path's clock runs faster than real time, so the rate is
-// read off a spare animation advanced by one second.
-double tourDuration() {
-    Camera probeCamera;
-    CameraPathAnimation probe;
-    probe.setCamera(&probeCamera);
-    probe.update(1.0);
-    return probe.time > 0.0 ? probe.endTime / probe.time : probe.endTime;
 }
 
 std::string glString(GLenum name) {
@@ -190,7 +180,7 @@ struct FrameCost {
     double cpuMs = 0.0;
     double processCpuMs = 0.0;
     double wallMs = 0.0;
-    bool captured = false;
+    std::string captured; // the file written, if any
 };
 
 // The main loop's steps for one frame up to the swap, with the fixed time step in place of the
@@ -215,11 +205,15 @@ FrameCost captureFrame(const BenchWindow& bench, const FrameStep& step, const Be
     FrameCost cost;
     double wallStart = wallMs();
     double processStart = processCpuMs();
-    std::string path = options.captureDirectory + "/" + captureFileName(step.tourTime);
+    std::string path =
+        options.captureDirectory + "/" + captureFileName(step.tourTime, options.view);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, bench.output.getId());
     glReadBuffer(GL_COLOR_ATTACHMENT0);
-    cost.captured = saveFramebufferPng(path, size.width, size.height);
-    printLine(cost.captured ? "Captured " + path : "Could not write " + path);
+    if (saveFramebufferPng(path, size.width, size.height)) {
+        cost.captured = path;
+    } else {
+        printLine("Could not write " + path);
+    }
     cost.wallMs = wallMs() - wallStart;
     cost.processCpuMs = processCpuMs() - processStart;
     return cost;
@@ -268,7 +262,7 @@ void reportSkippedCaptures(const std::vector<double>& skipped) {
 
 struct Repeat {
     std::vector<FrameRecord> frames;
-    int captures = 0;
+    std::vector<std::string> captures; // files written
 };
 
 // One pass over the schedule with a fresh path animation: warm-up frames at the start time, then
@@ -300,7 +294,9 @@ Repeat runFrames(BenchWindow& bench, const BenchOptions& options, WindowSize siz
         repeat.frames[i].wallMs = cost.wallMs;
         repeat.frames[i].cpuMs = cost.cpuMs;
         repeat.frames[i].processCpuMs = cost.processCpuMs;
-        repeat.captures += cost.captured ? 1 : 0;
+        if (!cost.captured.empty()) {
+            repeat.captures.push_back(cost.captured);
+        }
         addGpuTimes(PassTimer::collect(false), options.warmupFrames, repeat.frames);
         progress.update(progressDone + static_cast<int>(i + 1));
     }
@@ -336,7 +332,7 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
 
     FrameSchedule schedule =
         buildFrameSchedule(options.from, options.timeStep, options.to, options.frames,
-                           tourDuration(), options.captureTimes);
+                           CameraPathAnimation().tourLength(), options.captureTimes);
     reportSkippedCaptures(schedule.skippedCaptures);
     int framesPerRepeat = static_cast<int>(schedule.frames.size());
     ProgressBar progress(framesPerRepeat * options.repeats,
@@ -347,10 +343,12 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
         // captures come from the first repeat only
         Repeat repeat =
             runFrames(bench, options, size, schedule, r == 0, progress, r * framesPerRepeat);
-        result.captures += repeat.captures;
+        result.capturedFiles.insert(result.capturedFiles.end(), repeat.captures.begin(),
+                                    repeat.captures.end());
         repeats.push_back(std::move(repeat.frames));
     }
     progress.finish();
+    result.captures = static_cast<int>(result.capturedFiles.size());
 
     setFrameRecords(result, fastestOfRepeats(repeats));
     if (!schedule.frames.empty()) {

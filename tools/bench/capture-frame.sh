@@ -9,11 +9,12 @@ capture_frame() {
     dir="$(mktemp -d)"
     local run=(./cathedral-bench --size "$size" --frames 1 --from "$time" --capture "$time"
                --capture-dir "$dir" --gpu-timer 0 --no-progress "$@")
+    # The program's console lines (standard error) are shown only when the run fails.
     (cd "$bin" && if [ -z "${DISPLAY:-}" ]; then
-        xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" > /dev/null
+        xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" > /dev/null 2> "$dir/log"
     else
-        "${run[@]}" > /dev/null
-    fi)
+        "${run[@]}" > /dev/null 2> "$dir/log"
+    fi) || { cat "$dir/log" >&2; return 1; }
     mv "$dir"/capture_*.png "$out"
-    rmdir "$dir"
+    rm -r "$dir"
 }

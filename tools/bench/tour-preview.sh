@@ -23,12 +23,14 @@ times=$(awk -v step="$step" 'BEGIN { for (t = 0; t <= 110; t += step) printf "%s
 run=(./cathedral-bench --size "$size" --dt "$step" --capture "$times" --capture-dir "$frames"
      --gpu-timer 0 --no-progress)
 cd "$build/bin"
+# The program's console lines (standard error) are shown only when the run fails.
+log="$frames/log"
 if [ -z "${DISPLAY:-}" ]; then
-    xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" > /dev/null
+    xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" > /dev/null 2> "$log" || { cat "$log"; exit 1; }
 else
-    "${run[@]}" > /dev/null
+    "${run[@]}" > /dev/null 2> "$log" || { cat "$log"; exit 1; }
 fi
 
 delay=$(awk -v step="$step" 'BEGIN { printf "%d", step * 100 / 8 }') # 8x the flight's speed
 convert -delay "$delay" -loop 0 "$frames"/capture_*.png -layers Optimize +dither -colors 96 "$out"
-echo "Wrote $out ($(du -h "$out" | cut -f1), $(ls "$frames" | wc -l) frames)"
+echo "Wrote $out ($(du -h "$out" | cut -f1), $(ls "$frames"/capture_*.png | wc -l) frames)"
