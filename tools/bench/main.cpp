@@ -1,6 +1,6 @@
-// cathedral-bench: renders the camera tour (or part of it) with a hidden window and prints where
-// the frame's time goes, per pass, as a markdown table, optionally as JSON and CSV and with
-// captures; or compares two JSON reports without rendering.
+// cathedral-bench: renders the camera tour (or part of it) with a hidden window, or headless
+// through EGL, and prints where the frame's time goes, per pass, as a markdown table, optionally
+// as JSON and CSV and with captures; or compares two JSON reports without rendering.
 #include "BenchCompare.h"
 #include "BenchEnvironment.h"
 #include "BenchOptions.h"
@@ -9,6 +9,7 @@
 
 #include "app/Console.h"
 #include "app/WorkingDirectory.h"
+#include "gpu/GL.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -76,6 +77,15 @@ bool writeReports(const BenchOptions& options, const BenchEnvironment& environme
     return written;
 }
 
+// Whether the window library can reach a display; without one the runs go headless.
+bool displayAvailable() {
+    if (!glfwInit()) {
+        return false;
+    }
+    glfwTerminate();
+    return true;
+}
+
 bool allOk(const std::vector<RunResult>& runs) {
     for (const RunResult& run : runs) {
         if (!run.ok) {
@@ -111,6 +121,7 @@ int main(int argc, char** argv) {
         resolved.csvPath = std::filesystem::absolute(resolved.csvPath).string();
     }
     resolved.captureDirectory = std::filesystem::absolute(resolved.captureDirectory).string();
+    resolved.headless = resolved.headless || !displayAvailable();
     if (!prepareCaptureDirectory(resolved)) {
         return 1;
     }
