@@ -1,7 +1,9 @@
 // cathedral-bench run as a user runs it, on the real pipeline at a small size: the report states
 // where it ran and names every pass with a sample per frame, a sweep's child runs hand their
 // samples back, the switches reach the renderer, the capture is a PNG of the window's size, no
-// GL error is printed, and a bad command line fails before rendering.
+// GL error is printed, and a bad command line fails before rendering. Without a display the tool
+// renders headless through EGL, frame for frame what the window renders, and says so; an EGL
+// that cannot give it a context fails the run with one line.
 #include "GLTestContext.h"
 #include "ProcessRunner.h"
 #include "ScratchDirectory.h"
@@ -23,11 +25,19 @@ namespace {
 
 class BenchRunGLTest : public ::testing::Test {
 protected:
-    ProcessResult runBench(std::vector<std::string> arguments) {
+    // `program` with `arguments`, run in the runtime directory.
+    ProcessResult runIn(const std::string& program, std::vector<std::string> arguments,
+                        std::vector<std::string> environment = {}) {
         ProcessOptions options;
         options.workingDirectory = CATHEDRAL_RUNTIME_DIR;
         options.timeoutSeconds = 600.0;
-        return ProcessRunner::run(CATHEDRAL_BENCH_EXECUTABLE, arguments, options);
+        options.environment = std::move(environment);
+        return ProcessRunner::run(program, arguments, options);
+    }
+
+    ProcessResult runBench(std::vector<std::string> arguments,
+                           std::vector<std::string> environment = {}) {
+        return runIn(CATHEDRAL_BENCH_EXECUTABLE, std::move(arguments), std::move(environment));
     }
 
     // The run with its standard output in `stdoutFile`; the result's output is standard error.
@@ -35,10 +45,14 @@ protected:
         arguments.insert(arguments.begin(),
                          {"-c", "exec \"$0\" \"$@\" > '" + stdoutFile.string() + "'",
                           CATHEDRAL_BENCH_EXECUTABLE});
-        ProcessOptions options;
-        options.workingDirectory = CATHEDRAL_RUNTIME_DIR;
-        options.timeoutSeconds = 600.0;
-        return ProcessRunner::run("/bin/sh", arguments, options);
+        return runIn("/bin/sh", std::move(arguments));
+    }
+
+    // The tool as started on a machine without a display: DISPLAY is taken away.
+    ProcessResult runBenchWithoutDisplay(std::vector<std::string> arguments,
+                                         std::vector<std::string> environment = {}) {
+        arguments.insert(arguments.begin(), {"-u", "DISPLAY", CATHEDRAL_BENCH_EXECUTABLE});
+        return runIn("/usr/bin/env", std::move(arguments), std::move(environment));
     }
 
     std::string readText(const fs::path& path) {
@@ -191,4 +205,51 @@ TEST_F(BenchRunGLTest, BadCommandLineFailsWithoutRendering) {
     EXPECT_EQ(compare.exitCode, 1);
     EXPECT_EQ(compare.output,
               "cathedral-bench: cannot read " + (directory / "none.json").string() + "\n");
+}
+
+TEST_F(BenchRunGLTest, WithoutADisplayTheRunGoesHeadlessAndCapturesTheWindowsFrames) {
+    auto run = [&](const std::string& name, bool display) {
+        fs::path captures = directory / name;
+        std::vector<std::string> arguments = {
+            "--frames",      "3",
+            "--size",        "320x240",
+            "--capture",     "0,0.5,1",
+            "--capture-dir", captures.string(),
+            "--json",        (directory / (name + ".json")).string(),
+            "--no-progress"};
+        ProcessResult result = display ? runBench(arguments) : runBenchWithoutDisplay(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_EQ(countGLErrorLines(result.output), 0) << result.output;
+        return readReport(directory / (name + ".json"))["runs"][0]["context"];
+    };
+    json windowed = run("windowed", true);
+    json headless = run("headless", false);
+    EXPECT_EQ(windowed["platform"], "GLX window");
+    EXPECT_EQ(windowed["eglVendor"], "");
+    // Mesa lists its software rasteriser as an EGL device too; it is no GPU, so surfaceless.
+    EXPECT_EQ(headless["platform"], "EGL surfaceless");
+    EXPECT_EQ(headless["eglVendor"], "Mesa Project");
+    EXPECT_EQ(headless["framebufferWidth"], 320);
+    for (const char* name : {"capture_000.00s.png", "capture_000.50s.png", "capture_001.00s.png"}) {
+        std::string windowedPng = readText(directory / "windowed" / name);
+        EXPECT_FALSE(windowedPng.empty()) << name;
+        EXPECT_TRUE(windowedPng == readText(directory / "headless" / name))
+            << name << " differs between the windowed and the headless run";
+    }
+}
+
+TEST_F(BenchRunGLTest, HeadlessWithoutAUsableEglFailsWithOneLine) {
+    struct Case {
+        std::string environment;
+        std::string line;
+    };
+    for (const Case& c : {Case{"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent/vendor.json",
+                               "cathedral-bench: no EGL implementation"},
+                          Case{"MESA_GL_VERSION_OVERRIDE=3.1", "has no OpenGL 3.3 core context"}}) {
+        ProcessResult result = runBench(
+            {"--headless", "--size", "64x48", "--frames", "1", "--no-progress"}, {c.environment});
+        EXPECT_EQ(result.exitCode, 1) << c.environment << "\n" << result.output;
+        EXPECT_NE(result.output.find(c.line), std::string::npos) << result.output;
+        EXPECT_EQ(result.output.find("Loading Shaders!"), std::string::npos) << result.output;
+    }
 }

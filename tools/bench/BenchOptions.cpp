@@ -316,13 +316,15 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
             continue;
         }
         runOptionGiven = runOptionGiven || (name != "--help" && name != "-h");
-        if (name == "--sweep" || name == "--no-progress") {
+        if (name == "--sweep" || name == "--no-progress" || name == "--headless") {
             if (value) {
                 result.error = name + " takes no value";
                 return result;
             }
             if (name == "--sweep") {
                 options.sweep = true;
+            } else if (name == "--headless") {
+                options.headless = true;
             } else {
                 options.progress = false;
             }
@@ -431,6 +433,9 @@ std::string benchUsage() {
            "  --sweep-sizes WxH,...     the sweep's sizes (implies --sweep)\n"
            "  --gpu-timer 0|1           0: no timer queries (wall and CPU times only)\n"
            "  --no-progress             no progress bar on standard error\n"
+           "  --headless                no window: an EGL context on the GPU's EGL device, else\n"
+           "                            on Mesa's surfaceless platform (chosen by itself when no\n"
+           "                            display can be opened)\n"
            "  --help                    this text\n"
            "\n"
            "  --compare BASE.json NEW.json\n" +

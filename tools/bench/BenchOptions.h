@@ -50,7 +50,8 @@ struct BenchOptions {
     // --compare BASE NEW: comma-separated report lists; set, nothing is rendered
     std::optional<std::pair<std::string, std::string>> compare;
     bool progress = true;
-    bool gpuTimer = true; // false: no timer queries at all, to check what measuring costs
+    bool gpuTimer = true;  // false: no timer queries at all, to check what measuring costs
+    bool headless = false; // an EGL context without a window instead of a hidden GLX window
     bool help = false;
 };
 

@@ -318,6 +318,8 @@ ordered_json contextToJson(const GlContextInfo& c) {
     return {{"vendor", c.vendor},
             {"renderer", c.renderer},
             {"version", c.version},
+            {"platform", c.platform},
+            {"eglVendor", c.eglVendor},
             {"windowWidth", c.windowWidth},
             {"windowHeight", c.windowHeight},
             {"framebufferWidth", c.framebufferWidth},
@@ -477,6 +479,9 @@ void readContext(const json& c, GlContextInfo& context) {
     c.at("vendor").get_to(context.vendor);
     c.at("renderer").get_to(context.renderer);
     c.at("version").get_to(context.version);
+    // Reports written before headless runs existed name no platform: they ran in a GLX window.
+    context.platform = c.value("platform", context.platform);
+    context.eglVendor = c.value("eglVendor", context.eglVendor);
     c.at("windowWidth").get_to(context.windowWidth);
     c.at("windowHeight").get_to(context.windowHeight);
     c.at("framebufferWidth").get_to(context.framebufferWidth);

@@ -2,6 +2,7 @@
 #include "BenchRun.h"
 
 #include "FrameSchedule.h"
+#include "HeadlessContext.h"
 #include "ProgressBar.h"
 
 #include "app/Console.h"
@@ -50,16 +51,13 @@ double processCpuMs() {
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
 }
 
-// The program's window and initial GL state, with the window hidden. Swap interval 0 so the
-// driver does not pace the frames (the report states it).
+// The program's window, with the window hidden. Swap interval 0 so the driver does not pace the
+// frames (the report states it).
 GLFWwindow* openHiddenWindow(WindowSize size) {
     GLFWwindow* window = ContextWindow::open(size.width, size.height, false, false);
-    if (!window) {
-        return nullptr;
+    if (window) {
+        glfwSwapInterval(kBenchSwapInterval);
     }
-    installDebugOutput();
-    glfwSwapInterval(kBenchSwapInterval);
-    ContextWindow::setInitialState(size.width, size.height);
     return window;
 }
 
@@ -103,26 +101,52 @@ std::string glString(GLenum name) {
     return text ? reinterpret_cast<const char*>(text) : "unknown";
 }
 
-// What the run renders with: the driver's strings and the window's and framebuffer's sizes.
-GlContextInfo describeGlContext(GLFWwindow* window) {
+// The hidden window or the headless context (exactly one of them), the program's own pipeline
+// behind it, and the output it renders into. The frames go to an off-screen output of the run's
+// size: the window's pixels beyond the X screen are undefined, so a run larger than the screen
+// could not be captured from the window; and a headless context has no window at all.
+struct BenchWindow {
+    GLFWwindow* window = nullptr;
+    HeadlessContext* headless = nullptr;
+    FramePipeline* pipeline = nullptr;
+    Framebuffer output;
+};
+
+// What the run renders with: the driver's strings, the platform and the window's and
+// framebuffer's sizes (a headless run's are its output's).
+GlContextInfo describeGlContext(const BenchWindow& bench, WindowSize size) {
     GlContextInfo context;
     context.vendor = glString(GL_VENDOR);
     context.renderer = glString(GL_RENDERER);
     context.version = glString(GL_VERSION);
-    glfwGetWindowSize(window, &context.windowWidth, &context.windowHeight);
-    glfwGetFramebufferSize(window, &context.framebufferWidth, &context.framebufferHeight);
+    context.windowWidth = context.framebufferWidth = size.width;
+    context.windowHeight = context.framebufferHeight = size.height;
+    if (bench.headless) {
+        context.platform = HeadlessContext::platformName(bench.headless->platform());
+        context.eglVendor = bench.headless->vendor();
+    } else {
+        glfwGetWindowSize(bench.window, &context.windowWidth, &context.windowHeight);
+        glfwGetFramebufferSize(bench.window, &context.framebufferWidth, &context.framebufferHeight);
+    }
     context.swapInterval = kBenchSwapInterval;
     return context;
 }
 
-// The hidden window, the program's own pipeline behind it, and the output it renders into. The
-// frames go to an off-screen output of the run's size: the window's pixels beyond the X
-// screen are undefined, so a run larger than the screen could not be captured from the window.
-struct BenchWindow {
-    GLFWwindow* window = nullptr;
-    FramePipeline* pipeline = nullptr;
-    Framebuffer output;
-};
+// A hidden window, or with `headless` an EGL context; then the debug output and the initial GL
+// state. False (the reason printed) when neither could be made.
+bool openContext(BenchWindow& bench, WindowSize size, bool headless) {
+    if (headless) {
+        bench.headless = HeadlessContext::open(size.width, size.height);
+    } else {
+        bench.window = openHiddenWindow(size);
+    }
+    if (!bench.window && !bench.headless) {
+        return false;
+    }
+    installDebugOutput();
+    ContextWindow::setInitialState(size.width, size.height);
+    return true;
+}
 
 // Colour and a depth-stencil buffer of the window's format, which the forward pass's depth blit
 // needs.
@@ -134,10 +158,9 @@ Framebuffer createOutput(WindowSize size) {
     return output;
 }
 
-bool startUp(BenchWindow& bench, WindowSize size, StartupTimes& times) {
+bool startUp(BenchWindow& bench, WindowSize size, bool headless, StartupTimes& times) {
     double start = wallMs();
-    bench.window = openHiddenWindow(size);
-    if (!bench.window) {
+    if (!openContext(bench, size, headless)) {
         return false;
     }
     times.window = wallMs() - start;
@@ -161,10 +184,14 @@ bool sceneHasGeometry(const Scene& scene) {
     return false;
 }
 
-// The pipeline in the application's shutdown order, then the window library.
+// The pipeline in the application's shutdown order, then the window library or the EGL context.
 void shutDown(BenchWindow& bench) {
     bench.output.release();
     delete bench.pipeline;
+    if (bench.headless) {
+        delete bench.headless;
+        return;
+    }
     glfwDestroyWindow(bench.window);
     glfwTerminate();
 }
@@ -191,7 +218,9 @@ double runFrameSteps(BenchWindow& bench, const FrameStep& step) {
     // The main loop's clear, on the output the frame goes to.
     glBindFramebuffer(GL_FRAMEBUFFER, bench.output.getId());
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glfwPollEvents();
+    if (bench.window) {
+        glfwPollEvents();
+    }
     bench.pipeline->frame(step.pathDt, step.sceneDt);
     PassTimer::endFrame();
     return threadCpuMs() - cpuStart;
@@ -227,7 +256,13 @@ FrameCost renderFrame(BenchWindow& bench, const FrameStep& step, const BenchOpti
     FrameCost cost;
     cost.cpuMs = runFrameSteps(bench, step);
     FrameCost capture = step.capture ? captureFrame(bench, step, options, size) : FrameCost();
-    glfwSwapBuffers(bench.window);
+    // Without a window there is nothing to swap; the flush hands the frame to the GPU as the
+    // swap would.
+    if (bench.window) {
+        glfwSwapBuffers(bench.window);
+    } else {
+        glFlush();
+    }
     cost.wallMs = wallMs() - wallStart - capture.wallMs;
     cost.processCpuMs = processCpuMs() - processStart - capture.processCpuMs;
     cost.captured = capture.captured;
@@ -316,10 +351,10 @@ Repeat runFrames(BenchWindow& bench, const BenchOptions& options, WindowSize siz
 RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool updateShadowMaps) {
     RunResult result;
     BenchWindow bench;
-    if (!startUp(bench, size, result.startup)) {
+    if (!startUp(bench, size, options.headless, result.startup)) {
         return result;
     }
-    result.context = describeGlContext(bench.window);
+    result.context = describeGlContext(bench, size);
     applySwitches(options.switches, updateShadowMaps);
     RenderSettings::debugView = options.view;
     result.settings = currentSettings(options, size);

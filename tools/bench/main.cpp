@@ -1,8 +1,8 @@
-// cathedral-bench: renders the camera tour (or part of it) with a hidden window and prints where
-// the frame's time goes, per pass, as a markdown table, optionally as JSON and CSV and with
-// captures; or compares two JSON reports without rendering. Standard output holds the report
-// alone; the program's own console lines (loader, shader and GL messages) and the tool's
-// warnings go to standard error, beside the progress bar.
+// cathedral-bench: renders the camera tour (or part of it) with a hidden window, or headless
+// through EGL, and prints where the frame's time goes, per pass, as a markdown table, optionally
+// as JSON and CSV and with captures; or compares two JSON reports without rendering. Standard
+// output holds the report alone; the program's own console lines (loader, shader and GL
+// messages) and the tool's warnings go to standard error, beside the progress bar.
 #include "BenchCompare.h"
 #include "BenchEnvironment.h"
 #include "BenchOptions.h"
@@ -11,6 +11,7 @@
 
 #include "app/Console.h"
 #include "app/WorkingDirectory.h"
+#include "gpu/GL.h"
 #include "scene/CameraPathAnimation.h"
 
 #include <cstdio>
@@ -116,6 +117,15 @@ void reportCaptures(const RunResult& run) {
     }
 }
 
+// Whether the window library can reach a display; without one the runs go headless.
+bool displayAvailable() {
+    if (!glfwInit()) {
+        return false;
+    }
+    glfwTerminate();
+    return true;
+}
+
 bool allOk(const std::vector<RunResult>& runs) {
     for (const RunResult& run : runs) {
         if (!run.ok) {
@@ -157,6 +167,7 @@ int main(int argc, char** argv) {
         resolved.csvPath = std::filesystem::absolute(resolved.csvPath).string();
     }
     resolved.captureDirectory = std::filesystem::absolute(resolved.captureDirectory).string();
+    resolved.headless = resolved.headless || !displayAvailable();
     if (!prepareCaptureDirectory(resolved)) {
         return 1;
     }
