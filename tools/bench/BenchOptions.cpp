@@ -433,9 +433,9 @@ std::string benchUsage() {
            "  --sweep-sizes WxH,...     the sweep's sizes (implies --sweep)\n"
            "  --gpu-timer 0|1           0: no timer queries (wall and CPU times only)\n"
            "  --no-progress             no progress bar on standard error\n"
-           "  --headless                no window: an EGL context on the GPU's EGL device, else\n"
-           "                            on Mesa's surfaceless platform (chosen by itself when no\n"
-           "                            display can be opened)\n"
+           "  --headless                no window: an EGL context on the GPU's EGL device,\n"
+           "                            else on Mesa's surfaceless platform (chosen by\n"
+           "                            itself when no display can be opened)\n"
            "  --help                    this text\n"
            "\n"
            "  --compare BASE.json NEW.json\n" +
