@@ -1,4 +1,5 @@
-// The key switches: release-only handling, the console lines, the light-mode cycle and Escape.
+// The key switches of the switch table: release-only handling, the console lines, the light-mode
+// and debug-view cycles and Escape.
 // Escape needs a real window for its close flag: a hidden GLFW window without a GL context.
 #include "app/KeyControls.h"
 #include "StartSwitches.h"
@@ -10,23 +11,14 @@
 
 namespace {
 
-struct Toggle {
-    int key;
-    bool* setting;
-    const char* label;
-};
-
-const Toggle toggles[] = {
-    {GLFW_KEY_F2, &RenderSettings::bumpMapping, "Bump Mapping Enabled: "},
-    {GLFW_KEY_F3, &RenderSettings::bloom, "Bloom Enabled: "},
-    {GLFW_KEY_F4, &RenderSettings::ssao, "SSAO Enabled: "},
-    {GLFW_KEY_F5, &RenderSettings::transparentObjects, "Transparent Objects Enabled: "},
-    {GLFW_KEY_F6, &RenderSettings::omnidirectionalShadows, "Omnidirectional Shadows Enabled; "},
-    {GLFW_KEY_F7, &RenderSettings::coloredShadows, "Colored Shadows Enabled: "},
-    {GLFW_KEY_F9, &RenderSettings::overlay, "Overlay Enabled: "},
-    {GLFW_KEY_F10, &RenderSettings::antiAliasing, "Anti-Aliasing Enabled: "},
-    {GLFW_KEY_F11, &RenderSettings::fullscreen, "Fullscreen Enabled: "},
-};
+// Every switch's state, in table order.
+std::vector<int> switchStates() {
+    std::vector<int> states;
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        states.push_back(keySwitch.setting.get());
+    }
+    return states;
+}
 
 } // namespace
 
@@ -66,34 +58,32 @@ TEST_F(KeyControlsTest, F1CyclesTheLightModes) {
     EXPECT_EQ(RenderSettings::lightMode, AMBIENT_DIFFUSE);
 }
 
-TEST_F(KeyControlsTest, EachFunctionKeyTogglesItsSwitchAndReportsTheNewState) {
-    for (const Toggle& toggle : toggles) {
-        bool before = *toggle.setting;
-        EXPECT_EQ(send(toggle.key, GLFW_RELEASE),
-                  std::string(toggle.label) + (before ? "0" : "1") + "\n");
-        EXPECT_EQ(*toggle.setting, !before) << toggle.label;
-        EXPECT_EQ(send(toggle.key, GLFW_RELEASE),
-                  std::string(toggle.label) + (before ? "1" : "0") + "\n");
-        EXPECT_EQ(*toggle.setting, before) << toggle.label;
+TEST_F(KeyControlsTest, EachOnOffKeyTogglesItsSwitchAndReportsTheNewState) {
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        if (!keySwitch.isOnOff()) {
+            continue;
+        }
+        int before = keySwitch.setting.get();
+        for (int after : {1 - before, before}) {
+            EXPECT_EQ(send(keySwitch.key, GLFW_RELEASE),
+                      keySwitch.label + std::to_string(after) + "\n");
+            EXPECT_EQ(keySwitch.setting.get(), after) << keySwitch.label;
+        }
     }
 }
 
 TEST_F(KeyControlsTest, PressRepeatAndOtherKeysDoNothing) {
-    for (int key : {GLFW_KEY_ESCAPE, GLFW_KEY_F1, GLFW_KEY_F3, GLFW_KEY_F7}) {
+    std::vector<int> before = switchStates();
+    for (int key :
+         {GLFW_KEY_ESCAPE, GLFW_KEY_F1, GLFW_KEY_F3, GLFW_KEY_F7, GLFW_KEY_F8, GLFW_KEY_F12}) {
         EXPECT_EQ(send(key, GLFW_PRESS), "");
         EXPECT_EQ(send(key, GLFW_REPEAT), "");
-    }
-    for (int key : {GLFW_KEY_F8, GLFW_KEY_F12}) {
-        EXPECT_EQ(send(key, GLFW_PRESS), "");
     }
     for (int key : {GLFW_KEY_F13, GLFW_KEY_W, GLFW_KEY_UNKNOWN}) {
         EXPECT_EQ(send(key, GLFW_RELEASE), "");
     }
-    EXPECT_EQ(RenderSettings::debugView, DebugView::FinalImage);
+    EXPECT_EQ(switchStates(), before);
     EXPECT_FALSE(RenderSettings::screenshotRequested);
-    EXPECT_TRUE(RenderSettings::bloom);
-    EXPECT_FALSE(RenderSettings::coloredShadows);
-    EXPECT_EQ(RenderSettings::lightMode, AMBIENT_DIFFUSE_SPECULAR);
     EXPECT_FALSE(glfwWindowShouldClose(window));
 }
 
@@ -113,6 +103,7 @@ TEST_F(KeyControlsTest, F8StepsThroughTheDebugViewsAndBackToTheFinalImage) {
                       "Debug View: World Position\n");
     EXPECT_EQ(RenderSettings::debugView, DebugView::WorldPosition);
     EXPECT_EQ(debugViewArgument(DebugView::ColoredShadowMap), "colored-shadow-map");
+    EXPECT_EQ(debugViewConstant(DebugView::ShadowCubeMap), "VIEW_SHADOW_CUBE_MAP");
     EXPECT_EQ(debugViewFromArgument("shadow-cube-map"), DebugView::ShadowCubeMap);
     EXPECT_FALSE(debugViewFromArgument("Final Image"));
 }

@@ -101,7 +101,7 @@ TEST_F(RendererGLTest, LightingProgramReceivesUnitsLightsAndTheLightMatrix) {
         GLfloat radius = 0.0f;
         glGetUniformfv(program, glGetUniformLocation(program, (light + "].radius").c_str()),
                        &radius);
-        EXPECT_EQ(radius, Renderer::lightRadius(*realScene->lights[i]));
+        EXPECT_EQ(radius, realScene->lights[i]->radius());
         GLfloat nearFar[2] = {0.0f, 0.0f};
         glGetUniformfv(program, glGetUniformLocation(program, (light + "].near_far").c_str()),
                        nearFar);

@@ -2,6 +2,6 @@
 // them back; tests that flip switches restore them with it instead of repeating the start values.
 #pragma once
 
-// Sets every key switch of RenderSettings (F1 to F12, and the cube-map updating option) back to
-// its value at process start.
+// Sets every switch of the key table, the screenshot request and the cube-map updating option
+// back to their values at process start.
 void restoreStartSwitches();

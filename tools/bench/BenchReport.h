@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,15 +20,9 @@
 struct RunSettings {
     int width = 1024;
     int height = 768;
-    bool bump = true;
-    bool bloom = true;
-    bool ssao = true;
-    bool transparent = true;
-    bool omni = true;
-    bool colored = false;
-    int lightMode = 0;
-    // Unset in the report of a build that has no anti-aliasing pass.
-    std::optional<bool> aa = true;
+    // Each bench switch's state by its bench name (KeyControls.h); a switch missing here was
+    // not in the build that wrote the report (an earlier build had no anti-aliasing pass).
+    std::map<std::string, int> switches;
     bool updateShadowMaps = true;
     double timeStep = 0.5;
     int repeats = 1;
@@ -36,8 +31,8 @@ struct RunSettings {
 };
 
 // Whether two runs rendered the same size with the same switch states and cube-map updating.
-// A run of a build without the anti-aliasing pass matches either anti-aliasing state, so a build
-// from before the pass can be compared with one that runs it.
+// A switch that one run's build did not have matches either state, so a build from before a
+// switch (the anti-aliasing pass, say) can be compared with one that has it.
 bool sameConfiguration(const RunSettings& a, const RunSettings& b);
 
 // Milliseconds of wall-clock time per start-up step.

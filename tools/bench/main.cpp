@@ -7,8 +7,8 @@
 #include "BenchReport.h"
 #include "BenchRun.h"
 
-#include "app/Console.h"
 #include "app/WorkingDirectory.h"
+#include "base/Console.h"
 
 #include <cstdio>
 #include <filesystem>
