@@ -24,7 +24,6 @@
 #include "scene/ShadowLight.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <string>
 
