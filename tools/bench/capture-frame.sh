@@ -2,6 +2,8 @@
 # capture_frame BIN OUT.png SIZE TIME [switch options...]: the frame at TIME seconds of the tour,
 # rendered at SIZE by BIN/cathedral-bench (BIN: a build's bin directory, with Shader/ and Assets/
 # beside the tool), saved as OUT.png. Without a display the run goes through xvfb-run.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/display.sh"
+
 capture_frame() {
     local bin="$1" out="$2" size="$3" time="$4"
     shift 4
@@ -9,11 +11,7 @@ capture_frame() {
     dir="$(mktemp -d)"
     local run=(./cathedral-bench --size "$size" --frames 1 --from "$time" --capture "$time"
                --capture-dir "$dir" --gpu-timer 0 --no-progress "$@")
-    (cd "$bin" && if [ -z "${DISPLAY:-}" ]; then
-        xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" > /dev/null
-    else
-        "${run[@]}" > /dev/null
-    fi)
+    (cd "$bin" && on_display "${run[@]}" > /dev/null)
     mv "$dir"/capture_*.png "$out"
     rmdir "$dir"
 }

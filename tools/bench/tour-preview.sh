@@ -6,6 +6,7 @@
 # xvfb-run, and ImageMagick (Debian imagemagick).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/display.sh"
 build="$(cd "${1:-$root/build}" && pwd)"
 out="${2:-$root/docs/tour-preview.gif}"
 out="$(cd "$(dirname "$out")" && pwd)/$(basename "$out")"
@@ -23,11 +24,7 @@ times=$(awk -v step="$step" 'BEGIN { for (t = 0; t <= 110; t += step) printf "%s
 run=(./cathedral-bench --size "$size" --dt "$step" --capture "$times" --capture-dir "$frames"
      --gpu-timer 0 --no-progress)
 cd "$build/bin"
-if [ -z "${DISPLAY:-}" ]; then
-    xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" > /dev/null
-else
-    "${run[@]}" > /dev/null
-fi
+on_display "${run[@]}" > /dev/null
 
 delay=$(awk -v step="$step" 'BEGIN { printf "%d", step * 100 / 8 }') # 8x the flight's speed
 convert -delay "$delay" -loop 0 "$frames"/capture_*.png -layers Optimize +dither -colors 96 "$out"
