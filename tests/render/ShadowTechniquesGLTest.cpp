@@ -6,6 +6,7 @@
 #include "RenderTestScene.h"
 
 #include "GLTestContext.h"
+#include "RobustnessSupport.h"
 #include "gpu/Mesh.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
@@ -299,14 +300,8 @@ TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnl
     EXPECT_EQ(glm::vec3(tinted[mapTexel(lightMatrix, glm::vec3(-4.0f, 0.0f, -4.0f))]),
               glm::vec3(1.0f));
 
-    // The technique leaves the pipeline's standing state.
-    GLint cull = 0;
-    glGetIntegerv(GL_CULL_FACE_MODE, &cull);
-    EXPECT_EQ(cull, GL_BACK);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint framebuffer = -1;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
-    EXPECT_EQ(framebuffer, 0);
+    // The technique leaves the pipeline's standing state, the viewport at the map's size.
+    EXPECT_TRUE(standingStateRestored(shadowMapSize, shadowMapSize));
     test.scene->transparentObjects.pop_back(); // `below` lives on this stack
     delete hidden;
     releaseTestScene(test);

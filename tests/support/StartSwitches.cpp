@@ -2,10 +2,7 @@
 // the two settings that no key switch steps.
 #include "StartSwitches.h"
 
-#include "app/KeyControls.h"
 #include "app/RenderSettings.h"
-
-#include <vector>
 
 namespace {
 
@@ -30,4 +27,14 @@ void restoreStartSwitches() {
     }
     RenderSettings::updateShadowMaps = updateShadowMapsAtStart;
     RenderSettings::screenshotRequested = screenshotRequestedAtStart;
+}
+
+std::vector<const KeySwitch*> frameSwitches() {
+    std::vector<const KeySwitch*> switches;
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        if (keySwitch.benchName) {
+            switches.push_back(&keySwitch);
+        }
+    }
+    return switches;
 }
