@@ -113,10 +113,10 @@ TEST_F(RendererGLTest, LightingProgramReceivesUnitsLightsAndTheLightMatrix) {
         EXPECT_EQ(glm::make_vec3(position), realScene->lights[i]->position);
     }
     EXPECT_EQ(uniformInt(program, "colorShadowMap"), 11);
-    EXPECT_EQ(uniformInt(program, "colorShadowsEnabled"), 0);
-    EXPECT_EQ(uniformInt(program, "ssaoEnabled"), 1);
-    EXPECT_EQ(uniformInt(program, "omniDirShadowsEnabled"), 1);
-    EXPECT_EQ(uniformInt(program, "lightMode"), 0);
+    EXPECT_EQ(uniformInt(program, "colorShadowsEnabled"), RenderSettings::coloredShadows);
+    EXPECT_EQ(uniformInt(program, "ssaoEnabled"), RenderSettings::ssao);
+    EXPECT_EQ(uniformInt(program, "omniDirShadowsEnabled"), RenderSettings::omnidirectionalShadows);
+    EXPECT_EQ(uniformInt(program, "lightMode"), RenderSettings::lightMode);
 
     GLfloat matrix[16];
     glGetUniformfv(program, glGetUniformLocation(program, "lightViewProjectionMatrix"), matrix);

@@ -1,6 +1,7 @@
 // RobustnessSupport: the state and resource probes and the demo run directories.
 #include "RobustnessSupport.h"
 
+#include "gpu/ShaderManager.h"
 #include "gpu/StandingState.h"
 
 #include <algorithm>
@@ -215,4 +216,20 @@ std::string randomBytes(std::size_t count, unsigned seed) {
         byte = static_cast<char>(generator() & 0xFF);
     }
     return bytes;
+}
+
+std::vector<ShaderFile> shaderFiles() {
+    std::vector<ShaderFile> files;
+    for (const ShaderManager::ProgramFiles& program : ShaderManager::programs()) {
+        for (const char* path : {program.vertex, program.geometry, program.fragment}) {
+            bool seen = path[0] == '\0';
+            for (const ShaderFile& file : files) {
+                seen = seen || file.path == path;
+            }
+            if (!seen) {
+                files.push_back({path, program.failureMessage});
+            }
+        }
+    }
+    return files;
 }

@@ -58,5 +58,14 @@ std::string lastLine(const std::string& output);
 // The files of the built Assets/ folder, as "Assets/<name>" relative paths, in name order.
 std::vector<std::string> builtAssetFiles();
 
+// A stage file of the shader registry's program table and the failure message of the first
+// program, in build order, that reads it.
+struct ShaderFile {
+    std::string path;
+    const char* failureMessage;
+};
+// Every stage file of the table once, in build order.
+std::vector<ShaderFile> shaderFiles();
+
 // Deterministic bytes for replacing a file's content.
 std::string randomBytes(std::size_t count, unsigned seed);

@@ -7,6 +7,12 @@
 namespace {
 
 // RenderSettings' members are constant-initialised, so they hold their start values here.
+const std::vector<int> atStart = switchStates();
+const bool updateShadowMapsAtStart = RenderSettings::updateShadowMaps;
+const bool screenshotRequestedAtStart = RenderSettings::screenshotRequested;
+
+} // namespace
+
 std::vector<int> switchStates() {
     std::vector<int> states;
     for (const KeySwitch& keySwitch : keySwitches()) {
@@ -14,12 +20,6 @@ std::vector<int> switchStates() {
     }
     return states;
 }
-
-const std::vector<int> atStart = switchStates();
-const bool updateShadowMapsAtStart = RenderSettings::updateShadowMaps;
-const bool screenshotRequestedAtStart = RenderSettings::screenshotRequested;
-
-} // namespace
 
 void restoreStartSwitches() {
     for (size_t i = 0; i < atStart.size(); ++i) {

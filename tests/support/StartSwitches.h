@@ -10,6 +10,9 @@
 // back to their values at process start.
 void restoreStartSwitches();
 
+// Every key switch's state now, in table order.
+std::vector<int> switchStates();
+
 // The switches that change the frame, in table order: every one the benchmark sets (light mode and
 // the on/off effects), not the debug view, the overlay or full screen.
 std::vector<const KeySwitch*> frameSwitches();
