@@ -47,8 +47,8 @@ struct ShaderConstant {
     float vector[4];
 };
 
-// Every constant, in the order the shaders get them: the table below, then one integer per light
-// mode and per debug view (VIEW_FINAL_IMAGE, ...).
+// Every constant, in the order the shaders get them: the values above, then one integer per
+// light mode (under its enumerator's name) and per debug view (VIEW_FINAL_IMAGE, ...).
 const std::vector<ShaderConstant>& shaderConstants();
 // The constants as GLSL lines, one per constant.
 std::string shaderConstantLines();

@@ -456,8 +456,8 @@ std::string benchUsage() {
            "  --update-shadow-maps 0|1  0: cube maps rendered on the first frame only\n"
            "  --capture T1,T2,...       save the frames at these tour times as PNG\n"
            "  --capture-dir DIR         where captures go (default .)\n"
-           "  --view NAME               what the frames show (F8): " +
-           wrapped(viewList(), 52, 28) +
+           "  --view NAME               what the frames show (F8), one of:\n" +
+           std::string(28, ' ') + wrapped(viewList(), 52, 28) +
            "  --json FILE               write the report as JSON too: where it ran (GL strings,\n"
            "                            sizes, vsync, build, commit, CPU, date, command line),\n"
            "                            the summaries and every frame's samples\n"
