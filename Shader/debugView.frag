@@ -2,15 +2,15 @@
 // Debug view, fragment stage: one of the frame's buffers drawn over the whole output in a form a
 // person can read.
 //   in  texCoord          vec2, 0..1 over the output, (0, 0) at the bottom left
-//   uniform view          int: 1 world position, 2 world normal, 3 diffuse colour, 4 ambient
-//                         occlusion, 5 bloom, 6 colored shadow map, 7 shadow cube map
-//   uniform image         sampler2D unit 0, the buffer of views 1 to 6 (positions in world
+//   uniform view          int, the view's number, VIEW_WORLD_POSITION ... VIEW_SHADOW_CUBE_MAP
+//                         as defined by the shader registry
+//   uniform image         sampler2D unit 0, the buffer of the 2D views (positions in world
 //                         space with w = 1 where a surface was drawn, w = 0 elsewhere; normals
 //                         of length 0 where none was; the linear albedo; the colored shadow map
 //                         with the windows' transmission in rgb and the lit surface's depth in
 //                         world units in a)
-//   uniform cubeMap       samplerCube unit 1, view 7: window depth of the face projection
-//   uniform cubeNearFar   vec2, view 7: near and far of that projection
+//   uniform cubeMap       samplerCube unit 1, the cube-map view: window depth of the face projection
+//   uniform cubeNearFar   vec2, the cube-map view: near and far of that projection
 //   uniform hasData       int, 0: the buffer was never rendered; a grey stripe pattern says so
 //   uniform outputSize    vec2, output size in pixels (the cube map's cross keeps square faces)
 //   out location 0 color  vec4, the view's colour with alpha 1
@@ -26,7 +26,7 @@ uniform vec2 outputSize;
 layout(location = 0) out vec4 color;
 
 const float positionBand = 8.0; // world units per colour cycle of the position view
-const float depthShade = 40.0;  // light-view depth, world units, at which view 6 is darkest
+const float depthShade = 40.0;  // light-view depth, world units, at which the map is darkest
 
 vec3 noData() {
     float stripe = mod(floor((gl_FragCoord.x + gl_FragCoord.y) / 12.0), 2.0);
@@ -57,7 +57,7 @@ vec3 crossDirection(vec2 pixel, out bool inside) {
 }
 
 vec3 viewColor() {
-    if (view == 7) {
+    if (view == VIEW_SHADOW_CUBE_MAP) {
         bool inside;
         vec3 direction = crossDirection(gl_FragCoord.xy, inside);
         // Distance along the face axis from the window depth; near surfaces bright, far black.
@@ -68,12 +68,18 @@ vec3 viewColor() {
         return inside ? vec3(1.0 - sqrt(clamp(axisDistance / f, 0.0, 1.0))) : vec3(0.0);
     }
     vec4 texel = texture(image, texCoord);
-    if (view == 1) return texel.w > 0.0 ? fract(texel.xyz / positionBand) : vec3(0.0);
-    if (view == 2) return dot(texel.xyz, texel.xyz) > 0.0 ? texel.xyz * 0.5 + 0.5 : vec3(0.0);
-    if (view == 4) return vec3(texel.r);
-    if (view == 5) return compress(4.0 * texel.rgb); // the glow is faint beside the flames
+    if (view == VIEW_WORLD_POSITION) {
+        return texel.w > 0.0 ? fract(texel.xyz / positionBand) : vec3(0.0);
+    }
+    if (view == VIEW_WORLD_NORMAL) {
+        return dot(texel.xyz, texel.xyz) > 0.0 ? texel.xyz * 0.5 + 0.5 : vec3(0.0);
+    }
+    if (view == VIEW_AMBIENT_OCCLUSION) return vec3(texel.r);
+    if (view == VIEW_BLOOM) return compress(4.0 * texel.rgb); // the glow is faint beside the flames
     // The windows' transmission, darker with depth so the walls show.
-    if (view == 6) return texel.rgb * mix(1.0, 0.3, clamp(texel.a / depthShade, 0.0, 1.0));
+    if (view == VIEW_COLORED_SHADOW_MAP) {
+        return texel.rgb * mix(1.0, 0.3, clamp(texel.a / depthShade, 0.0, 1.0));
+    }
     return linearToSrgb(texel.rgb); // diffuse colour
 }
 

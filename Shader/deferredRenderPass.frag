@@ -10,7 +10,7 @@
 //                                 (length 0: no geometry), w: bump tilt (deferredFirstPass.frag)
 //   uniform gDiffuse              sampler2D unit 2, rgb: linear albedo, a: bump tilt
 //   uniform gAmbient              sampler2D unit 3, ambient occlusion (red, 1 = unoccluded)
-//   uniform shadowMaps[7]         samplerCubeShadow units 4..10 (comparison sampler, LEQUAL):
+//   uniform shadowMaps[MAX_LIGHTS] samplerCubeShadow units 4..10 (comparison sampler, LEQUAL):
 //                                 window depth of each face's projection per light, near and
 //                                 far from near_far (see omnidirectionalShadowMap_FirstPass.frag)
 //   uniform colorShadowMap        sampler2D unit 11, colored shadow map (see drawShadowMap.frag:
@@ -18,7 +18,7 @@
 //   uniform lightViewProjectionMatrix  mat4, world -> (s, t, depth) in [0, 1] of that map; its
 //                                 w row gives the light view's linear depth
 //   uniform lightViewPosition     vec3, world-space position of the light view
-//   uniform lights[7]             world-space position, color, linear, quadratic, radius and
+//   uniform lights[MAX_LIGHTS]    world-space position, color, linear, quadratic, radius and
 //                                 near_far (depth range of the light's cube map); a light with
 //                                 radius 0 (never set) does nothing
 //   uniform eyePosition           vec3, world-space camera position
@@ -26,16 +26,15 @@
 //   uniform ssaoEnabled           int, 1: weight the ambient term by gAmbient
 //   uniform omniDirShadowsEnabled int, 1: the cube maps shadow the lights
 //   uniform colorShadowsEnabled   int, 1: add the daylight through the windows
-//   uniform lightMode             int, 0 ambient + diffuse + specular, 1 ambient + diffuse,
-//                                 2 ambient only
+//   uniform lightMode             int, AMBIENT_DIFFUSE_SPECULAR, AMBIENT_DIFFUSE or AMBIENT
 //   uniform toneMapOutput         int, 1: the target is the output, so location 0 gets display
 //                                 values (radianceToDisplay); 0: the HDR buffer, linear radiance
 //   out location 0  litColor      vec4, linear radiance or display colour (above), a = 1
 //   out location 1  brightColor   vec4, linear radiance above the bloom threshold, a = 1
-//   SHADOW_MAP_SIZE               int, face size of the cube maps, defined by the shader registry
+//   defined by the shader registry: SHADOW_MAP_SIZE (face size of the cube maps), MAX_LIGHTS,
+//   the light modes, skyColor (display colour where no geometry is), lightViewFieldOfView
+//   (degrees, vertical, of the light view) and cubeFaceDepth (the cube maps' depth convention)
 in vec2 screenUV;
-
-#define MAX_LIGHTS 7
 
 struct PointLight {
     vec3 position;
@@ -66,8 +65,6 @@ uniform int toneMapOutput;
 layout(location = 0) out vec4 litColor;
 layout(location = 1) out vec4 brightColor;
 
-// Display colour where no geometry is.
-const vec3 skyColor = vec3(0.49, 0.73, 1.0);
 // Light bounced around the interior, as a share of the albedo.
 const float ambientStrength = 0.025;
 const float specularStrength = 0.35;
@@ -87,6 +84,8 @@ const vec3 drumDaylight = vec3(1.0, 0.86, 0.62) * 0.3;
 const float drumReach = 9.0;
 // Daylight arriving through the windows from the light view, before the glass's transmission.
 const vec3 windowDaylight = vec3(1.0, 0.95, 0.85) * 1.2;
+// Height of the light view's image per unit of depth.
+const float lightViewSpan = 2.0 * tan(radians(0.5 * lightViewFieldOfView));
 // Face size of the cube maps: one texel spans about 2 / cubeFaceSize radians.
 const float cubeFaceSize = float(SHADOW_MAP_SIZE);
 
@@ -100,14 +99,6 @@ vec2 tapRotation() {
     float angle = 6.2831853 * fract(52.9829189 * fract(dot(gl_FragCoord.xy,
                                                            vec2(0.06711056, 0.00583715))));
     return vec2(cos(angle), sin(angle));
-}
-
-// Window depth of a point at axisDistance along a cube face's axis, in the face projection of
-// the shadow pass (perspective with nearFar.x, nearFar.y).
-float cubeFaceDepth(float axisDistance, vec2 nearFar) {
-    float n = nearFar.x;
-    float f = nearFar.y;
-    return 0.5 * ((f + n) / (f - n) - 2.0 * f * n / ((f - n) * axisDistance)) + 0.5;
 }
 
 // Fraction of the light reaching p (0 shadowed .. 1 lit), percentage-closer filtered: each tap
@@ -162,7 +153,7 @@ vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec
                        : 1.0;
     vec3 light = lights[i].color * (attenuation * shadow);
     vec3 h = normalize(l + v);
-    float specular = lightMode == 0 ? specularStrength * specularPower(max(dot(n, h), 0.0)) : 0.0;
+    float specular = lightMode == AMBIENT_DIFFUSE_SPECULAR ? specularStrength * specularPower(max(dot(n, h), 0.0)) : 0.0;
     return (albedo * nDotL + specular) * light;
 }
 
@@ -187,8 +178,8 @@ vec3 windowTransmission(vec3 p, vec3 ng) {
         return vec3(0.0);
     }
     vec2 size = vec2(textureSize(colorShadowMap, 0));
-    // World size of one texel at this depth (70 degree vertical field of view).
-    float texel = depth * 1.4 / size.y;
+    // World size of one texel at this depth.
+    float texel = depth * lightViewSpan / size.y;
     vec4 q = lightViewProjectionMatrix * vec4(p + ng * (1.5 * texel), 1.0);
     vec2 st = q.xy / q.w;
     if (any(lessThan(st, vec2(0.0))) || any(greaterThan(st, vec2(1.0)))) {
@@ -246,7 +237,7 @@ void main() {
     float occlusion = ssaoEnabled != 0 ? texelFetch(gAmbient, pixel, 0).r : 1.0;
     // Light bounced around the interior and the drum's daylight: present in every light mode.
     vec3 radiance = (ambientStrength * albedo + drumLight(p, n, albedo)) * occlusion;
-    if (lightMode != 2) {
+    if (lightMode != AMBIENT) {
         // The shadow taps' disk axes, shared by all lights: the tangent plane rotated per pixel.
         vec2 rotation = tapRotation();
         vec3 diskU = rotation.x * tangent + rotation.y * bitangent;

@@ -10,6 +10,7 @@
 # The test programs run in parallel, one per core, as in scripts/test.sh.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/scripts/display.sh"
 build="${CATHEDRAL_SANITIZE_BUILD_DIR:-$root/build-asan}"
 
 "$root/scripts/install-deps.sh"
@@ -26,17 +27,10 @@ export LSAN_OPTIONS="suppressions=$root/tests/robustness/lsan.supp:print_suppres
 export LD_PRELOAD="$build/lib/libcathedral-keep-modules-loaded.so${LD_PRELOAD:+:$LD_PRELOAD}"
 
 run_ctest() {
-    local command=(ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@")
-    if [ -z "${DISPLAY:-}" ]; then
-        xvfb-run -a -s "-screen 0 1280x1024x24" "${command[@]}"
-    else
-        "${command[@]}"
-    fi
+    on_display ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"
 }
 
-if [ -z "${DISPLAY:-}" ]; then
-    echo "No display found: running the sanitizer tests under xvfb-run."
-fi
+no_display && echo "No display found: running the sanitizer tests under xvfb-run."
 if [ $# -gt 0 ]; then
     run_ctest "$@"
     exit

@@ -6,16 +6,12 @@
 # Extra arguments go to ctest (for example: -L gl, or -R Mesh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/scripts/display.sh"
 build="${CATHEDRAL_BUILD_DIR:-$root/build}"
 
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release ${CATHEDRAL_CMAKE_ARGS:-}
 cmake --build "$build" -j "$(nproc)"
 
-run_ctest=(ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@")
-if [ -z "${DISPLAY:-}" ]; then
-    echo "No display found: running the tests under xvfb-run."
-    xvfb-run -a -s "-screen 0 1280x1024x24" "${run_ctest[@]}"
-else
-    "${run_ctest[@]}"
-fi
+no_display && echo "No display found: running the tests under xvfb-run."
+on_display ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"

@@ -1,7 +1,6 @@
 // Application: start-up order, the frame loop and shutdown.
 #include "app/Application.h"
 
-#include "app/Console.h"
 #include "app/ContextWindow.h"
 #include "app/DebugOutput.h"
 #include "app/FramePipeline.h"
@@ -10,6 +9,7 @@
 #include "app/Overlay.h"
 #include "app/RenderSettings.h"
 #include "app/Screenshot.h"
+#include "base/Console.h"
 #include "gpu/Framebuffer.h"
 #include "render/Renderer.h"
 

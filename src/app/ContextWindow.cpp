@@ -1,7 +1,9 @@
 // ContextWindow: window hints, context creation, GLEW start-up and the initial GL state.
 #include "app/ContextWindow.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
+#include "gpu/ShaderConstants.h"
+#include "gpu/StandingState.h"
 
 GLFWwindow* ContextWindow::open(int width, int height, bool fullscreen, bool visible) {
     if (!glfwInit()) {
@@ -36,10 +38,7 @@ GLFWwindow* ContextWindow::open(int width, int height, bool fullscreen, bool vis
 }
 
 void ContextWindow::setInitialState(int width, int height) {
-    glClearColor(0.49f, 0.73f, 1.0f, 0.0f);
+    glClearColor(skyColor[0], skyColor[1], skyColor[2], 0.0f);
     glViewport(0, 0, width, height);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setStandingState();
 }

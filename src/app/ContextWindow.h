@@ -15,7 +15,7 @@ public:
     // for the process exit.
     static GLFWwindow* open(int width, int height, bool fullscreen, bool visible);
 
-    // The standing state every pass assumes: sky-blue clear colour with alpha 0, the viewport
-    // over the whole window, depth test, back-face culling and source-alpha blending on.
+    // The sky colour with alpha 0 as clear colour, the viewport over the whole window and the
+    // standing state every pass assumes (StandingState.h).
     static void setInitialState(int width, int height);
 };

@@ -1,7 +1,7 @@
 // Debug output: the choice of entry point, the two callback forms and the message formatter.
 #include "app/DebugOutput.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 
 #include <iostream>
 #include <sstream>

@@ -1,74 +1,54 @@
-// KeyControls: the switch table, the F1 light-mode and F8 debug-view cycles, Escape and F12.
+// KeyControls: the switch table, Escape and F12.
 #include "app/KeyControls.h"
 
-#include "app/Console.h"
 #include "app/RenderSettings.h"
+#include "base/Console.h"
 
 namespace {
 
-void nextLightMode() {
-    RenderSettings::lightMode =
-        static_cast<LightMode>((static_cast<int>(RenderSettings::lightMode) + 1) % 3);
+const char* lightModeName(int mode) {
+    return lightModeNames[mode];
 }
 
-const char* lightModeName() {
-    switch (RenderSettings::lightMode) {
-    case AMBIENT_DIFFUSE:
-        return "AMBIENT_DIFFUSE";
-    case AMBIENT:
-        return "AMBIENT";
-    default:
-        return "AMBIENT_DIFFUSE_SPECULAR";
-    }
+const char* viewName(int view) {
+    return debugViewName(static_cast<DebugView>(view));
 }
 
-void nextView() {
-    RenderSettings::debugView = nextDebugView(RenderSettings::debugView);
-}
-
-const char* viewName() {
-    return debugViewName(RenderSettings::debugView);
-}
-
+// One step on: an on/off setting is inverted, a cycle goes to its next state.
 void act(const KeySwitch& keySwitch) {
-    if (keySwitch.setting) {
-        *keySwitch.setting = !*keySwitch.setting;
-    } else {
-        keySwitch.advance();
-    }
+    const SwitchSetting& setting = keySwitch.setting;
+    setting.set((setting.get() + 1) % setting.states);
     printLine(keySwitch.label + switchState(keySwitch));
 }
 
 } // namespace
 
 const std::vector<KeySwitch>& keySwitches() {
+    using S = RenderSettings;
     static const std::vector<KeySwitch> table = {
-        {GLFW_KEY_F1, "F1", "Light Mode changed to: ", nullptr, nextLightMode, lightModeName},
-        {GLFW_KEY_F2, "F2", "Bump Mapping Enabled: ", &RenderSettings::bumpMapping, nullptr,
-         nullptr},
-        {GLFW_KEY_F3, "F3", "Bloom Enabled: ", &RenderSettings::bloom, nullptr, nullptr},
-        {GLFW_KEY_F4, "F4", "SSAO Enabled: ", &RenderSettings::ssao, nullptr, nullptr},
-        {GLFW_KEY_F5, "F5", "Transparent Objects Enabled: ", &RenderSettings::transparentObjects,
-         nullptr, nullptr},
+        {GLFW_KEY_F1, "F1", "Light Mode changed to: ", cycle<&S::lightMode, kLightModeCount>(),
+         lightModeName, "light-mode"},
+        {GLFW_KEY_F2, "F2", "Bump Mapping Enabled: ", onOff<&S::bumpMapping>(), nullptr, "bump"},
+        {GLFW_KEY_F3, "F3", "Bloom Enabled: ", onOff<&S::bloom>(), nullptr, "bloom"},
+        {GLFW_KEY_F4, "F4", "SSAO Enabled: ", onOff<&S::ssao>(), nullptr, "ssao"},
+        {GLFW_KEY_F5, "F5", "Transparent Objects Enabled: ", onOff<&S::transparentObjects>(),
+         nullptr, "transparent"},
         {GLFW_KEY_F6, "F6", "Omnidirectional Shadows Enabled; ",
-         &RenderSettings::omnidirectionalShadows, nullptr, nullptr},
-        {GLFW_KEY_F7, "F7", "Colored Shadows Enabled: ", &RenderSettings::coloredShadows, nullptr,
+         onOff<&S::omnidirectionalShadows>(), nullptr, "omni"},
+        {GLFW_KEY_F7, "F7", "Colored Shadows Enabled: ", onOff<&S::coloredShadows>(), nullptr,
+         "colored"},
+        {GLFW_KEY_F8, "F8", "Debug View: ", cycle<&S::debugView, kDebugViewCount>(), viewName,
          nullptr},
-        {GLFW_KEY_F8, "F8", "Debug View: ", nullptr, nextView, viewName},
-        {GLFW_KEY_F9, "F9", "Overlay Enabled: ", &RenderSettings::overlay, nullptr, nullptr},
-        {GLFW_KEY_F10, "F10", "Anti-Aliasing Enabled: ", &RenderSettings::antiAliasing, nullptr,
-         nullptr},
-        {GLFW_KEY_F11, "F11", "Fullscreen Enabled: ", &RenderSettings::fullscreen, nullptr,
-         nullptr},
+        {GLFW_KEY_F9, "F9", "Overlay Enabled: ", onOff<&S::overlay>(), nullptr, nullptr},
+        {GLFW_KEY_F10, "F10", "Anti-Aliasing Enabled: ", onOff<&S::antiAliasing>(), nullptr, "aa"},
+        {GLFW_KEY_F11, "F11", "Fullscreen Enabled: ", onOff<&S::fullscreen>(), nullptr, nullptr},
     };
     return table;
 }
 
 std::string switchState(const KeySwitch& keySwitch) {
-    if (keySwitch.setting) {
-        return intToString(*keySwitch.setting ? 1 : 0);
-    }
-    return keySwitch.named();
+    int state = keySwitch.setting.get();
+    return keySwitch.stateName ? keySwitch.stateName(state) : intToString(state);
 }
 
 void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int /*mods*/) {

@@ -4,6 +4,7 @@
 #include "app/FramePipeline.h"
 #include "app/KeyControls.h"
 #include "app/RenderSettings.h"
+#include "gpu/StandingState.h"
 #include "render/PassTimer.h"
 #include "render/Renderer.h"
 #include "scene/Camera.h"
@@ -28,19 +29,6 @@ const float windowMargin = 8.0f;
 const ImVec2 graphSize(260.0f, 48.0f);
 // Text smaller than this is not worth reading.
 const float smallestTextScale = 0.4f;
-
-// What ImGui's back end may have changed and the frame's passes count on.
-void restoreStandingState() {
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthMask(GL_TRUE);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glEnable(GL_BLEND);
-    glBlendEquation(GL_FUNC_ADD);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_SCISSOR_TEST);
-}
 
 } // namespace
 
@@ -81,7 +69,9 @@ void Overlay::endFrame(double dt) {
     ImGui::Render();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
-    restoreStandingState();
+    // ImGui's back end changes what the frame's passes count on.
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    setStandingState();
 }
 
 void Overlay::recordFrameTime(double dt) {
@@ -198,9 +188,7 @@ void Overlay::drawSwitches() {
     DebugView view = RenderSettings::debugView;
     if (!pipeline->renderer->viewHasData(view)) {
         ImGui::TextUnformatted("     (this view's pass has not run yet)");
-    } else if ((view == DebugView::AmbientOcclusion && !RenderSettings::ssao) ||
-               (view == DebugView::Bloom && !RenderSettings::bloom) ||
-               (view == DebugView::ShadowCubeMap && !RenderSettings::omnidirectionalShadows)) {
+    } else if (!pipeline->renderer->viewIsCurrent(view)) {
         ImGui::TextUnformatted("     (pass off: showing its last frame)");
     }
 }

@@ -4,16 +4,8 @@
 // everything runs on the one thread that owns the window.
 #pragma once
 
-#include "render/DebugView.h"
-
-#include <cstdint>
-
-// Which lighting terms the lighting pass applies; passed to the shader as its integer value.
-enum LightMode : std::int32_t {
-    AMBIENT_DIFFUSE_SPECULAR = 0,
-    AMBIENT_DIFFUSE = 1,
-    AMBIENT = 2,
-};
+#include "base/DebugView.h"
+#include "gpu/ShaderConstants.h"
 
 struct RenderSettings {
     static inline bool bumpMapping = true;            // F2; "bumpMappingEnabled"

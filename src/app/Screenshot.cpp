@@ -1,7 +1,7 @@
 // Screenshot: an exclusively created file name, then the back buffer's pixels through FreeImage.
 #include "app/Screenshot.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "gpu/FrameCapture.h"
 #include "gpu/GL.h"
 

@@ -1,7 +1,7 @@
 // WorkingDirectory: the check for Shader/ and the move to the executable's directory.
 #include "app/WorkingDirectory.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 
 #include <filesystem>
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/Console.h"
+#include "base/Console.h"
 
 Framebuffer::Framebuffer(int width, int height) : width(width), height(height) {
     glGenFramebuffers(1, &fbo);

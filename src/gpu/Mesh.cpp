@@ -3,7 +3,7 @@
 // has its own tightly packed static buffer; texture coordinates are used as stored.
 #include "gpu/Mesh.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "gpu/HeightSlopeMap.h"
 #include "gpu/ModelFileSystem.h"
 #include "gpu/Shader.h"

@@ -3,7 +3,7 @@
 // right after its #version line. Leaves no program bound.
 #include "gpu/Shader.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "gpu/ShaderConstants.h"
 
 #include <glm/gtc/type_ptr.hpp>
@@ -14,19 +14,6 @@
 #include <vector>
 
 namespace {
-
-// The shared constants: integers as preprocessor lines, one #define each, then the floats.
-std::string constantDefines() {
-    std::string defines;
-    for (const ShaderConstant& constant : shaderConstants) {
-        defines +=
-            "#define " + std::string(constant.name) + " " + std::to_string(constant.value) + "\n";
-    }
-    defines += "const float toneMapExposure = " + std::to_string(toneMapExposure) + ";\n";
-    defines += "const float bloomThreshold = " + std::to_string(bloomThreshold) + ";\n";
-    defines += "const float bloomKnee = " + std::to_string(bloomKnee) + ";\n";
-    return defines;
-}
 
 // Whether the line, leading blanks aside, is a #version directive.
 bool isVersionLine(const std::string& text, size_t begin, size_t end) {
@@ -127,7 +114,7 @@ std::string Shader::withConstants(const std::string& text) {
         if (isVersionLine(text, begin, end)) {
             std::string head = text.substr(0, end) + "\n";
             std::string tail = end < text.size() ? text.substr(end + 1) : std::string();
-            return head + constantDefines() + shaderFunctions + "#line " +
+            return head + shaderConstantLines() + shaderFunctions + "#line " +
                    std::to_string(lineNumber + 1) + "\n" + tail;
         }
         begin = end + 1;

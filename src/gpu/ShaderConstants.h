@@ -1,37 +1,62 @@
 // ShaderConstants: the numbers and the few GLSL functions that the C++ passes and the GLSL files
 // must agree on. Each is written once, here; the shader registry hands every stage the whole
-// table as #defines right after its #version line, followed by the shared functions, so a shader
-// never repeats a value or a colour conversion.
+// table (integers as #defines, floats and vectors as const declarations) right after its #version
+// line, followed by the shared functions, so a shader never repeats a value or a colour
+// conversion.
 #pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
 
 // Face size in texels of every cube shadow map and of the light-view depth and colour maps.
 constexpr int shadowMapSize = 512;
+// Point lights the lighting program has slots for (MAX_LIGHTS); the scene's lights fill the first.
+constexpr int maxLights = 7;
 
-// One constant as the shaders see it: #define <name> <value>.
-struct ShaderConstant {
-    const char* name;
-    int value;
+// Which lighting terms the lighting pass applies; passed to the shader as its integer value, and
+// known to the shaders under the enumerators' own names.
+enum LightMode : std::int32_t {
+    AMBIENT_DIFFUSE_SPECULAR = 0,
+    AMBIENT_DIFFUSE = 1,
+    AMBIENT = 2,
 };
+constexpr int kLightModeCount = 3;
+// The modes' names in LightMode order, as the console and the shaders spell them.
+constexpr const char* lightModeNames[kLightModeCount] = {"AMBIENT_DIFFUSE_SPECULAR",
+                                                         "AMBIENT_DIFFUSE", "AMBIENT"};
 
 // Scale from scene radiance to the tone-mapping operator's input; the exposed brightness above
 // which a pixel feeds the bloom fully, and the half width of the soft knee below it, where the
 // glow fades in (so the brightest stone beside a flame glows faintly, not only flames and
-// panes). The shaders see them as the float constants toneMapExposure, bloomThreshold and
-// bloomKnee.
+// panes).
 constexpr float toneMapExposure = 1.8f;
 constexpr float bloomThreshold = 1.0f;
 constexpr float bloomKnee = 0.4f;
+// Display colour where no geometry is: the window's clear colour and the lit image's sky.
+constexpr float skyColor[3] = {0.49f, 0.73f, 1.0f};
+// Vertical field of view of the light view that casts the colored shadows, in degrees.
+constexpr float lightViewFieldOfView = 70.0f;
 
-inline constexpr ShaderConstant shaderConstants[] = {
-    {"SHADOW_MAP_SIZE", shadowMapSize},
+// One constant as the shaders see it: an integer as "#define NAME value", a float as
+// "const float name = value;", a vector as "const vecN name = vecN(...);".
+struct ShaderConstant {
+    std::string name;
+    int components; // 0: an integer; 1: a float; 2 to 4: a vector of that many floats
+    int integer;
+    float vector[4];
 };
 
-// GLSL shared by every stage: the colour pipeline. Colour images hold sRGB-encoded values and are
-// decoded when read; lighting, the forward pass and bloom work on linear radiance; the end of the
-// frame applies the one tone-mapping operator and the sRGB encode exactly once.
-//   toneMapExposure     scale from scene radiance to the operator's input
-//   bloomThreshold      exposed brightness above which a pixel feeds the glow fully
-//   bloomKnee           half width of the soft knee around the threshold
+// Every constant, in the order the shaders get them: the values above, then one integer per
+// light mode (under its enumerator's name) and per debug view (VIEW_FINAL_IMAGE, ...).
+const std::vector<ShaderConstant>& shaderConstants();
+// The constants as GLSL lines, one per constant.
+std::string shaderConstantLines();
+
+// GLSL shared by every stage: the colour pipeline and the cube shadow maps' depth convention.
+// Colour images hold sRGB-encoded values and are decoded when read; lighting, the forward pass
+// and bloom work on linear radiance; the end of the frame applies the one tone-mapping operator
+// and the sRGB encode exactly once.
 //   srgbToLinear        sRGB decode on 0..1 (a cubic fit, within 0.2 % of full scale of the
 //                       exact curve, read for every textured pixel of the geometry pass)
 //   linearToSrgb        sRGB encode on 0..1: the linear toe, then a fit of the power curve in
@@ -47,6 +72,9 @@ inline constexpr ShaderConstant shaderConstants[] = {
 //                       then a quadratic knee into (brightness - threshold) / brightness
 //   tangentFrame        a fixed tangent and bitangent around a unit normal; the geometry pass
 //                       stores the bump tilt in it and the lighting pass reads it back
+//   cubeFaceDepth       window depth of a point at axisDistance along a cube face's axis, in the
+//                       face projection of the cube shadow pass (perspective, near and far from
+//                       nearFar): what a cube shadow map holds
 inline constexpr const char* shaderFunctions = R"(vec3 srgbToLinear(vec3 c) {
     c = clamp(c, 0.0, 1.0);
     return c * (c * (c * 0.305306011 + 0.682171111) + 0.012522878);
@@ -88,5 +116,10 @@ vec3 brightParts(vec3 radiance) {
 void tangentFrame(vec3 n, out vec3 tangent, out vec3 bitangent) {
     tangent = normalize(abs(n.y) < 0.9 ? cross(n, vec3(0.0, 1.0, 0.0)) : cross(n, vec3(1.0, 0.0, 0.0)));
     bitangent = cross(n, tangent);
+}
+float cubeFaceDepth(float axisDistance, vec2 nearFar) {
+    float n = nearFar.x;
+    float f = nearFar.y;
+    return 0.5 * ((f + n) / (f - n) - 2.0 * f * n / ((f - n) * axisDistance)) + 0.5;
 }
 )";

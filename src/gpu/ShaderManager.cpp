@@ -1,7 +1,7 @@
 // ShaderManager: the program table and the registry that owns the built programs.
 #include "gpu/ShaderManager.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 
 #include <cstdlib>
 #include <vector>

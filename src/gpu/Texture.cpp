@@ -3,7 +3,7 @@
 // so image row 0 lies at t = 0. Failed loads are not cached; a later request tries again.
 #include "gpu/Texture.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "gpu/HeightSlopeMap.h"
 #include "gpu/ImageHeader.h"
 #include "gpu/ImageUpload.h"

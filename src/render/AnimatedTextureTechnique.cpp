@@ -3,7 +3,7 @@
 // owns them until deleteAll.
 #include "render/AnimatedTextureTechnique.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "gpu/ImageHeader.h"
 #include "gpu/ImageUpload.h"
 

@@ -3,12 +3,11 @@
 // light's reach into all six faces.
 #include "render/OmnidirectionalShadowMappingTechnique.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "gpu/Mesh.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderManager.h"
 #include "render/Frustum.h"
-#include "render/Renderer.h"
 #include "scene/Light.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
@@ -103,7 +102,7 @@ int OmnidirectionalShadowMappingTechnique::facesTouching(const Frustum& frustum,
     if (!light) {
         return 0;
     }
-    float reach = Renderer::lightRadius(*light);
+    float reach = light->radius();
     int faces = 0;
     for (int face = 0; face < 6; ++face) {
         glm::vec3 axis = faceDirections[face] * reach;
@@ -170,13 +169,7 @@ void OmnidirectionalShadowMappingTechnique::unbindComparisonSampler(int unit) {
 
 float OmnidirectionalShadowMappingTechnique::casterReach() const {
     float beyondEveryFace = farPlane * std::sqrt(3.0f);
-    return light ? std::min(Renderer::lightRadius(*light), beyondEveryFace) : beyondEveryFace;
-}
-
-float OmnidirectionalShadowMappingTechnique::windowDepth(float axisDistance, glm::vec2 nearFar) {
-    float n = nearFar.x, f = nearFar.y;
-    // perspective(): z_ndc = (f + n) / (f - n) - 2 f n / ((f - n) z), window = z_ndc / 2 + 1/2
-    return 0.5f * ((f + n) / (f - n) - 2.0f * f * n / ((f - n) * axisDistance)) + 0.5f;
+    return light ? std::min(light->radius(), beyondEveryFace) : beyondEveryFace;
 }
 
 glm::vec2 OmnidirectionalShadowMappingTechnique::getNearFar() {

@@ -72,8 +72,6 @@ public:
     // farther is lit, and a caster outside that ball cannot cut a ray inside it), and never
     // more than far * sqrt(3), beyond which no face stores anything.
     float casterReach() const;
-    // Window depth that a point at `axisDistance` along a face's axis gets in that face.
-    static float windowDepth(float axisDistance, glm::vec2 nearFar);
 
     // The rotation of face i (0..5, +X .. -Z) of a look-at from the origin: rows right, true up,
     // back for the face direction and its up vector.

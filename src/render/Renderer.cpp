@@ -2,13 +2,14 @@
 // pass hands its program (looked up by name on every pass; nothing is cached).
 #include "render/Renderer.h"
 
-#include "app/Console.h"
 #include "app/RenderSettings.h"
+#include "base/Console.h"
 #include "gpu/Mesh.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
+#include "gpu/StandingState.h"
 #include "render/Billboard.h"
 #include "render/Frustum.h"
 #include "render/GaussBlurTechnique.h"
@@ -23,15 +24,10 @@
 #include "scene/ShadowLight.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <string>
 
 namespace {
-
-// Units of the lighting program: G-buffer 0..2, occlusion 3, then one cube map per light and
-// the colored shadow map after them.
-const int firstCubeMapUnit = 4;
 
 // Maps the shadow light's clip space to [0, 1] texture coordinates and depth.
 const glm::mat4 biasMatrix(0.5f, 0.0f, 0.0f, 0.0f, //
@@ -75,16 +71,13 @@ Framebuffer createAaBuffer(int width, int height) {
     return buffer;
 }
 
-// Light slots the program declares beyond the scene's lights: their radius goes to 0 so they
-// light nothing whatever an earlier frame left there, and their cube-map samplers, which would
+// The program's light slots beyond the scene's lights: their radius goes to 0 so they light
+// nothing whatever an earlier frame left there, and their cube-map samplers, which would
 // otherwise read unit 0 where a 2D texture is bound (two sampler types on one unit make the draw
 // fail), go to a unit that holds no texture.
 void disableSpareLights(Shader* shader, size_t lightCount, int spareUnit) {
-    for (int i = static_cast<int>(lightCount);; ++i) {
+    for (int i = static_cast<int>(lightCount); i < maxLights; ++i) {
         std::string index = intToString(i);
-        if (glGetUniformLocation(shader->program, ("shadowMaps[" + index + "]").c_str()) < 0) {
-            return;
-        }
         shader->setInt("shadowMaps[" + index + "]", spareUnit);
         shader->setFloat("lights[" + index + "].radius", 0.0f);
     }
@@ -93,11 +86,7 @@ void disableSpareLights(Shader* shader, size_t lightCount, int spareUnit) {
 } // namespace
 
 Renderer::Renderer(int width, int height) : gBuffer(), hdrBuffer() {
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setStandingState();
 
     screenQuad = ScreenQuad::getInstance();
     largestTargetSize = Framebuffer::largestSize();
@@ -142,8 +131,12 @@ void Renderer::buildScreenTargets(int width, int height) {
     gaussBlur = new GaussBlurTechnique(std::max(1, width / 2), std::max(1, height / 2));
     ssao = new SSAOTechnique(width, height);
     lightShafts = new LightShaftsTechnique(width, height);
-    occlusionRendered = false;
-    bloomRendered = false;
+    // The targets of this size hold nothing yet; the shadow maps keep their size and contents.
+    for (ViewBuffer buffer :
+         {ViewBuffer::WorldPosition, ViewBuffer::WorldNormal, ViewBuffer::DiffuseColor,
+          ViewBuffer::AmbientOcclusion, ViewBuffer::Bloom}) {
+        bufferFrame[static_cast<int>(buffer)] = 0;
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);
 }
@@ -170,30 +163,6 @@ void Renderer::init(const std::vector<Light*>& lights) {
 
 void Renderer::setDeltaTime(float dt) {
     deltaTime = dt;
-}
-
-float Renderer::lightRadius(const Light& light) {
-    const float constant = 1.0f;
-    // Times lightMax: the attenuation denominator 1 + l d + q d^2 at the edge of the reach.
-    const double cutoffDenominator = 1.0 / lightCutoffLevel;
-    float lightMax = std::max(std::max(light.color.r, light.color.g), light.color.b);
-    float l = light.linear;
-    float q = light.quadratic;
-    if (q == 0.0f) {
-        // No quadratic term: the falloff is linear (or absent when l is 0 too).
-        if (l <= 0.0f) {
-            return lightMax * cutoffDenominator > constant ? std::numeric_limits<float>::max()
-                                                           : 0.0f;
-        }
-        return std::max(0.0f, static_cast<float>((cutoffDenominator * lightMax - constant) / l));
-    }
-    // The discriminant is formed in double and rounded to float before the square root.
-    float discriminant =
-        static_cast<float>(l * l - 4 * q * (constant - cutoffDenominator * lightMax));
-    if (discriminant < 0.0f) {
-        return 0.0f;
-    }
-    return std::max(0.0f, (-l + std::sqrt(discriminant)) / (2 * q));
 }
 
 void Renderer::attachPassHooks(const PassHooks* hooks) {
@@ -233,6 +202,7 @@ void Renderer::bindFinishTarget() {
 // finish target is the output, or while anti-aliasing is on the AA buffer, which the
 // anti-aliasing pass then draws into the output.
 void Renderer::render(Scene* scene) {
+    ++frameNumber;
     finishTarget = RenderSettings::antiAliasing ? &aaBuffer : nullptr;
     Framebuffer* litTarget = RenderSettings::bloom ? &hdrBuffer : finishTarget;
     runPass(FramePass::ShadowMaps, [&] { renderShadowMaps(scene); });
@@ -280,7 +250,7 @@ int Renderer::cubeMapFacesToDraw(const OmnidirectionalShadowMappingTechnique& cu
     // The lighting pass's shadow taps reach up to four texels from the pixel they shade (the
     // lift off the surface, the disk, the filter's footprint); a texel spans 2 d / face size at
     // d from the light.
-    float margin = 4.0f * 2.0f * lightRadius(*cubeMap.light) / float(cubeMap.width);
+    float margin = 4.0f * 2.0f * cubeMap.light->radius() / float(cubeMap.width);
     return cubeMap.facesTouching(frustum, margin);
 }
 
@@ -296,9 +266,12 @@ void Renderer::renderShadowMaps(Scene* scene) {
                 cubeMap->render(scene, faces);
             }
         }
-        cubeMapsRendered = true;
+        if (!omnidirectionalShadowMaps.empty()) {
+            written(ViewBuffer::ShadowCubeMap);
+        }
     }
     shadowMapping->render(scene);
+    written(ViewBuffer::ColoredShadowMap);
     glBlendEquation(GL_FUNC_ADD);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
@@ -329,13 +302,16 @@ void Renderer::geometryPass(Scene* scene) {
     glEnable(GL_BLEND);
     Shader::unuse();
     gBuffer.unbind();
+    written(ViewBuffer::WorldPosition);
+    written(ViewBuffer::WorldNormal);
+    written(ViewBuffer::DiffuseColor);
 }
 
 // Reads the G-buffer's position and normal; writes the occlusion term (SSAOTechnique).
 void Renderer::ssaoPass() {
     ssao->render(gBuffer.getTexture(GL_COLOR_ATTACHMENT0),
                  gBuffer.getTexture(GL_COLOR_ATTACHMENT1));
-    occlusionRendered = true;
+    written(ViewBuffer::AmbientOcclusion);
 }
 
 // Reads the G-buffer, the occlusion term, the cube maps and the colored shadow map; writes every
@@ -385,7 +361,7 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
         shader->setVec3(prefix + "].color", light.color);
         shader->setFloat(prefix + "].linear", light.linear);
         shader->setFloat(prefix + "].quadratic", light.quadratic);
-        shader->setFloat(prefix + "].radius", lightRadius(light));
+        shader->setFloat(prefix + "].radius", light.radius());
         if (i < omnidirectionalShadowMaps.size()) {
             shader->setVec2(prefix + "].near_far", omnidirectionalShadowMaps[i]->getNearFar());
             shader->setInt("shadowMaps[" + intToString(static_cast<int>(i)) + "]", unit);
@@ -452,7 +428,7 @@ void Renderer::forwardPass(Scene* scene, Framebuffer* litTarget) {
 void Renderer::bloomPass() {
     hdrBuffer.unbind();
     gaussBlur->blur(hdrBuffer.getTexture(GL_COLOR_ATTACHMENT1));
-    bloomRendered = true;
+    written(ViewBuffer::Bloom);
     bindFinishTarget();
     Shader* shader = ShaderManager::getShader("bloom");
     shader->use();
@@ -477,17 +453,18 @@ void Renderer::antiAliasingPass() {
     Shader::unuse();
 }
 
+void Renderer::written(ViewBuffer buffer) {
+    bufferFrame[static_cast<int>(buffer)] = frameNumber;
+}
+
 bool Renderer::viewHasData(DebugView view) const {
-    switch (view) {
-    case DebugView::AmbientOcclusion:
-        return occlusionRendered;
-    case DebugView::Bloom:
-        return bloomRendered;
-    case DebugView::ShadowCubeMap:
-        return cubeMapsRendered && !omnidirectionalShadowMaps.empty();
-    default:
-        return true; // the G-buffer and the light-view maps are rendered every frame
-    }
+    ViewBuffer buffer = debugViewRow(view).buffer;
+    return buffer == ViewBuffer::None || bufferFrame[static_cast<int>(buffer)] != 0;
+}
+
+bool Renderer::viewIsCurrent(DebugView view) const {
+    ViewBuffer buffer = debugViewRow(view).buffer;
+    return buffer == ViewBuffer::None || bufferFrame[static_cast<int>(buffer)] == frameNumber;
 }
 
 // The view over the whole output, without blending or depth test (the output's depth holds the
@@ -502,33 +479,33 @@ void Renderer::debugViewPass() {
     shader->setInt("cubeMap", 1);
     shader->setInt("hasData", viewHasData(view) ? 1 : 0);
     shader->setVec2("outputSize", glm::vec2(screenWidth, screenHeight));
-    bindViewBuffer(view);
+    bindViewBuffer(debugViewRow(view).buffer);
     screenQuad->drawOverwriting();
     Shader::unuse();
 }
 
-void Renderer::bindViewBuffer(DebugView view) {
-    switch (view) {
-    case DebugView::WorldPosition:
+void Renderer::bindViewBuffer(ViewBuffer buffer) {
+    switch (buffer) {
+    case ViewBuffer::WorldPosition:
         gBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
         break;
-    case DebugView::WorldNormal:
+    case ViewBuffer::WorldNormal:
         gBuffer.bindTexture(GL_COLOR_ATTACHMENT1, 0);
         break;
-    case DebugView::DiffuseColor:
+    case ViewBuffer::DiffuseColor:
         gBuffer.bindTexture(GL_COLOR_ATTACHMENT2, 0);
         break;
-    case DebugView::AmbientOcclusion:
+    case ViewBuffer::AmbientOcclusion:
         ssao->bindResult(0);
         break;
-    case DebugView::Bloom:
+    case ViewBuffer::Bloom:
         gaussBlur->bindResult(0);
         break;
-    case DebugView::ColoredShadowMap:
+    case ViewBuffer::ColoredShadowMap:
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, shadowMapping->getColorTexture());
         break;
-    case DebugView::ShadowCubeMap:
+    case ViewBuffer::ShadowCubeMap:
         if (OmnidirectionalShadowMappingTechnique* cubeMap = nearestCubeMap()) {
             cubeMap->bindTexture(1);
             ShaderManager::getShader("debugView")->setVec2("cubeNearFar", cubeMap->getNearFar());

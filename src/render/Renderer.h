@@ -5,8 +5,8 @@
 // the passes.
 #pragma once
 
+#include "base/DebugView.h"
 #include "gpu/Framebuffer.h"
-#include "render/DebugView.h"
 #include "render/FramePass.h"
 
 #include <glm/glm.hpp>
@@ -38,12 +38,6 @@ public:
     // anti-aliasing pass reads; depth-stencil like the window's for the forward pass's blit.
     Framebuffer aaBuffer;
     ScreenQuad* screenQuad = nullptr; // shared, not owned
-    // Whether the cube maps hold a rendered frame; without "updateShadowMaps" they are
-    // rendered only until they do.
-    bool cubeMapsRendered = false;
-    // Whether the occlusion and blur targets of the current size hold a rendered frame.
-    bool occlusionRendered = false;
-    bool bloomRendered = false;
     // Where the finished frame goes: 0, the window's back buffer, unless a tool renders
     // off-screen (a framebuffer of the screen size with colour and a 24/8 depth-stencil buffer).
     GLuint outputFramebuffer = 0;
@@ -81,13 +75,12 @@ public:
     // While anti-aliasing is on, the frame is finished in aaBuffer and anti-aliased into it.
     void setOutputFramebuffer(GLuint framebuffer);
 
-    // Distance at which the light's brightest channel, attenuated by
-    // 1 / (1 + linear d + quadratic d^2), falls to 5/256; nothing is lit beyond it. 0 for a
-    // light too dim to reach that level; the largest float for one that never falls to it.
-    static float lightRadius(const Light& light);
-    // Whether `view` shows a rendered buffer; a view whose pass never ran shows a "no data"
-    // pattern instead, and one whose pass is switched off shows what it last rendered.
+    // Whether `view` shows a rendered buffer; a view whose pass never ran (at the current size)
+    // shows a "no data" pattern instead.
     bool viewHasData(DebugView view) const;
+    // Whether the last frame wrote the buffer `view` shows; a view whose pass is switched off
+    // shows what it last rendered.
+    bool viewIsCurrent(DebugView view) const;
 
 private:
     // The screen-sized targets and effects, built by the constructor and by resize().
@@ -122,9 +115,14 @@ private:
     // Draws RenderSettings::debugView over the output; the cube map is the one of the light
     // nearest the camera. Leaves the output bound and the standing state.
     void debugViewPass();
-    // Binds the buffer `view` shows: 2D on unit 0, the cube map on unit 1.
-    void bindViewBuffer(DebugView view);
+    // Binds the buffer a view shows: 2D on unit 0, the cube map on unit 1.
+    void bindViewBuffer(ViewBuffer buffer);
+    // Records that this frame's pass wrote `buffer`.
+    void written(ViewBuffer buffer);
     OmnidirectionalShadowMappingTechnique* nearestCubeMap() const;
 
     Framebuffer* finishTarget = nullptr; // aaBuffer while anti-aliasing is on, else null
+    int frameNumber = 0;                 // frames rendered so far, the current one included
+    // Per buffer a view can show: the frame that last wrote it, 0 for none at the current size.
+    int bufferFrame[kViewBufferCount] = {};
 };

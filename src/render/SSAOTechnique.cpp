@@ -3,7 +3,7 @@
 // every instance) produces the same kernel and noise.
 #include "render/SSAOTechnique.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderManager.h"

@@ -2,7 +2,7 @@
 // rotation, played at twice real time until the clock passes the last key.
 #include "scene/CameraPathAnimation.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 #include "scene/Camera.h"
 #include "scene/CameraTour.h"
 #include "scene/LinearSpline.h"

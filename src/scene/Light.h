@@ -1,5 +1,5 @@
 // Light: one point light of the scene, read by the lighting pass and the cube shadow maps. The
-// attenuation is 1 / (1 + linear d + quadratic d^2); there is no constant term or radius here.
+// attenuation is 1 / (1 + linear d + quadratic d^2); the reach (radius) follows from it.
 #pragma once
 
 #include <glm/glm.hpp>
@@ -16,4 +16,9 @@ public:
     float quadratic;
 
     Light(glm::vec3 position, glm::vec3 color, float linear, float quadratic);
+
+    // Distance at which the brightest channel, attenuated by 1 / (1 + linear d + quadratic d^2),
+    // falls to lightCutoffLevel; nothing is lit beyond it. 0 for a light too dim to reach that
+    // level; the largest float for one that never falls to it.
+    float radius() const;
 };

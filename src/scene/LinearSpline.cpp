@@ -2,7 +2,7 @@
 // only moves forward with growing time and restarts from the first keys when time goes back.
 #include "scene/LinearSpline.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 
 #include <cmath>
 #include <iterator>

@@ -5,7 +5,7 @@
 
 ShadowLight::ShadowLight(glm::vec3 position, glm::vec3 target)
     : position(position), target(target) {
-    setPerspective(70.0f, 1.3333334f, 0.01f, 100.0f);
+    setPerspective(lightViewFieldOfView, 1.3333334f, 0.01f, 100.0f);
 }
 
 void ShadowLight::setPerspective(float fovDegrees, float aspect, float near, float far) {

@@ -1,4 +1,5 @@
-// The key switches: release-only handling, the console lines, the light-mode cycle and Escape.
+// The key switches of the switch table: release-only handling, the console lines, the light-mode
+// and debug-view cycles and Escape.
 // Escape needs a real window for its close flag: a hidden GLFW window without a GL context.
 #include "app/KeyControls.h"
 #include "StartSwitches.h"
@@ -7,28 +8,6 @@
 #include "OutputCapture.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-struct Toggle {
-    int key;
-    bool* setting;
-    const char* label;
-};
-
-const Toggle toggles[] = {
-    {GLFW_KEY_F2, &RenderSettings::bumpMapping, "Bump Mapping Enabled: "},
-    {GLFW_KEY_F3, &RenderSettings::bloom, "Bloom Enabled: "},
-    {GLFW_KEY_F4, &RenderSettings::ssao, "SSAO Enabled: "},
-    {GLFW_KEY_F5, &RenderSettings::transparentObjects, "Transparent Objects Enabled: "},
-    {GLFW_KEY_F6, &RenderSettings::omnidirectionalShadows, "Omnidirectional Shadows Enabled; "},
-    {GLFW_KEY_F7, &RenderSettings::coloredShadows, "Colored Shadows Enabled: "},
-    {GLFW_KEY_F9, &RenderSettings::overlay, "Overlay Enabled: "},
-    {GLFW_KEY_F10, &RenderSettings::antiAliasing, "Anti-Aliasing Enabled: "},
-    {GLFW_KEY_F11, &RenderSettings::fullscreen, "Fullscreen Enabled: "},
-};
-
-} // namespace
 
 class KeyControlsTest : public ::testing::Test {
 protected:
@@ -54,55 +33,13 @@ protected:
     static inline GLFWwindow* window = nullptr;
 };
 
-TEST_F(KeyControlsTest, F1CyclesTheLightModes) {
-    std::string output;
-    for (int i = 0; i < 4; ++i) {
-        output += send(GLFW_KEY_F1, GLFW_RELEASE);
-    }
-    EXPECT_EQ(output, "Light Mode changed to: AMBIENT_DIFFUSE\n"
+TEST_F(KeyControlsTest, F1AndF8StepThroughTheirNamedStatesAndWrapAround) {
+    const std::pair<int, const char*> cycles[] = {
+        {GLFW_KEY_F1, "Light Mode changed to: AMBIENT_DIFFUSE\n"
                       "Light Mode changed to: AMBIENT\n"
                       "Light Mode changed to: AMBIENT_DIFFUSE_SPECULAR\n"
-                      "Light Mode changed to: AMBIENT_DIFFUSE\n");
-    EXPECT_EQ(RenderSettings::lightMode, AMBIENT_DIFFUSE);
-}
-
-TEST_F(KeyControlsTest, EachFunctionKeyTogglesItsSwitchAndReportsTheNewState) {
-    for (const Toggle& toggle : toggles) {
-        bool before = *toggle.setting;
-        EXPECT_EQ(send(toggle.key, GLFW_RELEASE),
-                  std::string(toggle.label) + (before ? "0" : "1") + "\n");
-        EXPECT_EQ(*toggle.setting, !before) << toggle.label;
-        EXPECT_EQ(send(toggle.key, GLFW_RELEASE),
-                  std::string(toggle.label) + (before ? "1" : "0") + "\n");
-        EXPECT_EQ(*toggle.setting, before) << toggle.label;
-    }
-}
-
-TEST_F(KeyControlsTest, PressRepeatAndOtherKeysDoNothing) {
-    for (int key : {GLFW_KEY_ESCAPE, GLFW_KEY_F1, GLFW_KEY_F3, GLFW_KEY_F7}) {
-        EXPECT_EQ(send(key, GLFW_PRESS), "");
-        EXPECT_EQ(send(key, GLFW_REPEAT), "");
-    }
-    for (int key : {GLFW_KEY_F8, GLFW_KEY_F12}) {
-        EXPECT_EQ(send(key, GLFW_PRESS), "");
-    }
-    for (int key : {GLFW_KEY_F13, GLFW_KEY_W, GLFW_KEY_UNKNOWN}) {
-        EXPECT_EQ(send(key, GLFW_RELEASE), "");
-    }
-    EXPECT_EQ(RenderSettings::debugView, DebugView::FinalImage);
-    EXPECT_FALSE(RenderSettings::screenshotRequested);
-    EXPECT_TRUE(RenderSettings::bloom);
-    EXPECT_FALSE(RenderSettings::coloredShadows);
-    EXPECT_EQ(RenderSettings::lightMode, AMBIENT_DIFFUSE_SPECULAR);
-    EXPECT_FALSE(glfwWindowShouldClose(window));
-}
-
-TEST_F(KeyControlsTest, F8StepsThroughTheDebugViewsAndBackToTheFinalImage) {
-    std::string output;
-    for (int i = 0; i < 9; ++i) {
-        output += send(GLFW_KEY_F8, GLFW_RELEASE);
-    }
-    EXPECT_EQ(output, "Debug View: World Position\n"
+                      "Light Mode changed to: AMBIENT_DIFFUSE\n"},
+        {GLFW_KEY_F8, "Debug View: World Position\n"
                       "Debug View: World Normal\n"
                       "Debug View: Diffuse Color\n"
                       "Debug View: Ambient Occlusion\n"
@@ -110,16 +47,49 @@ TEST_F(KeyControlsTest, F8StepsThroughTheDebugViewsAndBackToTheFinalImage) {
                       "Debug View: Colored Shadow Map\n"
                       "Debug View: Shadow Cube Map\n"
                       "Debug View: Final Image\n"
-                      "Debug View: World Position\n");
+                      "Debug View: World Position\n"}};
+    for (const auto& [key, lines] : cycles) {
+        std::string output;
+        for (int i = countOccurrences(lines, "\n"); i > 0; --i) {
+            output += send(key, GLFW_RELEASE);
+        }
+        EXPECT_EQ(output, lines);
+    }
+    EXPECT_EQ(RenderSettings::lightMode, AMBIENT_DIFFUSE);
     EXPECT_EQ(RenderSettings::debugView, DebugView::WorldPosition);
     EXPECT_EQ(debugViewArgument(DebugView::ColoredShadowMap), "colored-shadow-map");
+    EXPECT_EQ(debugViewConstant(DebugView::ShadowCubeMap), "VIEW_SHADOW_CUBE_MAP");
     EXPECT_EQ(debugViewFromArgument("shadow-cube-map"), DebugView::ShadowCubeMap);
     EXPECT_FALSE(debugViewFromArgument("Final Image"));
 }
 
-TEST_F(KeyControlsTest, F12AsksForAScreenshotSilently) {
-    EXPECT_EQ(send(GLFW_KEY_F12, GLFW_RELEASE), "");
-    EXPECT_TRUE(RenderSettings::screenshotRequested);
+TEST_F(KeyControlsTest, EachOnOffKeyTogglesItsSwitchAndReportsTheNewState) {
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        if (!keySwitch.isOnOff()) {
+            continue;
+        }
+        int before = keySwitch.setting.get();
+        for (int after : {1 - before, before}) {
+            EXPECT_EQ(send(keySwitch.key, GLFW_RELEASE),
+                      keySwitch.label + std::to_string(after) + "\n");
+            EXPECT_EQ(keySwitch.setting.get(), after) << keySwitch.label;
+        }
+    }
+}
+
+TEST_F(KeyControlsTest, PressRepeatAndOtherKeysDoNothing) {
+    std::vector<int> before = switchStates();
+    for (int key :
+         {GLFW_KEY_ESCAPE, GLFW_KEY_F1, GLFW_KEY_F3, GLFW_KEY_F7, GLFW_KEY_F8, GLFW_KEY_F12}) {
+        EXPECT_EQ(send(key, GLFW_PRESS), "");
+        EXPECT_EQ(send(key, GLFW_REPEAT), "");
+    }
+    for (int key : {GLFW_KEY_F13, GLFW_KEY_W, GLFW_KEY_UNKNOWN}) {
+        EXPECT_EQ(send(key, GLFW_RELEASE), "");
+    }
+    EXPECT_EQ(switchStates(), before);
+    EXPECT_FALSE(RenderSettings::screenshotRequested);
+    EXPECT_FALSE(glfwWindowShouldClose(window));
 }
 
 TEST_F(KeyControlsTest, ModifiersAreIgnored) {
@@ -128,7 +98,9 @@ TEST_F(KeyControlsTest, ModifiersAreIgnored) {
               "Light Mode changed to: AMBIENT_DIFFUSE\n");
 }
 
-TEST_F(KeyControlsTest, EscapeReleaseSetsTheCloseFlagSilently) {
+TEST_F(KeyControlsTest, F12AndEscapeActSilently) {
+    EXPECT_EQ(send(GLFW_KEY_F12, GLFW_RELEASE), "");
+    EXPECT_TRUE(RenderSettings::screenshotRequested);
     EXPECT_EQ(send(GLFW_KEY_ESCAPE, GLFW_RELEASE, GLFW_MOD_SHIFT), "");
     EXPECT_TRUE(glfwWindowShouldClose(window));
 }

@@ -5,7 +5,6 @@
 #include "StartSwitches.h"
 #include "TestPipeline.h"
 
-#include "app/RenderSettings.h"
 #include "render/Renderer.h"
 #include "scene/Scene.h"
 
@@ -28,15 +27,11 @@ std::vector<double> sampledTourTimes() {
     return times;
 }
 
+// Every effect on and the full light mode (a cycle's first state).
 void switchEverythingOn() {
-    RenderSettings::lightMode = AMBIENT_DIFFUSE_SPECULAR;
-    RenderSettings::bumpMapping = true;
-    RenderSettings::bloom = true;
-    RenderSettings::ssao = true;
-    RenderSettings::transparentObjects = true;
-    RenderSettings::omnidirectionalShadows = true;
-    RenderSettings::coloredShadows = true;
-    RenderSettings::antiAliasing = true;
+    for (const KeySwitch* keySwitch : frameSwitches()) {
+        keySwitch->setting.set(keySwitch->isOnOff() ? 1 : 0);
+    }
 }
 
 // Pixels of the last frame that no surface covers: the G-buffer's normal is zero there.

@@ -113,8 +113,11 @@ TEST_F(DebugViewGLTest, ABufferNeverRenderedShowsStripesAndASwitchedOffOneItsLas
     RenderSettings::ssao = true;
     std::vector<unsigned char> rendered =
         viewFrame(renderer, test.scene, DebugView::AmbientOcclusion);
+    EXPECT_TRUE(renderer.viewIsCurrent(DebugView::AmbientOcclusion));
     RenderSettings::ssao = false;
     EXPECT_EQ(viewFrame(renderer, test.scene, DebugView::AmbientOcclusion), rendered);
+    EXPECT_TRUE(renderer.viewHasData(DebugView::AmbientOcclusion));
+    EXPECT_FALSE(renderer.viewIsCurrent(DebugView::AmbientOcclusion));
 
     // A new size starts without a rendered occlusion again.
     renderer.resize(width, height - 1);

@@ -101,7 +101,7 @@ TEST_F(RendererGLTest, LightingProgramReceivesUnitsLightsAndTheLightMatrix) {
         GLfloat radius = 0.0f;
         glGetUniformfv(program, glGetUniformLocation(program, (light + "].radius").c_str()),
                        &radius);
-        EXPECT_EQ(radius, Renderer::lightRadius(*realScene->lights[i]));
+        EXPECT_EQ(radius, realScene->lights[i]->radius());
         GLfloat nearFar[2] = {0.0f, 0.0f};
         glGetUniformfv(program, glGetUniformLocation(program, (light + "].near_far").c_str()),
                        nearFar);
@@ -113,10 +113,10 @@ TEST_F(RendererGLTest, LightingProgramReceivesUnitsLightsAndTheLightMatrix) {
         EXPECT_EQ(glm::make_vec3(position), realScene->lights[i]->position);
     }
     EXPECT_EQ(uniformInt(program, "colorShadowMap"), 11);
-    EXPECT_EQ(uniformInt(program, "colorShadowsEnabled"), 0);
-    EXPECT_EQ(uniformInt(program, "ssaoEnabled"), 1);
-    EXPECT_EQ(uniformInt(program, "omniDirShadowsEnabled"), 1);
-    EXPECT_EQ(uniformInt(program, "lightMode"), 0);
+    EXPECT_EQ(uniformInt(program, "colorShadowsEnabled"), RenderSettings::coloredShadows);
+    EXPECT_EQ(uniformInt(program, "ssaoEnabled"), RenderSettings::ssao);
+    EXPECT_EQ(uniformInt(program, "omniDirShadowsEnabled"), RenderSettings::omnidirectionalShadows);
+    EXPECT_EQ(uniformInt(program, "lightMode"), RenderSettings::lightMode);
 
     GLfloat matrix[16];
     glGetUniformfv(program, glGetUniformLocation(program, "lightViewProjectionMatrix"), matrix);

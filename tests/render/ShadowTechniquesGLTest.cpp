@@ -2,10 +2,13 @@
 // lookup rule, what one render writes into the six faces, which faces a view reads, and the
 // colored shadow map's texel
 // convention (transmitted light in rgb, closeness 1 - depth in alpha) with and without panes.
+#include "../gpu/GpuTestSupport.h"
 #include "RenderTestScene.h"
 
 #include "GLTestContext.h"
+#include "RobustnessSupport.h"
 #include "gpu/Mesh.h"
+#include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/Frustum.h"
@@ -49,6 +52,44 @@ glm::vec3 cubeLookup(int face, glm::vec3 r) {
 bool insideFrustum(glm::vec4 clip) {
     return std::fabs(clip.x) <= clip.w && std::fabs(clip.y) <= clip.w && clip.z >= -clip.w &&
            clip.z <= clip.w;
+}
+
+// The shared GLSL's cubeFaceDepth, the depth convention of the cube maps, run on the GPU.
+float cubeFaceDepth(float axisDistance, glm::vec2 nearFar) {
+    const std::string vertex = "#version 330 core\n"
+                               "void main() { gl_Position = vec4(0.0, 0.0, 0.0, 1.0); }\n";
+    const std::string fragment =
+        "#version 330 core\n"
+        "uniform float axisDistance;\n"
+        "uniform vec2 nearFar;\n"
+        "out vec4 depth;\n"
+        "void main() {\n"
+        "    depth = vec4(vec3(cubeFaceDepth(axisDistance, nearFar)), 1.0);\n"
+        "}\n";
+    GLuint program = glCreateProgram();
+    GLuint stages[] = {compileStage(GL_VERTEX_SHADER, Shader::withConstants(vertex).c_str()),
+                       compileStage(GL_FRAGMENT_SHADER, Shader::withConstants(fragment).c_str())};
+    linkProgram(program, stages[0], stages[1]);
+    GLuint vertexArray = 0;
+    glGenVertexArrays(1, &vertexArray);
+    glBindVertexArray(vertexArray);
+    glUseProgram(program);
+    glUniform1f(glGetUniformLocation(program, "axisDistance"), axisDistance);
+    glUniform2f(glGetUniformLocation(program, "nearFar"), nearFar.x, nearFar.y);
+    float depth = 0.0f;
+    {
+        FloatTarget target(1, 1);
+        glDrawArrays(GL_POINTS, 0, 1);
+        depth = target.pixels()[0].r;
+    }
+    glUseProgram(0);
+    glBindVertexArray(0);
+    glDeleteVertexArrays(1, &vertexArray);
+    glDeleteProgram(program);
+    for (GLuint stage : stages) {
+        glDeleteShader(stage);
+    }
+    return depth;
 }
 
 std::vector<float> readFace(GLuint cubeMap, int face, int size) {
@@ -175,8 +216,7 @@ TEST_F(ShadowTechniquesGLTest, CubeMapHoldsFaceDepthWhereTheGeometryReachesAndSk
     std::vector<float> down = readFace(cube.cubeMap, 3, 64);
     // The window depth of the face projection, and as distance along the face axis.
     glm::vec2 nearFar = cube.getNearFar();
-    EXPECT_NEAR(down[32 * 64 + 32],
-                OmnidirectionalShadowMappingTechnique::windowDepth(3.0f, nearFar), 1e-6f);
+    EXPECT_NEAR(down[32 * 64 + 32], cubeFaceDepth(3.0f, nearFar), 1e-6f);
     EXPECT_NEAR(nearFar.x * nearFar.y / (nearFar.y - down[32 * 64 + 32] * (nearFar.y - nearFar.x)),
                 3.0f, 0.01f);
     std::vector<float> up = readFace(cube.cubeMap, 2, 64);
@@ -184,9 +224,7 @@ TEST_F(ShadowTechniquesGLTest, CubeMapHoldsFaceDepthWhereTheGeometryReachesAndSk
     for (int face : {0, 1, 4, 5}) {
         std::vector<float> side = readFace(cube.cubeMap, face, 64);
         // t runs against world y on the side faces: high rows look down onto the floor.
-        EXPECT_LT(side[63 * 64 + 32],
-                  OmnidirectionalShadowMappingTechnique::windowDepth(4.0f, nearFar))
-            << "face " << face;
+        EXPECT_LT(side[63 * 64 + 32], cubeFaceDepth(4.0f, nearFar)) << "face " << face;
         EXPECT_EQ(side[0 * 64 + 32], 1.0f) << "face " << face;
     }
 
@@ -262,14 +300,8 @@ TEST_F(ShadowTechniquesGLTest, ColoredMapCarriesDepthAndTheTintOfPanesInFrontOnl
     EXPECT_EQ(glm::vec3(tinted[mapTexel(lightMatrix, glm::vec3(-4.0f, 0.0f, -4.0f))]),
               glm::vec3(1.0f));
 
-    // The technique leaves the pipeline's standing state.
-    GLint cull = 0;
-    glGetIntegerv(GL_CULL_FACE_MODE, &cull);
-    EXPECT_EQ(cull, GL_BACK);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint framebuffer = -1;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
-    EXPECT_EQ(framebuffer, 0);
+    // The technique leaves the pipeline's standing state, the viewport at the map's size.
+    EXPECT_TRUE(standingStateRestored(shadowMapSize, shadowMapSize));
     test.scene->transparentObjects.pop_back(); // `below` lives on this stack
     delete hidden;
     releaseTestScene(test);
@@ -282,7 +314,7 @@ TEST_F(ShadowTechniquesGLTest, FacesTouchingTheViewHoldEveryFaceAPointInViewRead
     OmnidirectionalShadowMappingTechnique cube(16, 16);
     Light light(glm::vec3(1.0f, -2.0f, 3.0f), glm::vec3(1.0f, 1.0f, 0.75f), 0.0f, 0.3f);
     cube.setLight(&light);
-    float reach = Renderer::lightRadius(light);
+    float reach = light.radius();
     std::mt19937 random(7);
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
     auto inBall = [&] {

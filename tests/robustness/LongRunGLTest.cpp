@@ -7,6 +7,7 @@
 #include "GLTestContext.h"
 #include "OutputCapture.h"
 #include "RobustnessSupport.h"
+#include "StartSwitches.h"
 #include "TestPipeline.h"
 
 #include "app/RenderSettings.h"
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -37,11 +39,12 @@ const std::size_t allowedGrowth = 12u << 20;
 const std::size_t allowedLateGrowth = 2u << 20;
 const int midFrame = totalFrames / 2;
 
-// Switch changes spread over the run, one every `period` frames, cycling through all switches.
-// The switch states repeat every 294 frames (7 switches flipped twice, three light modes). The
+// Switch changes spread over the run, one every `period` frames, cycling through the frame
+// switches of the table (light mode and the seven on/off effects): their states repeat every
+// 336 frames (each on/off switch flipped twice, three light modes, per round of 56 frames). The
 // cube shadow maps, by far the dearest pass, are re-rendered on every 21st frame only (the
 // options file allows that), which keeps the soak within a few minutes on a software renderer
-// and still runs that pass 238 times; 21 divides 294, so the warm-up has already met every state
+// and still runs that pass 238 times; 21 divides 336, so the warm-up has already met every state
 // the pass runs in and the driver has nothing new to build later.
 void changeSwitches(int frame) {
     RenderSettings::updateShadowMaps = frame % 21 == 0;
@@ -49,29 +52,9 @@ void changeSwitches(int frame) {
     if (frame % period != 0) {
         return;
     }
-    switch ((frame / period) % 7) {
-    case 0:
-        RenderSettings::lightMode = static_cast<LightMode>((RenderSettings::lightMode + 1) % 3);
-        break;
-    case 1:
-        RenderSettings::bumpMapping = !RenderSettings::bumpMapping;
-        break;
-    case 2:
-        RenderSettings::bloom = !RenderSettings::bloom;
-        break;
-    case 3:
-        RenderSettings::ssao = !RenderSettings::ssao;
-        break;
-    case 4:
-        RenderSettings::transparentObjects = !RenderSettings::transparentObjects;
-        break;
-    case 5:
-        RenderSettings::omnidirectionalShadows = !RenderSettings::omnidirectionalShadows;
-        break;
-    default:
-        RenderSettings::coloredShadows = !RenderSettings::coloredShadows;
-        break;
-    }
+    std::vector<const KeySwitch*> switches = frameSwitches();
+    const SwitchSetting& setting = switches[(frame / period) % switches.size()]->setting;
+    setting.set((setting.get() + 1) % setting.states);
 }
 
 } // namespace

@@ -1,12 +1,14 @@
-// Every combination of the run-time switches (three light modes times the seven on/off switches),
-// reached the way a user reaches it, one switch change after another, and held for a few frames
-// on the full scene through the program's own frame pipeline: no OpenGL error, and the standing
-// GL state back after every frame. Half of the combinations run with cube shadow-map updating
-// off, as options.ini allows, and a crossing half with the F9 overlay shown (made and released
-// as the demo does on F9), so its drawing must leave the same state behind.
+// Every combination of the run-time switches that change the frame (the switch table's light
+// modes times its on/off effects), reached the way a user reaches it, one switch change after
+// another, and held for a few frames on the full scene through the program's own frame pipeline: no
+// OpenGL error, and the standing GL state back after every frame. Half of the combinations run with
+// cube shadow-map updating off, as options.ini allows, and a crossing half with the F9 overlay
+// shown (made and released as the demo does on F9), so its drawing must leave the same state
+// behind.
 #include "GLTestContext.h"
 #include "OutputCapture.h"
 #include "RobustnessSupport.h"
+#include "StartSwitches.h"
 #include "TestPipeline.h"
 
 #include "app/Overlay.h"
@@ -21,38 +23,37 @@ const int width = 96;
 const int height = 72;
 const int framesPerCombination = 2;
 
+// All states of the frame switches, one after another.
+int combinationCount() {
+    int count = 1;
+    for (const KeySwitch* keySwitch : frameSwitches()) {
+        count *= keySwitch->setting.states;
+    }
+    return count;
+}
+
 struct Combination {
-    int index; // 0 .. 383
-    LightMode lightMode() const { return static_cast<LightMode>(index % 3); }
-    bool on(int bit) const { return ((index / 3) >> bit) & 1; }
+    int index; // 0 .. combinationCount() - 1, the switches' states as digits in table order
     bool overlayShown() const { return index % 4 >= 2; }
 
     void apply() const {
-        RenderSettings::lightMode = lightMode();
-        RenderSettings::bumpMapping = on(0);
-        RenderSettings::bloom = on(1);
-        RenderSettings::ssao = on(2);
-        RenderSettings::transparentObjects = on(3);
-        RenderSettings::omnidirectionalShadows = on(4);
-        RenderSettings::coloredShadows = on(5);
-        RenderSettings::antiAliasing = on(6);
+        int digits = index;
+        for (const KeySwitch* keySwitch : frameSwitches()) {
+            keySwitch->setting.set(digits % keySwitch->setting.states);
+            digits /= keySwitch->setting.states;
+        }
         RenderSettings::updateShadowMaps = index % 2 == 0;
     }
 
     std::string describe() const {
-        return "lightMode " + std::to_string(lightMode()) + " bump " + std::to_string(on(0)) +
-               " bloom " + std::to_string(on(1)) + " ssao " + std::to_string(on(2)) +
-               " transparent " + std::to_string(on(3)) + " omniShadows " + std::to_string(on(4)) +
-               " coloredShadows " + std::to_string(on(5)) + " antiAliasing " +
-               std::to_string(on(6)) + " updateShadowMaps " + std::to_string(index % 2 == 0) +
-               " overlay " + std::to_string(overlayShown());
+        std::string text;
+        for (const KeySwitch* keySwitch : frameSwitches()) {
+            text += std::string(keySwitch->benchName) + " " + switchState(*keySwitch) + " ";
+        }
+        return text + "updateShadowMaps " + std::to_string(index % 2 == 0) + " overlay " +
+               std::to_string(overlayShown());
     }
 };
-
-void restoreInitialSettings() {
-    Combination{3 * 0b1011111}.apply(); // everything but colored shadows on, full lighting
-    RenderSettings::updateShadowMaps = true;
-}
 
 // The clear colour the lighting pass leaves set, which the frame loop's next clear uses.
 bool clearColorIsBlack() {
@@ -65,7 +66,7 @@ bool clearColorIsBlack() {
 
 class SwitchCombinationsGLTest : public GLTest {
 protected:
-    void TearDown() override { restoreInitialSettings(); }
+    void TearDown() override { restoreStartSwitches(); }
 };
 
 TEST_F(SwitchCombinationsGLTest, EveryCombinationRendersCleanlyAndRestoresTheStandingState) {
@@ -83,7 +84,7 @@ TEST_F(SwitchCombinationsGLTest, EveryCombinationRendersCleanlyAndRestoresTheSta
     const double dt = 1.0 / 60.0;
     std::unique_ptr<Overlay> overlay;
     int failures = 0;
-    for (int index = 0; index < 384 && failures < 5; ++index) {
+    for (int index = 0; index < combinationCount() && failures < 5; ++index) {
         Combination combination{index};
         SCOPED_TRACE(combination.describe());
         combination.apply();

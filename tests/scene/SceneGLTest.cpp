@@ -28,14 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int countOccurrences(const std::string& text, const std::string& what) {
-    int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
 void expectTranslation(const glm::mat4& m, glm::vec3 t) {
     const glm::mat4 expected = glm::translate(glm::mat4(1.0f), t);
     for (int c = 0; c < 4; ++c) {

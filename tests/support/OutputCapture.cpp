@@ -21,3 +21,11 @@ std::string OutputCapture::finish() {
     capturing = false;
     return testing::internal::GetCapturedStdout();
 }
+
+int countOccurrences(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}

@@ -25,3 +25,6 @@ template <typename Action> std::string captureOutput(Action action) {
     action();
     return capture.finish();
 }
+
+// How often `what` occurs in `text`, overlapping occurrences counted.
+int countOccurrences(const std::string& text, const std::string& what);

@@ -1,6 +1,9 @@
 // RobustnessSupport: the state and resource probes and the demo run directories.
 #include "RobustnessSupport.h"
 
+#include "gpu/ShaderManager.h"
+#include "gpu/StandingState.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -21,30 +24,30 @@ GLint integer(GLenum name) {
 
 ::testing::AssertionResult standingStateRestored(int width, int height) {
     std::vector<std::string> wrong;
-    auto expect = [&](bool holds, const char* what) {
+    auto expect = [&](bool holds, const std::string& what) {
         if (!holds) {
             wrong.push_back(what);
         }
     };
     expect(integer(GL_DRAW_FRAMEBUFFER_BINDING) == 0, "draw framebuffer is not 0");
     expect(integer(GL_READ_FRAMEBUFFER_BINDING) == 0, "read framebuffer is not 0");
-    expect(glIsEnabled(GL_DEPTH_TEST), "depth test off");
+    for (const StandingCapability& standing : standingCapabilities) {
+        expect((glIsEnabled(standing.capability) == GL_TRUE) == standing.enabled,
+               standing.name + std::string(standing.enabled ? " off" : " on"));
+    }
     expect(integer(GL_DEPTH_WRITEMASK) == GL_TRUE, "depth writes off");
-    expect(glIsEnabled(GL_CULL_FACE), "culling off");
-    expect(integer(GL_CULL_FACE_MODE) == GL_BACK, "culling not GL_BACK");
-    expect(glIsEnabled(GL_BLEND), "blending off");
-    expect(integer(GL_BLEND_SRC_RGB) == GL_SRC_ALPHA && integer(GL_BLEND_SRC_ALPHA) == GL_SRC_ALPHA,
-           "blend source factor not GL_SRC_ALPHA");
-    expect(integer(GL_BLEND_DST_RGB) == GL_ONE_MINUS_SRC_ALPHA &&
-               integer(GL_BLEND_DST_ALPHA) == GL_ONE_MINUS_SRC_ALPHA,
-           "blend destination factor not GL_ONE_MINUS_SRC_ALPHA");
-    expect(integer(GL_BLEND_EQUATION_RGB) == GL_FUNC_ADD &&
-               integer(GL_BLEND_EQUATION_ALPHA) == GL_FUNC_ADD,
-           "blend equation not GL_FUNC_ADD");
+    expect(integer(GL_CULL_FACE_MODE) == standingCullFace, "another face culled");
+    expect(integer(GL_BLEND_SRC_RGB) == standingBlendSource &&
+               integer(GL_BLEND_SRC_ALPHA) == standingBlendSource &&
+               integer(GL_BLEND_DST_RGB) == standingBlendDestination &&
+               integer(GL_BLEND_DST_ALPHA) == standingBlendDestination,
+           "other blend factors");
+    expect(integer(GL_BLEND_EQUATION_RGB) == standingBlendEquation &&
+               integer(GL_BLEND_EQUATION_ALPHA) == standingBlendEquation,
+           "another blend equation");
     GLboolean colorMask[4] = {GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE};
     glGetBooleanv(GL_COLOR_WRITEMASK, colorMask);
     expect(colorMask[0] && colorMask[1] && colorMask[2] && colorMask[3], "colour writes masked");
-    expect(!glIsEnabled(GL_SCISSOR_TEST), "scissor test on");
     GLint viewport[4] = {-1, -1, -1, -1};
     glGetIntegerv(GL_VIEWPORT, viewport);
     expect(viewport[0] == 0 && viewport[1] == 0 && viewport[2] == width && viewport[3] == height,
@@ -213,4 +216,20 @@ std::string randomBytes(std::size_t count, unsigned seed) {
         byte = static_cast<char>(generator() & 0xFF);
     }
     return bytes;
+}
+
+std::vector<ShaderFile> shaderFiles() {
+    std::vector<ShaderFile> files;
+    for (const ShaderManager::ProgramFiles& program : ShaderManager::programs()) {
+        for (const char* path : {program.vertex, program.geometry, program.fragment}) {
+            bool seen = path[0] == '\0';
+            for (const ShaderFile& file : files) {
+                seen = seen || file.path == path;
+            }
+            if (!seen) {
+                files.push_back({path, program.failureMessage});
+            }
+        }
+    }
+    return files;
 }

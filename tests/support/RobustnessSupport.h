@@ -15,9 +15,7 @@
 #include <vector>
 
 // Whether the state every pass relies on is back after a frame: framebuffer 0 for drawing and
-// reading, depth test on with depth writes, back faces culled, blending on with
-// (SRC_ALPHA, ONE_MINUS_SRC_ALPHA) and FUNC_ADD, all colour channels writable, no scissor, and
-// the viewport covering the window.
+// reading, the standing state of StandingState.h, and the viewport covering the window.
 ::testing::AssertionResult standingStateRestored(int width, int height);
 
 // The number of live objects of each kind, found by asking the driver about every name up to
@@ -59,6 +57,15 @@ std::string lastLine(const std::string& output);
 
 // The files of the built Assets/ folder, as "Assets/<name>" relative paths, in name order.
 std::vector<std::string> builtAssetFiles();
+
+// A stage file of the shader registry's program table and the failure message of the first
+// program, in build order, that reads it.
+struct ShaderFile {
+    std::string path;
+    const char* failureMessage;
+};
+// Every stage file of the table once, in build order.
+std::vector<ShaderFile> shaderFiles();
 
 // Deterministic bytes for replacing a file's content.
 std::string randomBytes(std::size_t count, unsigned seed);

@@ -1,29 +1,40 @@
-// StartSwitches: a copy of the switches taken during static initialisation, before main.
+// StartSwitches: the switch table's states taken during static initialisation, before main, with
+// the two settings that no key switch steps.
 #include "StartSwitches.h"
 
 #include "app/RenderSettings.h"
 
-#include <tuple>
-
 namespace {
 
-// Every switch restoreStartSwitches puts back, listed once, as references to the settings.
-auto switches() {
-    return std::tie(RenderSettings::bumpMapping, RenderSettings::bloom, RenderSettings::ssao,
-                    RenderSettings::transparentObjects, RenderSettings::omnidirectionalShadows,
-                    RenderSettings::updateShadowMaps, RenderSettings::lightMode,
-                    RenderSettings::coloredShadows, RenderSettings::debugView,
-                    RenderSettings::overlay, RenderSettings::antiAliasing,
-                    RenderSettings::fullscreen, RenderSettings::screenshotRequested);
-}
-
-// The values behind the references. RenderSettings' members are constant-initialised, so they
-// hold their start values here.
-const auto atStart =
-    std::apply([](const auto&... value) { return std::make_tuple(value...); }, switches());
+// RenderSettings' members are constant-initialised, so they hold their start values here.
+const std::vector<int> atStart = switchStates();
+const bool updateShadowMapsAtStart = RenderSettings::updateShadowMaps;
+const bool screenshotRequestedAtStart = RenderSettings::screenshotRequested;
 
 } // namespace
 
+std::vector<int> switchStates() {
+    std::vector<int> states;
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        states.push_back(keySwitch.setting.get());
+    }
+    return states;
+}
+
 void restoreStartSwitches() {
-    switches() = atStart;
+    for (size_t i = 0; i < atStart.size(); ++i) {
+        keySwitches()[i].setting.set(atStart[i]);
+    }
+    RenderSettings::updateShadowMaps = updateShadowMapsAtStart;
+    RenderSettings::screenshotRequested = screenshotRequestedAtStart;
+}
+
+std::vector<const KeySwitch*> frameSwitches() {
+    std::vector<const KeySwitch*> switches;
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        if (keySwitch.benchName) {
+            switches.push_back(&keySwitch);
+        }
+    }
+    return switches;
 }

@@ -2,6 +2,17 @@
 // them back; tests that flip switches restore them with it instead of repeating the start values.
 #pragma once
 
-// Sets every key switch of RenderSettings (F1 to F12, and the cube-map updating option) back to
-// its value at process start.
+#include "app/KeyControls.h"
+
+#include <vector>
+
+// Sets every switch of the key table, the screenshot request and the cube-map updating option
+// back to their values at process start.
 void restoreStartSwitches();
+
+// Every key switch's state now, in table order.
+std::vector<int> switchStates();
+
+// The switches that change the frame, in table order: every one the benchmark sets (light mode and
+// the on/off effects), not the debug view, the overlay or full screen.
+std::vector<const KeySwitch*> frameSwitches();

@@ -46,6 +46,7 @@ RunResult sampleRun(int width, int height, bool updateShadowMaps, double scale) 
     run.settings.width = width;
     run.settings.height = height;
     run.settings.updateShadowMaps = updateShadowMaps;
+    run.settings.switches = currentSwitchStates();
     run.context.renderer = "llvmpipe";
     setFrameRecords(run, frames);
     return run;
@@ -74,8 +75,7 @@ TEST(BenchOptionsTest, DefaultsRenderTheWholeTourAtTheDemoSize) {
     EXPECT_FALSE(o.to.has_value());
     EXPECT_FALSE(o.frames.has_value());
     EXPECT_TRUE(o.updateShadowMaps);
-    EXPECT_FALSE(o.switches.bloom.has_value());
-    EXPECT_FALSE(o.switches.lightMode.has_value());
+    EXPECT_TRUE(o.switches.empty());
     EXPECT_FALSE(o.sweep);
     EXPECT_TRUE(o.captureTimes.empty());
     EXPECT_TRUE(o.jsonPath.empty());
@@ -108,14 +108,14 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
     EXPECT_DOUBLE_EQ(o.timeStep, 0.25);
     EXPECT_DOUBLE_EQ(o.from, 10.0);
     EXPECT_EQ(o.frames, 3);
-    EXPECT_EQ(o.switches.bump, false);
-    EXPECT_EQ(o.switches.bloom, true);
-    EXPECT_EQ(o.switches.ssao, false);
-    EXPECT_EQ(o.switches.transparent, false);
-    EXPECT_EQ(o.switches.omni, false);
-    EXPECT_EQ(o.switches.colored, true);
-    EXPECT_EQ(o.switches.lightMode, 2);
-    EXPECT_EQ(o.switches.aa, false);
+    EXPECT_EQ(o.switches, (SwitchStates{{"bump", 0},
+                                        {"bloom", 1},
+                                        {"ssao", 0},
+                                        {"transparent", 0},
+                                        {"omni", 0},
+                                        {"colored", 1},
+                                        {"light-mode", 2},
+                                        {"aa", 0}}));
     EXPECT_FALSE(o.updateShadowMaps);
     // sorted, the duplicate dropped
     EXPECT_EQ(o.captureTimes, (std::vector<double>{5.0, 12.5, 30.0}));
@@ -555,7 +555,7 @@ TEST(BenchCompareTest, ReportsOfDifferentRunsSizesSwitchesOrFramesAreRefused) {
     RunResult base = sampleRun(1024, 768, true, 1.0);
     RunResult otherSize = sampleRun(640, 480, true, 1.0);
     RunResult otherSwitch = base;
-    otherSwitch.settings.ssao = false;
+    otherSwitch.settings.switches["ssao"] = 0;
     RunResult otherFrames = base;
     std::vector<FrameRecord> shifted = base.frameRecords;
     shifted[2].tourTime += 0.5;
@@ -596,11 +596,11 @@ TEST(BenchCompareTest, ReportsWithoutAntiAliasingCompareWithEitherState) {
     std::string error;
     std::optional<ReportFile> earlier = parseJsonReport(old.dump(), error);
     ASSERT_TRUE(earlier) << error;
-    EXPECT_FALSE(earlier->runs[0].settings.aa.has_value());
+    EXPECT_EQ(earlier->runs[0].settings.switches.count("aa"), 0u);
     EXPECT_EQ(earlier->runs[0].passes[static_cast<int>(FramePass::AntiAliasing)].count, 0);
 
     RunResult aaOff = current;
-    aaOff.settings.aa = false;
+    aaOff.settings.switches["aa"] = 0;
     EXPECT_EQ(compareMismatch(*earlier, reportOf({current})), "");
     EXPECT_EQ(compareMismatch(*earlier, reportOf({aaOff})), "");
     EXPECT_NE(compareMismatch(reportOf({aaOff}), reportOf({current})).find("switch states"),

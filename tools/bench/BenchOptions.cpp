@@ -3,6 +3,8 @@
 
 #include "BenchCompare.h"
 
+#include "app/KeyControls.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -53,6 +55,30 @@ std::optional<bool> parseFlag(const std::string& text) {
     return std::nullopt;
 }
 
+// "0 or 1" for an on/off switch; "0 (NAME), 1 (NAME) or 2 (NAME)" for a cycle.
+std::string switchValues(const KeySwitch& keySwitch) {
+    if (keySwitch.isOnOff()) {
+        return "0 or 1";
+    }
+    std::string values;
+    for (int state = 0; state < keySwitch.setting.states; ++state) {
+        values += (state == 0                             ? ""
+                   : state + 1 < keySwitch.setting.states ? ", "
+                                                          : " or ") +
+                  std::to_string(state) + " (" + keySwitch.stateName(state) + ")";
+    }
+    return values;
+}
+
+// The views' command-line names, comma-separated.
+std::string viewList() {
+    std::string list;
+    for (const DebugViewRow& row : debugViews) {
+        list += (list.empty() ? "" : ", ") + debugViewArgument(row.view);
+    }
+    return list;
+}
+
 std::vector<std::string> splitList(const std::string& text) {
     std::vector<std::string> items;
     size_t start = 0;
@@ -66,16 +92,67 @@ std::vector<std::string> splitList(const std::string& text) {
     }
 }
 
+// The words of `text` in lines of at most `width` characters, each indented by `indent` spaces.
+std::string wrapped(const std::string& text, size_t indent, size_t width) {
+    std::string lines;
+    std::string line;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        std::string word = text.substr(start, end == std::string::npos ? end : end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+            lines += std::string(indent, ' ') + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return lines + (line.empty() ? "" : std::string(indent, ' ') + line + "\n");
+}
+
+// One line per switch of the table: its option, its values, its key and text and its state at
+// start, and a cycle's states by name.
+std::string switchUsage() {
+    std::string usage;
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        if (!keySwitch.benchName) {
+            continue;
+        }
+        std::string values = "0";
+        for (int state = 1; state < keySwitch.setting.states; ++state) {
+            values += "|" + std::to_string(state);
+        }
+        std::string option = "  --" + std::string(keySwitch.benchName) + " " + values;
+        std::string label = keySwitch.label;
+        std::string text = label.substr(0, label.find_first_of(";:"));
+        for (const char* verb : {" Enabled", " changed to"}) {
+            size_t at = text.find(verb);
+            text = at == std::string::npos ? text : text.substr(0, at);
+        }
+        usage += option + std::string(option.size() < 28 ? 28 - option.size() : 1, ' ') +
+                 keySwitch.keyName + " " + text + ", " + switchState(keySwitch) + " at start\n";
+        if (!keySwitch.isOnOff()) {
+            usage += wrapped(switchValues(keySwitch), 28, 80);
+        }
+    }
+    return usage;
+}
+
 // Each handler stores its value and returns an error text, empty on success.
 using Handler = std::function<std::string(BenchOptions&, const std::string&)>;
 
-Handler flagInto(std::optional<bool> SwitchOverrides::*member) {
-    return [member](BenchOptions& options, const std::string& value) -> std::string {
-        std::optional<bool> flag = parseFlag(value);
-        if (!flag) {
-            return "expects 0 or 1";
+// A switch's option: 0 or 1 (on or off) for an on/off switch, a state number for a cycle.
+Handler switchInto(const KeySwitch& keySwitch) {
+    return [&keySwitch](BenchOptions& options, const std::string& value) -> std::string {
+        std::optional<long> state = parseInteger(value);
+        if (keySwitch.isOnOff()) {
+            std::optional<bool> flag = parseFlag(value);
+            state = flag ? std::optional<long>(*flag ? 1 : 0) : std::nullopt;
         }
-        options.switches.*member = flag;
+        if (!state || *state < 0 || *state >= keySwitch.setting.states) {
+            return "expects " + switchValues(keySwitch);
+        }
+        options.switches[keySwitch.benchName] = static_cast<int>(*state);
         return "";
     };
 }
@@ -143,15 +220,6 @@ std::string parseRepeats(BenchOptions& options, const std::string& value) {
     return "";
 }
 
-std::string parseLightMode(BenchOptions& options, const std::string& value) {
-    std::optional<long> mode = parseInteger(value);
-    if (!mode || *mode < 0 || *mode > 2) {
-        return "expects 0 (ambient, diffuse, specular), 1 (ambient, diffuse) or 2 (ambient)";
-    }
-    options.switches.lightMode = static_cast<int>(*mode);
-    return "";
-}
-
 std::string parseUpdateShadowMaps(BenchOptions& options, const std::string& value) {
     std::optional<bool> flag = parseFlag(value);
     if (!flag) {
@@ -190,8 +258,8 @@ std::string parseSweepSizes(BenchOptions& options, const std::string& value) {
     return "";
 }
 
-const std::map<std::string, Handler>& valueOptions() {
-    static const std::map<std::string, Handler> handlers = {
+std::map<std::string, Handler> buildValueOptions() {
+    std::map<std::string, Handler> handlers = {
         {"--size", parseSize},
         {"--dt", parseTimeStep},
         {"--from", [](BenchOptions& o, const std::string& v) { return parseTourTime(o.from, v); }},
@@ -199,14 +267,6 @@ const std::map<std::string, Handler>& valueOptions() {
         {"--frames", parseFrames},
         {"--warmup", parseWarmup},
         {"--repeat", parseRepeats},
-        {"--bump", flagInto(&SwitchOverrides::bump)},
-        {"--bloom", flagInto(&SwitchOverrides::bloom)},
-        {"--ssao", flagInto(&SwitchOverrides::ssao)},
-        {"--transparent", flagInto(&SwitchOverrides::transparent)},
-        {"--omni", flagInto(&SwitchOverrides::omni)},
-        {"--colored", flagInto(&SwitchOverrides::colored)},
-        {"--light-mode", parseLightMode},
-        {"--aa", flagInto(&SwitchOverrides::aa)},
         {"--update-shadow-maps", parseUpdateShadowMaps},
         {"--gpu-timer",
          [](BenchOptions& o, const std::string& v) -> std::string {
@@ -247,12 +307,22 @@ const std::map<std::string, Handler>& valueOptions() {
          [](BenchOptions& o, const std::string& v) -> std::string {
              std::optional<DebugView> view = debugViewFromArgument(v);
              if (!view) {
-                 return "expects a view: final-image, world-position, ..., shadow-cube-map";
+                 return "expects a view: " + viewList();
              }
              o.view = *view;
              return "";
          }},
     };
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        if (keySwitch.benchName) {
+            handlers["--" + std::string(keySwitch.benchName)] = switchInto(keySwitch);
+        }
+    }
+    return handlers;
+}
+
+const std::map<std::string, Handler>& valueOptions() {
+    static const std::map<std::string, Handler> handlers = buildValueOptions();
     return handlers;
 }
 
@@ -271,6 +341,16 @@ std::string checkCombination(const BenchOptions& options) {
 }
 
 } // namespace
+
+SwitchStates currentSwitchStates() {
+    SwitchStates states;
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        if (keySwitch.benchName) {
+            states[keySwitch.benchName] = keySwitch.setting.get();
+        }
+    }
+    return states;
+}
 
 bool operator==(const WindowSize& a, const WindowSize& b) {
     return a.width == b.width && a.height == b.height;
@@ -360,28 +440,6 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
     return result;
 }
 
-namespace {
-
-// The words of `text` in lines of at most `width` characters, each indented by `indent` spaces.
-std::string wrapped(const std::string& text, size_t indent, size_t width) {
-    std::string lines;
-    std::string line;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(' ', start);
-        std::string word = text.substr(start, end == std::string::npos ? end : end - start);
-        start = end == std::string::npos ? text.size() : end + 1;
-        if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
-            lines += std::string(indent, ' ') + line + "\n";
-            line.clear();
-        }
-        line += (line.empty() ? "" : " ") + word;
-    }
-    return lines + (line.empty() ? "" : std::string(indent, ' ') + line + "\n");
-}
-
-} // namespace
-
 std::string checkTourRange(const BenchOptions& options, double tourLength) {
     if (options.from <= tourLength) {
         return "";
@@ -408,18 +466,13 @@ std::string benchUsage() {
            "  --warmup N                unmeasured frames at --from first (default 1)\n"
            "  --repeat N                render the frames N times and report each frame's\n"
            "                            fastest repeat (steadier when the cores are shared)\n"
-           "  --bump 0|1  --bloom 0|1  --ssao 0|1  --transparent 0|1  --omni 0|1\n"
-           "  --colored 0|1  --aa 0|1   switch states (F2..F7, F10 anti-aliasing);\n"
-           "                            default: as the demo starts\n"
-           "  --light-mode 0|1|2        F1: 0 ambient+diffuse+specular, 1 no specular,\n"
-           "                            2 ambient only\n"
+           "  switch states, as the function keys set them (default: as the demo starts):\n" +
+           switchUsage() +
            "  --update-shadow-maps 0|1  0: cube maps rendered on the first frame only\n"
            "  --capture T1,T2,...       save the frames at these tour times as PNG\n"
            "  --capture-dir DIR         where captures go (default .)\n"
-           "  --view NAME               what the frames show (F8): final-image,\n"
-           "                            world-position, world-normal, diffuse-color,\n"
-           "                            ambient-occlusion, bloom, colored-shadow-map,\n"
-           "                            shadow-cube-map\n"
+           "  --view NAME               what the frames show (F8), one of:\n" +
+           wrapped(viewList(), 28, 80) +
            "  --json FILE               write the report as JSON too: where it ran (GL\n"
            "                            strings, sizes, vsync, build, commit, CPU, date,\n"
            "                            command line), the summaries and every frame's\n"

@@ -1,11 +1,12 @@
 // Command line of cathedral-bench: window size, which part of the tour to render and with what
-// time step, the switch states (named after the function keys' switches), the cube-map update
+// time step, the switch states (the function keys' switches, from their table), the cube-map update
 // setting, frame captures, the JSON and CSV reports, the size sweep, and the comparison of two
 // reports. Parsing is pure: no GL, no files.
 #pragma once
 
-#include "render/DebugView.h"
+#include "base/DebugView.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -18,17 +19,12 @@ struct WindowSize {
 
 bool operator==(const WindowSize& a, const WindowSize& b);
 
-// Switch states to impose on the run; an unset one keeps the program's initial value.
-struct SwitchOverrides {
-    std::optional<bool> bump;        // F2, bump mapping
-    std::optional<bool> bloom;       // F3
-    std::optional<bool> ssao;        // F4
-    std::optional<bool> transparent; // F5, windows and flames
-    std::optional<bool> omni;        // F6, omnidirectional (cube-map) shadows
-    std::optional<bool> colored;     // F7, colored shadows
-    std::optional<int> lightMode;    // F1 cycle: 0 full, 1 no specular, 2 ambient only
-    std::optional<bool> aa;          // F10, anti-aliasing
-};
+// Switch states to impose on the run, by the switches' bench names (KeyControls.h: "bump",
+// "light-mode", ...); a switch not named keeps the program's initial value.
+using SwitchStates = std::map<std::string, int>;
+
+// Every bench switch's state in RenderSettings now.
+SwitchStates currentSwitchStates();
 
 struct BenchOptions {
     WindowSize size;
@@ -38,7 +34,7 @@ struct BenchOptions {
     std::optional<int> frames; // number of measured frames instead of a range end
     int warmupFrames = 1;      // frames rendered at `from` before measuring, not reported
     int repeats = 1; // the frames are rendered this often; each frame reports its fastest repeat
-    SwitchOverrides switches;
+    SwitchStates switches;
     bool updateShadowMaps = true;     // false: cube maps rendered on the first frame only
     std::vector<double> captureTimes; // tour times to save as PNG, ascending, no duplicates
     std::string captureDirectory = ".";

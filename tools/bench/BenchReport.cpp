@@ -2,7 +2,10 @@
 // the JSON read back.
 #include "BenchReport.h"
 
+#include "app/KeyControls.h"
+
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -35,17 +38,44 @@ std::string onOff(bool flag) {
     return flag ? "on" : "off";
 }
 
+// A bench name in the report's spelling: "light-mode" -> "lightMode".
+std::string reportKey(const char* benchName) {
+    std::string key;
+    for (const char* c = benchName; *c != '\0'; ++c) {
+        if (*c == '-' && c[1] != '\0') {
+            key += static_cast<char>(std::toupper(static_cast<unsigned char>(*++c)));
+        } else {
+            key += *c;
+        }
+    }
+    return key;
+}
+
+// "bump on, ..., light mode 0, aa none": every bench switch, "none" where the run lacks it.
+std::string switchesText(const RunSettings& s) {
+    std::string text;
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        if (!keySwitch.benchName) {
+            continue;
+        }
+        std::string name = keySwitch.benchName;
+        std::replace(name.begin(), name.end(), '-', ' ');
+        auto state = s.switches.find(keySwitch.benchName);
+        std::string value = state == s.switches.end() ? "none"
+                            : keySwitch.isOnOff()     ? onOff(state->second != 0)
+                                                      : std::to_string(state->second);
+        text += (text.empty() ? "" : ", ") + name + " " + value;
+    }
+    return text;
+}
+
 std::string settingsLine(const RunSettings& s) {
     char range[96];
     std::snprintf(range, sizeof range, "tour %.2f-%.2f s at dt %.3g s", s.from, s.to, s.timeStep);
     std::string repeats =
         s.repeats > 1 ? ", fastest of " + std::to_string(s.repeats) + " repeats" : "";
-    return "view " + std::string(debugViewName(s.view)) + "; " + range + repeats + "; bump " +
-           onOff(s.bump) + ", bloom " + onOff(s.bloom) + ", ssao " + onOff(s.ssao) +
-           ", transparent " + onOff(s.transparent) + ", omni " + onOff(s.omni) + ", colored " +
-           onOff(s.colored) + ", light mode " + std::to_string(s.lightMode) + ", aa " +
-           (s.aa ? onOff(*s.aa) : "none") + ", cube maps " +
-           (s.updateShadowMaps ? "every frame" : "static");
+    return "view " + std::string(debugViewName(s.view)) + "; " + range + repeats + "; " +
+           switchesText(s) + ", cube maps " + (s.updateShadowMaps ? "every frame" : "static");
 }
 
 std::string startupLine(const StartupTimes& t) {
@@ -98,10 +128,13 @@ void keepFaster(FrameRecord& fastest, const FrameRecord& frame) {
 } // namespace
 
 bool sameConfiguration(const RunSettings& a, const RunSettings& b) {
-    return a.width == b.width && a.height == b.height && a.bump == b.bump && a.bloom == b.bloom &&
-           a.ssao == b.ssao && a.transparent == b.transparent && a.omni == b.omni &&
-           a.colored == b.colored && a.lightMode == b.lightMode &&
-           (!a.aa || !b.aa || *a.aa == *b.aa) && a.updateShadowMaps == b.updateShadowMaps &&
+    for (const auto& [name, state] : a.switches) {
+        auto other = b.switches.find(name);
+        if (other != b.switches.end() && other->second != state) {
+            return false;
+        }
+    }
+    return a.width == b.width && a.height == b.height && a.updateShadowMaps == b.updateShadowMaps &&
            a.view == b.view;
 }
 
@@ -297,21 +330,26 @@ ordered_json summaryToJson(const Summary& s) {
     return out;
 }
 
+// Every bench switch under its report key: a boolean for on/off, the state number for a cycle,
+// null where the run lacks it.
 ordered_json settingsToJson(const RunSettings& s) {
-    return {{"bump", s.bump},
-            {"bloom", s.bloom},
-            {"ssao", s.ssao},
-            {"transparent", s.transparent},
-            {"omni", s.omni},
-            {"colored", s.colored},
-            {"lightMode", s.lightMode},
-            {"aa", s.aa ? ordered_json(*s.aa) : ordered_json()},
-            {"updateShadowMaps", s.updateShadowMaps},
-            {"timeStep", s.timeStep},
-            {"repeats", s.repeats},
-            {"from", s.from},
-            {"to", s.to},
-            {"view", debugViewArgument(s.view)}};
+    ordered_json out;
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        if (keySwitch.benchName) {
+            auto state = s.switches.find(keySwitch.benchName);
+            out[reportKey(keySwitch.benchName)] = state == s.switches.end() ? ordered_json()
+                                                  : keySwitch.isOnOff()
+                                                      ? ordered_json(state->second != 0)
+                                                      : ordered_json(state->second);
+        }
+    }
+    out["updateShadowMaps"] = s.updateShadowMaps;
+    out["timeStep"] = s.timeStep;
+    out["repeats"] = s.repeats;
+    out["from"] = s.from;
+    out["to"] = s.to;
+    out["view"] = debugViewArgument(s.view);
+    return out;
 }
 
 ordered_json contextToJson(const GlContextInfo& c) {
@@ -453,15 +491,14 @@ std::string readFrame(const json& sample, FrameRecord& frame) {
 }
 
 void readSettings(const json& s, RunSettings& settings) {
-    s.at("bump").get_to(settings.bump);
-    s.at("bloom").get_to(settings.bloom);
-    s.at("ssao").get_to(settings.ssao);
-    s.at("transparent").get_to(settings.transparent);
-    s.at("omni").get_to(settings.omni);
-    s.at("colored").get_to(settings.colored);
-    s.at("lightMode").get_to(settings.lightMode);
-    auto aa = s.find("aa");
-    settings.aa = aa == s.end() || aa->is_null() ? std::nullopt : std::optional(aa->get<bool>());
+    // A switch absent or null was not in the build that wrote the report.
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        auto state = keySwitch.benchName ? s.find(reportKey(keySwitch.benchName)) : s.end();
+        if (state != s.end() && !state->is_null()) {
+            settings.switches[keySwitch.benchName] =
+                keySwitch.isOnOff() ? (state->get<bool>() ? 1 : 0) : state->get<int>();
+        }
+    }
     s.at("updateShadowMaps").get_to(settings.updateShadowMaps);
     s.at("timeStep").get_to(settings.timeStep);
     s.at("repeats").get_to(settings.repeats);

@@ -7,11 +7,12 @@
 
 #include "BenchEnvironment.h"
 #include "Statistics.h"
-#include "render/DebugView.h"
+#include "base/DebugView.h"
 #include "render/PassTimer.h"
 
 #include <nlohmann/json.hpp>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,15 +21,9 @@
 struct RunSettings {
     int width = 1024;
     int height = 768;
-    bool bump = true;
-    bool bloom = true;
-    bool ssao = true;
-    bool transparent = true;
-    bool omni = true;
-    bool colored = false;
-    int lightMode = 0;
-    // Unset in the report of a build that has no anti-aliasing pass.
-    std::optional<bool> aa = true;
+    // Each bench switch's state by its bench name (KeyControls.h); a switch missing here was
+    // not in the build that wrote the report (an earlier build had no anti-aliasing pass).
+    std::map<std::string, int> switches;
     bool updateShadowMaps = true;
     double timeStep = 0.5;
     int repeats = 1;
@@ -38,9 +33,8 @@ struct RunSettings {
 };
 
 // Whether two runs rendered the same size and view with the same switch states and cube-map
-// updating.
-// A run of a build without the anti-aliasing pass matches either anti-aliasing state, so a build
-// from before the pass can be compared with one that runs it.
+// updating. A switch that one run's build did not have matches either state, so a build from
+// before a switch (the anti-aliasing pass, say) can be compared with one that has it.
 bool sameConfiguration(const RunSettings& a, const RunSettings& b);
 
 // Milliseconds of wall-clock time per start-up step.

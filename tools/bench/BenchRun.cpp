@@ -5,11 +5,12 @@
 #include "HeadlessContext.h"
 #include "ProgressBar.h"
 
-#include "app/Console.h"
 #include "app/ContextWindow.h"
 #include "app/DebugOutput.h"
 #include "app/FramePipeline.h"
+#include "app/KeyControls.h"
 #include "app/RenderSettings.h"
+#include "base/Console.h"
 #include "gpu/FrameCapture.h"
 #include "gpu/Framebuffer.h"
 #include "gpu/GL.h"
@@ -61,18 +62,12 @@ GLFWwindow* openHiddenWindow(WindowSize size) {
     return window;
 }
 
-void applySwitches(const SwitchOverrides& switches, bool updateShadowMaps) {
-    RenderSettings::bumpMapping = switches.bump.value_or(RenderSettings::bumpMapping);
-    RenderSettings::bloom = switches.bloom.value_or(RenderSettings::bloom);
-    RenderSettings::ssao = switches.ssao.value_or(RenderSettings::ssao);
-    RenderSettings::transparentObjects =
-        switches.transparent.value_or(RenderSettings::transparentObjects);
-    RenderSettings::omnidirectionalShadows =
-        switches.omni.value_or(RenderSettings::omnidirectionalShadows);
-    RenderSettings::coloredShadows = switches.colored.value_or(RenderSettings::coloredShadows);
-    RenderSettings::antiAliasing = switches.aa.value_or(RenderSettings::antiAliasing);
-    if (switches.lightMode) {
-        RenderSettings::lightMode = static_cast<LightMode>(*switches.lightMode);
+void applySwitches(const SwitchStates& switches, bool updateShadowMaps) {
+    for (const KeySwitch& keySwitch : keySwitches()) {
+        auto state = keySwitch.benchName ? switches.find(keySwitch.benchName) : switches.end();
+        if (state != switches.end()) {
+            keySwitch.setting.set(state->second);
+        }
     }
     RenderSettings::updateShadowMaps = updateShadowMaps;
 }
@@ -81,14 +76,7 @@ RunSettings currentSettings(const BenchOptions& options, WindowSize size) {
     RunSettings settings;
     settings.width = size.width;
     settings.height = size.height;
-    settings.bump = RenderSettings::bumpMapping;
-    settings.bloom = RenderSettings::bloom;
-    settings.ssao = RenderSettings::ssao;
-    settings.transparent = RenderSettings::transparentObjects;
-    settings.omni = RenderSettings::omnidirectionalShadows;
-    settings.colored = RenderSettings::coloredShadows;
-    settings.lightMode = static_cast<int>(RenderSettings::lightMode);
-    settings.aa = RenderSettings::antiAliasing;
+    settings.switches = currentSwitchStates();
     settings.updateShadowMaps = RenderSettings::updateShadowMaps;
     settings.timeStep = options.timeStep;
     settings.repeats = options.repeats;

@@ -3,7 +3,7 @@
 // in as frames of their own (or marked on the grid frame they coincide with).
 #pragma once
 
-#include "render/DebugView.h"
+#include "base/DebugView.h"
 
 #include <optional>
 #include <string>

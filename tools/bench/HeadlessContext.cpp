@@ -1,7 +1,7 @@
 // HeadlessContext: display choice, context creation and GL entry-point loading over EGL.
 #include "HeadlessContext.h"
 
-#include "app/Console.h"
+#include "base/Console.h"
 
 #include <EGL/eglext.h>
 

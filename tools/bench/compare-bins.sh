@@ -26,14 +26,9 @@ options=("$@")
 [ ${#options[@]} -eq 0 ] && options=(--dt 4 --repeat 2)
 work="${COMPARE_DIR:-/tmp/compare-bins}"
 mkdir -p "$work"
-
-run() {
-    if [ -z "${DISPLAY:-}" ]; then
-        xvfb-run -a -s "-screen 0 2600x1600x24" "$@"
-    else
-        "$@"
-    fi
-}
+source "$(dirname "$0")/../../scripts/display.sh"
+# room for the largest sweep size
+export XVFB_SCREEN="${XVFB_SCREEN:-2600x1600x24}"
 
 reports_base=()
 reports_new=()
@@ -44,7 +39,7 @@ for round in $(seq 1 "$rounds"); do
         report="$work/$side-$round.json"
         echo "== round $round/$rounds: $side ($bin)"
         # the tool reads Shader/ and Assets/ beside itself
-        (cd "$bin" && run ./cathedral-bench --no-progress --json "$report" "${options[@]}") \
+        (cd "$bin" && on_display ./cathedral-bench --no-progress --json "$report" "${options[@]}") \
             > "$work/$side-$round.log" 2>&1 ||
             { echo "compare-bins: the $side run failed, see $work/$side-$round.log"; exit 1; }
         if [ "$side" = base ]; then reports_base+=("$report"); else reports_new+=("$report"); fi

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Compares the frame times of two commits on this machine in one sitting: each commit is checked
-# out in a git worktree of its own and built in a build directory of its own, then the two
-# benchmarks run interleaved (BASE NEW BASE NEW ...), so both see the same machine state, and
-# cathedral-bench --compare merges each side's reports (every frame's fastest value) and says,
-# per pass, whether NEW differs from BASE beyond the runs' noise.
+# out in a git worktree of its own and built in a build directory of its own, then
+# compare-bins.sh runs the two benchmarks interleaved (BASE NEW BASE NEW ...), so both see the
+# same machine state, and compares them (cathedral-bench --compare, or the summary medians for a
+# build from before the per-frame samples).
 # Usage: tools/bench/compare-builds.sh BASE NEW [rounds] [-- cathedral-bench options]
 # BASE and NEW are commits (hashes, branches, tags); rounds defaults to 3; the bench options
 # default to "--dt 4" (the whole tour at 1024x768). Work goes to $COMPARE_DIR (default
-# build/compare-builds); JOBS sets the build's parallel jobs (default 2). Both commits must write
-# reports with per-frame samples. Without a display the runs go through xvfb-run.
+# build/compare-builds); JOBS sets the build's parallel jobs (default 2). Without a display the
+# runs go through xvfb-run.
 set -euo pipefail
 if [ $# -lt 2 ]; then
     sed -n '7,12s/^# \{0,1\}//p' "$0"
@@ -54,33 +54,9 @@ build() {
         > "$work/build-$side.log"
 }
 
-run() {
-    if [ -z "${DISPLAY:-}" ]; then
-        xvfb-run -a -s "-screen 0 2600x1600x24" "$@"
-    else
-        "$@"
-    fi
-}
-
 build base "$base"
 build new "$new"
 
-reports_base=()
-reports_new=()
-for round in $(seq 1 "$rounds"); do
-    for side in base new; do
-        report="$work/$side-$round.json"
-        echo "== round $round/$rounds: $side"
-        # the tool reads Shader/ and Assets/ beside itself
-        (cd "$work/build-$side/bin" &&
-            run ./cathedral-bench --no-progress --json "$report" "${options[@]}") \
-            > "$work/$side-$round.log" 2>&1 ||
-            { echo "compare-builds: the $side run failed, see $work/$side-$round.log"; exit 1; }
-        if [ "$side" = base ]; then reports_base+=("$report"); else reports_new+=("$report"); fi
-    done
-done
-
-join() { local IFS=,; echo "$*"; }
-echo
-"$work/build-new/bin/cathedral-bench" --compare "$(join "${reports_base[@]}")" \
-    "$(join "${reports_new[@]}")"
+# The interleaved runs and the comparison are compare-bins.sh's, on the two builds.
+COMPARE_DIR="$work" exec "$root/tools/bench/compare-bins.sh" "$work/build-base/bin" \
+    "$work/build-new/bin" "$rounds" -- "${options[@]}"

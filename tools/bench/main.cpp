@@ -9,8 +9,8 @@
 #include "BenchReport.h"
 #include "BenchRun.h"
 
-#include "app/Console.h"
 #include "app/WorkingDirectory.h"
+#include "base/Console.h"
 #include "gpu/GL.h"
 #include "scene/CameraPathAnimation.h"
 

@@ -8,6 +8,7 @@
 # xvfb-run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/display.sh"
 build="${1:-$root/build}"
 out="$(mkdir -p "${2:-$build/bench}" && cd "${2:-$build/bench}" && pwd)"
 dt="${3:-2}"
@@ -18,11 +19,7 @@ bench="$build/bin/cathedral-bench"
 cd "$build/bin"
 
 run() {
-    if [ -z "${DISPLAY:-}" ]; then
-        xvfb-run -a -s "-screen 0 1280x1024x24" "$bench" "$@"
-    else
-        "$bench" "$@"
-    fi
+    on_display "$bench" "$@"
 }
 
 # name, then the options of the run

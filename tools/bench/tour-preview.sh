@@ -6,6 +6,7 @@
 # xvfb-run, and ImageMagick (Debian imagemagick).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/display.sh"
 build="$(cd "${1:-$root/build}" && pwd)"
 out="${2:-$root/docs/tour-preview.gif}"
 out="$(cd "$(dirname "$out")" && pwd)/$(basename "$out")"
@@ -25,11 +26,7 @@ run=(./cathedral-bench --size "$size" --dt "$step" --capture "$times" --capture-
 cd "$build/bin"
 # The program's console lines (standard error) are shown only when the run fails.
 log="$frames/log"
-if [ -z "${DISPLAY:-}" ]; then
-    xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}" > /dev/null 2> "$log" || { cat "$log"; exit 1; }
-else
-    "${run[@]}" > /dev/null 2> "$log" || { cat "$log"; exit 1; }
-fi
+on_display "${run[@]}" > /dev/null 2> "$log" || { cat "$log"; exit 1; }
 
 delay=$(awk -v step="$step" 'BEGIN { printf "%d", step * 100 / 8 }') # 8x the flight's speed
 convert -delay "$delay" -loop 0 "$frames"/capture_*.png -layers Optimize +dither -colors 96 "$out"

@@ -1,5 +1,5 @@
 // Console output: one flushed line per message.
-#include "app/Console.h"
+#include "base/Console.h"
 
 #include <cstdio>
 #include <iostream>
