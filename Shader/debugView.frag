@@ -3,15 +3,23 @@
 // person can read.
 //   in  texCoord          vec2, 0..1 over the output, (0, 0) at the bottom left
 //   uniform view          int: 1 world position, 2 world normal, 3 diffuse colour, 4 ambient
-//                         occlusion, 5 bloom, 6 colored shadow map, 7 shadow cube map
-//   uniform image         sampler2D unit 0, the buffer of views 1 to 6 (positions in world
+//                         occlusion, 5 bloom, 6 colored shadow map, 7 shadow cube map,
+//                         8 indirect light
+//   uniform image         sampler2D unit 0, the buffer of views 1 to 6 and 8 (positions in world
 //                         space with w = 1 where a surface was drawn, w = 0 elsewhere; normals
 //                         of length 0 where none was; the linear albedo; the colored shadow map
 //                         with the windows' transmission in rgb and the lit surface's depth in
 //                         world units in a)
 //   uniform cubeMap       samplerCube unit 1, view 7: window depth of the face projection
 //   uniform cubeNearFar   vec2, view 7: near and far of that projection
-//   uniform hasData       int, 0: the buffer was never rendered; a grey stripe pattern says so
+//   uniform normalImage   sampler2D unit 2, view 8: the G-buffer's world normals (length 0
+//                         where no surface was drawn)
+//   uniform probeRed, probeGreen, probeBlue, probeWeight, probeGridOrigin, probeGridSpacing,
+//           probeGridCounts  view 8: the baked indirect light (units 3..6; see
+//                         deferredRenderPass.frag), shown as a white surface without bumps or
+//                         occlusion would reflect it
+//   uniform hasData       int, 0: the buffer was never rendered (view 8: no probes were
+//                         loaded); a grey stripe pattern says so
 //   uniform outputSize    vec2, output size in pixels (the cube map's cross keeps square faces)
 //   out location 0 color  vec4, the view's colour with alpha 1
 in vec2 texCoord;
@@ -20,6 +28,14 @@ uniform int view;
 uniform sampler2D image;
 uniform samplerCube cubeMap;
 uniform vec2 cubeNearFar;
+uniform sampler2D normalImage;
+uniform sampler3D probeRed;
+uniform sampler3D probeGreen;
+uniform sampler3D probeBlue;
+uniform sampler3D probeWeight;
+uniform vec3 probeGridOrigin;
+uniform float probeGridSpacing;
+uniform vec3 probeGridCounts;
 uniform int hasData;
 uniform vec2 outputSize;
 
@@ -68,6 +84,17 @@ vec3 viewColor() {
         return inside ? vec3(1.0 - sqrt(clamp(axisDistance / f, 0.0, 1.0))) : vec3(0.0);
     }
     vec4 texel = texture(image, texCoord);
+    if (view == 8) {
+        vec3 n = texture(normalImage, texCoord).xyz;
+        vec3 light = vec3(0.0);
+        if (dot(n, n) > 0.0) {
+            n = normalize(n);
+            sampleProbeGrid(probeRed, probeGreen, probeBlue, probeWeight, probeGridOrigin,
+                            probeGridSpacing, probeGridCounts,
+                            texel.xyz + n * (0.5 * probeGridSpacing), n, light);
+        }
+        return radianceToDisplay(light);
+    }
     if (view == 1) return texel.w > 0.0 ? fract(texel.xyz / positionBand) : vec3(0.0);
     if (view == 2) return dot(texel.xyz, texel.xyz) > 0.0 ? texel.xyz * 0.5 + 0.5 : vec3(0.0);
     if (view == 4) return vec3(texel.r);

@@ -6,8 +6,8 @@
 namespace {
 
 const char* const viewNames[kDebugViewCount] = {
-    "Final Image",       "World Position", "World Normal",       "Diffuse Color",
-    "Ambient Occlusion", "Bloom",          "Colored Shadow Map", "Shadow Cube Map",
+    "Final Image", "World Position",     "World Normal",    "Diffuse Color",  "Ambient Occlusion",
+    "Bloom",       "Colored Shadow Map", "Shadow Cube Map", "Indirect Light",
 };
 
 } // namespace

@@ -15,6 +15,7 @@ enum class DebugView {
     Bloom,
     ColoredShadowMap,
     ShadowCubeMap,
+    IndirectLight,
     Count
 };
 

@@ -12,6 +12,7 @@
 #include "render/Billboard.h"
 #include "render/Frustum.h"
 #include "render/GaussBlurTechnique.h"
+#include "render/IndirectLightProbes.h"
 #include "render/LightShaftsTechnique.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
 #include "render/SSAOTechnique.h"
@@ -103,11 +104,13 @@ Renderer::Renderer(int width, int height) : gBuffer(), hdrBuffer() {
     largestTargetSize = Framebuffer::largestSize();
     buildScreenTargets(width, height);
     shadowMapping = new ShadowMappingTechnique(shadowMapSize, shadowMapSize);
+    indirectLight = new IndirectLightProbes();
 }
 
 Renderer::~Renderer() {
     releaseScreenTargets();
     delete shadowMapping;
+    delete indirectLight;
     for (OmnidirectionalShadowMappingTechnique* cubeMap : omnidirectionalShadowMaps) {
         delete cubeMap;
     }
@@ -393,7 +396,9 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
         }
     }
 
-    disableSpareLights(shader, scene->lights.size(), unit + 1);
+    // The probes follow the colored shadow map; the spare lights' samplers, after them.
+    indirectLight->bind(shader, unit + 1);
+    disableSpareLights(shader, scene->lights.size(), unit + 1 + IndirectLightProbes::textureCount);
     shader->setInt("colorShadowMap", unit);
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_2D, shadowMapping->getColorTexture());
@@ -486,6 +491,8 @@ bool Renderer::viewHasData(DebugView view) const {
         return bloomRendered;
     case DebugView::ShadowCubeMap:
         return cubeMapsRendered && !omnidirectionalShadowMaps.empty();
+    case DebugView::IndirectLight:
+        return indirectLight->loaded();
     default:
         return true; // the G-buffer and the light-view maps are rendered every frame
     }
@@ -535,6 +542,12 @@ void Renderer::bindViewBuffer(DebugView view) {
             cubeMap->bindTexture(1);
             ShaderManager::getShader("debugView")->setVec2("cubeNearFar", cubeMap->getNearFar());
         }
+        break;
+    case DebugView::IndirectLight:
+        gBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
+        ShaderManager::getShader("debugView")->setInt("normalImage", 2);
+        gBuffer.bindTexture(GL_COLOR_ATTACHMENT1, 2);
+        indirectLight->bind(ShaderManager::getShader("debugView"), 3);
         break;
     default:
         break;

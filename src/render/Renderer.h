@@ -15,6 +15,7 @@
 
 class Frustum;
 class GaussBlurTechnique;
+class IndirectLightProbes;
 class Light;
 class LightShaftsTechnique;
 class OmnidirectionalShadowMappingTechnique;
@@ -30,6 +31,7 @@ public:
     SSAOTechnique* ssao = nullptr;                   // window size
     LightShaftsTechnique* lightShafts = nullptr;     // window size; not run by the frame
     ShadowMappingTechnique* shadowMapping = nullptr; // light view, 512 x 512
+    IndirectLightProbes* indirectLight = nullptr;    // the baked probes of the ambient term
     // entry i belongs to light i of the scene; its cube map is bound on unit 4 + i
     std::vector<OmnidirectionalShadowMappingTechnique*> omnidirectionalShadowMaps;
     Framebuffer gBuffer;   // world position, world normal, diffuse colour, depth
