@@ -508,6 +508,10 @@ void Renderer::debugViewPass() {
     shader->setInt("view", static_cast<int>(view));
     shader->setInt("image", 0);
     shader->setInt("cubeMap", 1);
+    shader->setInt("normalImage", 2);
+    // The probes' samplers always get their own units: left on unit 0 beside the 2D image they
+    // would fail the draw. Bound first, so a view's own buffers take their units after.
+    indirectLight->bind(shader, 3);
     shader->setInt("hasData", viewHasData(view) ? 1 : 0);
     shader->setVec2("outputSize", glm::vec2(screenWidth, screenHeight));
     bindViewBuffer(view);
@@ -545,9 +549,7 @@ void Renderer::bindViewBuffer(DebugView view) {
         break;
     case DebugView::IndirectLight:
         gBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
-        ShaderManager::getShader("debugView")->setInt("normalImage", 2);
         gBuffer.bindTexture(GL_COLOR_ATTACHMENT1, 2);
-        indirectLight->bind(ShaderManager::getShader("debugView"), 3);
         break;
     default:
         break;

@@ -99,7 +99,7 @@ TEST_F(KeyControlsTest, PressRepeatAndOtherKeysDoNothing) {
 
 TEST_F(KeyControlsTest, F8StepsThroughTheDebugViewsAndBackToTheFinalImage) {
     std::string output;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 10; ++i) {
         output += send(GLFW_KEY_F8, GLFW_RELEASE);
     }
     EXPECT_EQ(output, "Debug View: World Position\n"
@@ -109,6 +109,7 @@ TEST_F(KeyControlsTest, F8StepsThroughTheDebugViewsAndBackToTheFinalImage) {
                       "Debug View: Bloom\n"
                       "Debug View: Colored Shadow Map\n"
                       "Debug View: Shadow Cube Map\n"
+                      "Debug View: Indirect Light\n"
                       "Debug View: Final Image\n"
                       "Debug View: World Position\n");
     EXPECT_EQ(RenderSettings::debugView, DebugView::WorldPosition);
