@@ -218,8 +218,9 @@ glm::vec3 BakeImage::sample(glm::vec2 uv) const {
 
 float lampFalloff(const BakeLight& light, float d) {
     float attenuation = 1.0f / (1.0f + light.linear * d + light.quadratic * d * d);
-    float edge = glm::smoothstep(0.8f * light.radius, light.radius, d);
-    return attenuation * (1.0f - edge);
+    float reach = d / light.radius;
+    float window = glm::clamp(1.0f - reach * reach * reach * reach, 0.0f, 1.0f);
+    return attenuation * window * window;
 }
 
 IrradianceProbeGrid bakeProbes(const BakeScene& scene, const BakeSettings& settings) {

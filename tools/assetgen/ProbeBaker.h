@@ -63,7 +63,8 @@ struct BakeSettings {
     float invalidShare = 0.1f; // share of back-face or escaping rays that invalidates
 };
 
-// The lighting pass's attenuation of a lamp at distance d (see Shader/deferredRenderPass.frag).
+// The lighting pass's attenuation of a lamp at distance d, windowed to reach 0 at its radius with
+// zero slope (shadeLight in Shader/deferredRenderPass.frag).
 float lampFalloff(const BakeLight& light, float d);
 
 // Bakes the grid; the same scene and settings give the same bytes on every run and build.
