@@ -15,7 +15,7 @@ build="${CATHEDRAL_SANITIZE_BUILD_DIR:-$root/build-asan}"
 # The baked indirect light is the same for every build of these sources: the plain build's probe
 # file, where one exists, is copied instead of baking it again under instrumentation.
 plain_probes="${CATHEDRAL_BUILD_DIR:-$root/build}/bin/Assets/indirect_light.probes"
-probes_from=()
+probes_from=(-DCATHEDRAL_PROBES_FROM=)
 if [ -f "$plain_probes" ]; then
     probes_from=(-DCATHEDRAL_PROBES_FROM="$plain_probes")
 fi
