@@ -14,8 +14,8 @@
 //   uniform cubeNearFar   vec2, view 7: near and far of that projection
 //   uniform normalImage   sampler2D unit 2, view 8: the G-buffer's world normals (length 0
 //                         where no surface was drawn)
-//   uniform probeRed, probeGreen, probeBlue, probeWeight, probeGridOrigin, probeGridSpacing,
-//           probeGridCounts  view 8: the baked indirect light (units 3..6; see
+//   uniform probeLight, probeDirection, probeGridOrigin, probeGridSpacing, probeGridCounts
+//                         view 8: the baked indirect light (units 3 and 4; see
 //                         deferredRenderPass.frag), shown as a white surface without bumps or
 //                         occlusion would reflect it
 //   uniform hasData       int, 0: the buffer was never rendered (view 8: no probes were
@@ -29,10 +29,8 @@ uniform sampler2D image;
 uniform samplerCube cubeMap;
 uniform vec2 cubeNearFar;
 uniform sampler2D normalImage;
-uniform sampler3D probeRed;
-uniform sampler3D probeGreen;
-uniform sampler3D probeBlue;
-uniform sampler3D probeWeight;
+uniform sampler3D probeLight;
+uniform sampler3D probeDirection;
 uniform vec3 probeGridOrigin;
 uniform float probeGridSpacing;
 uniform vec3 probeGridCounts;
@@ -89,7 +87,7 @@ vec3 viewColor() {
         vec3 light = vec3(0.0);
         if (dot(n, n) > 0.0) {
             n = normalize(n);
-            sampleProbeGrid(probeRed, probeGreen, probeBlue, probeWeight, probeGridOrigin,
+            sampleProbeGrid(probeLight, probeDirection, probeGridOrigin,
                             probeGridSpacing, probeGridCounts,
                             texel.xyz + n * (0.5 * probeGridSpacing), n, light);
         }

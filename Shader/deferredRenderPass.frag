@@ -21,8 +21,8 @@
 //   uniform lights[7]             world-space position, color, linear, quadratic, radius and
 //                                 near_far (depth range of the light's cube map); a light with
 //                                 radius 0 (never set) does nothing
-//   uniform probeRed, probeGreen, probeBlue, probeWeight  sampler3D units 12..15, the baked
-//                                 indirect light (IndirectLightProbes; sampleProbeGrid reads them)
+//   uniform probeLight, probeDirection  sampler3D units 12 and 13, the baked indirect light
+//                                 (IndirectLightProbes; sampleProbeGrid reads them)
 //   uniform probeGridOrigin       vec3, world position of the grid's first probe
 //   uniform probeGridSpacing      float, world units between neighbouring probes
 //   uniform probeGridCounts       vec3, probes along x, y and z
@@ -63,10 +63,8 @@ uniform sampler2D colorShadowMap;
 uniform mat4 lightViewProjectionMatrix;
 uniform vec3 lightViewPosition;
 uniform PointLight lights[MAX_LIGHTS];
-uniform sampler3D probeRed;
-uniform sampler3D probeGreen;
-uniform sampler3D probeBlue;
-uniform sampler3D probeWeight;
+uniform sampler3D probeLight;
+uniform sampler3D probeDirection;
 uniform vec3 probeGridOrigin;
 uniform float probeGridSpacing;
 uniform vec3 probeGridCounts;
@@ -239,7 +237,7 @@ vec3 windowLight(vec3 p, vec3 n, vec3 ng, vec3 albedo) {
 vec3 indirectLight(vec3 p, vec3 ng, vec3 n) {
     vec3 light;
     if (indirectLightBaked != 0 &&
-        sampleProbeGrid(probeRed, probeGreen, probeBlue, probeWeight, probeGridOrigin,
+        sampleProbeGrid(probeLight, probeDirection, probeGridOrigin,
                         probeGridSpacing, probeGridCounts, p + ng * (0.5 * probeGridSpacing), n,
                         light)) {
         return light;

@@ -9,15 +9,14 @@
 
 namespace {
 
-const char* const samplerNames[IndirectLightProbes::textureCount] = {"probeRed", "probeGreen",
-                                                                     "probeBlue", "probeWeight"};
+const char* const samplerNames[IndirectLightProbes::textureCount] = {"probeLight",
+                                                                     "probeDirection"};
 
-GLuint create3DTexture(glm::ivec3 size, GLint internalFormat, GLenum format,
-                       const std::vector<float>& texels) {
+GLuint create3DTexture(glm::ivec3 size, const std::vector<float>& texels) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_3D, texture);
-    glTexImage3D(GL_TEXTURE_3D, 0, internalFormat, size.x, size.y, size.z, 0, format, GL_FLOAT,
+    glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA16F, size.x, size.y, size.z, 0, GL_RGBA, GL_FLOAT,
                  texels.data());
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -47,24 +46,16 @@ IndirectLightProbes::~IndirectLightProbes() {
 }
 
 void IndirectLightProbes::upload(const IrradianceProbeGrid& grid) {
-    size_t n = grid.probeCount();
-    std::vector<float> channels[3], weights(n);
-    for (int c = 0; c < 3; ++c) {
-        channels[c].resize(n * 4);
+    std::vector<float> light, direction;
+    for (const IrradianceProbeGrid::Probe& probe : grid.probes) {
+        glm::vec4 l = probe.weight * glm::vec4(probe.light, 1.0f);
+        glm::vec4 d = probe.weight * IrradianceProbeGrid::luminance(probe.light) *
+                      glm::vec4(probe.direction, 1.0f);
+        light.insert(light.end(), {l.x, l.y, l.z, l.w});
+        direction.insert(direction.end(), {d.x, d.y, d.z, d.w});
     }
-    for (size_t p = 0; p < n; ++p) {
-        float w = grid.probes[p * 4 + 3].x;
-        weights[p] = w;
-        for (int c = 0; c < 3; ++c) {
-            for (int k = 0; k < 4; ++k) {
-                channels[c][p * 4 + size_t(k)] = w * grid.probes[p * 4 + size_t(c)][k];
-            }
-        }
-    }
-    for (int c = 0; c < 3; ++c) {
-        textures[c] = create3DTexture(grid.counts, GL_RGBA16F, GL_RGBA, channels[c]);
-    }
-    textures[3] = create3DTexture(grid.counts, GL_R16F, GL_RED, weights);
+    textures[0] = create3DTexture(grid.counts, light);
+    textures[1] = create3DTexture(grid.counts, direction);
     origin = grid.origin;
     spacing = grid.spacing;
     counts = glm::vec3(grid.counts);

@@ -15,10 +15,11 @@ class Shader;
 class IndirectLightProbes {
 public:
     static constexpr const char* defaultPath = "Assets/indirect_light.probes";
-    // Red, green and blue coefficients (a, bx, by, bz) premultiplied by each probe's weight, and
-    // the weight itself: the filtered coefficients over the filtered weight blend the probes in
-    // open space alone. RGBA16F and R16F, linear filtering, clamped at the grid's faces.
-    static constexpr int textureCount = 4;
+    // Two RGBA16F textures, linear filtering, clamped at the grid's faces: "probeLight" holds
+    // (light, 1) and "probeDirection" (direction, 1) times luminance(light), both times each
+    // probe's weight. Filtered and divided by their fourth channels they blend only the probes in
+    // open space, exactly as IrradianceProbeGrid::sample does.
+    static constexpr int textureCount = 2;
 
     // Reads the probe file; a missing, damaged or wrongly sized one prints one line and leaves
     // the textures out.
@@ -29,10 +30,9 @@ public:
 
     bool loaded() const { return textures[0] != 0; }
     // Hands the program in use its probe uniforms ("indirectLightBaked", "probeGridOrigin",
-    // "probeGridSpacing", "probeGridCounts") and binds the textures on units firstUnit ..
-    // firstUnit + 3 as "probeRed", "probeGreen", "probeBlue", "probeWeight". Without probes the
-    // samplers still get those units (no two sampler types share a unit) and
-    // "indirectLightBaked" is 0.
+    // "probeGridSpacing", "probeGridCounts") and binds the textures on units firstUnit and
+    // firstUnit + 1 as "probeLight" and "probeDirection". Without probes the samplers still get
+    // those units (no two sampler types share a unit) and "indirectLightBaked" is 0.
     void bind(Shader* shader, int firstUnit) const;
 
 private:

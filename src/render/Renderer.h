@@ -125,7 +125,7 @@ private:
     // nearest the camera. Leaves the output bound and the standing state.
     void debugViewPass();
     // Binds the buffer `view` shows: 2D on unit 0, the cube map on unit 1, the G-buffer normals
-    // on unit 2 for the indirect light (whose probes debugViewPass binds on units 3 to 6).
+    // on unit 2 for the indirect light (whose probes debugViewPass binds on units 3 and 4).
     void bindViewBuffer(DebugView view);
     OmnidirectionalShadowMappingTechnique* nearestCubeMap() const;
 

@@ -9,19 +9,15 @@
 
 namespace {
 
-const char probeFileMagic[8] = {'C', 'A', 'T', 'H', 'P', 'R', 'B', '1'};
+const char probeFileMagic[8] = {'C', 'A', 'T', 'H', 'P', 'R', 'B', '2'};
 const size_t headerBytes = 8 + 3 * 4 + 3 * 4 + 4;
-
-void putU32(std::vector<char>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(char((v >> (8 * i)) & 0xffu));
-    }
-}
 
 void putF32(std::vector<char>& out, float f) {
     uint32_t v;
     std::memcpy(&v, &f, 4);
-    putU32(out, v);
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(char((v >> (8 * i)) & 0xffu));
+    }
 }
 
 uint32_t getU32(const char* p) {
@@ -39,79 +35,81 @@ float getF32(const char* p) {
     return f;
 }
 
+bool finite(glm::vec3 v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 } // namespace
 
 IrradianceProbeGrid::IrradianceProbeGrid(glm::ivec3 counts, glm::vec3 origin, float spacing)
     : counts(counts), origin(origin), spacing(spacing),
-      probes(size_t(counts.x) * size_t(counts.y) * size_t(counts.z) * 4, glm::vec4(0.0f)) {}
+      probes(size_t(counts.x) * size_t(counts.y) * size_t(counts.z)) {}
 
-size_t IrradianceProbeGrid::probeCount() const {
-    return size_t(counts.x) * size_t(counts.y) * size_t(counts.z);
+IrradianceProbeGrid::Probe& IrradianceProbeGrid::at(glm::ivec3 c) {
+    return probes[(size_t(c.z) * size_t(counts.y) + size_t(c.y)) * size_t(counts.x) + size_t(c.x)];
 }
 
-size_t IrradianceProbeGrid::index(glm::ivec3 cell) const {
-    return (size_t(cell.z) * size_t(counts.y) + size_t(cell.y)) * size_t(counts.x) + size_t(cell.x);
+const IrradianceProbeGrid::Probe& IrradianceProbeGrid::at(glm::ivec3 c) const {
+    return probes[(size_t(c.z) * size_t(counts.y) + size_t(c.y)) * size_t(counts.x) + size_t(c.x)];
 }
 
-glm::vec3 IrradianceProbeGrid::position(glm::ivec3 cell) const {
-    return origin + glm::vec3(cell) * spacing;
+glm::vec3 IrradianceProbeGrid::position(glm::ivec3 c) const {
+    return origin + glm::vec3(c) * spacing;
 }
 
-glm::vec4& IrradianceProbeGrid::channel(glm::ivec3 cell, int c) {
-    return probes[index(cell) * 4 + size_t(c)];
+glm::ivec3 IrradianceProbeGrid::cell(size_t index) const {
+    size_t x = index % size_t(counts.x);
+    size_t y = (index / size_t(counts.x)) % size_t(counts.y);
+    size_t z = index / (size_t(counts.x) * size_t(counts.y));
+    return glm::ivec3(int(x), int(y), int(z));
 }
 
-const glm::vec4& IrradianceProbeGrid::channel(glm::ivec3 cell, int c) const {
-    return probes[index(cell) * 4 + size_t(c)];
-}
-
-float IrradianceProbeGrid::weight(glm::ivec3 cell) const {
-    return probes[index(cell) * 4 + 3].x;
-}
-
-void IrradianceProbeGrid::setWeight(glm::ivec3 cell, float weight) {
-    probes[index(cell) * 4 + 3] = glm::vec4(weight, 0.0f, 0.0f, 0.0f);
+float IrradianceProbeGrid::luminance(glm::vec3 rgb) {
+    return glm::dot(rgb, glm::vec3(0.2126f, 0.7152f, 0.0722f));
 }
 
 bool IrradianceProbeGrid::sample(glm::vec3 p, glm::vec3 n, glm::vec3& light) const {
     glm::vec3 g = glm::clamp((p - origin) / spacing, glm::vec3(0.0f), glm::vec3(counts - 1));
-    glm::ivec3 base = glm::min(glm::ivec3(glm::floor(g)), glm::max(counts - 2, 0));
+    glm::ivec3 base = glm::min(glm::ivec3(glm::floor(g)), counts - 2);
     glm::vec3 f = g - glm::vec3(base);
-    glm::vec4 basis(1.0f, n);
-    glm::vec3 sum(0.0f);
-    float weights = 0.0f;
+    glm::vec4 lightSum(0.0f), directionSum(0.0f);
     for (int corner = 0; corner < 8; ++corner) {
         glm::ivec3 o(corner & 1, (corner >> 1) & 1, (corner >> 2) & 1);
         glm::vec3 t = glm::mix(glm::vec3(1.0f) - f, f, glm::vec3(o));
-        float w = t.x * t.y * t.z * weight(base + o);
-        for (int c = 0; c < 3; ++c) {
-            sum[c] += w * glm::dot(channel(base + o, c), basis);
-        }
-        weights += w;
+        const Probe& probe = at(base + o);
+        float w = t.x * t.y * t.z * probe.weight;
+        lightSum += w * glm::vec4(probe.light, 1.0f);
+        directionSum += w * luminance(probe.light) * glm::vec4(probe.direction, 1.0f);
     }
-    if (weights <= 1e-6f) {
+    if (lightSum.w <= 1e-3f) {
         return false;
     }
-    light = glm::max(sum / weights, glm::vec3(0.0f));
+    glm::vec3 direction =
+        directionSum.w > 1e-6f ? glm::vec3(directionSum) / directionSum.w : glm::vec3(0.0f);
+    light = glm::vec3(lightSum) / lightSum.w * std::max(0.0f, 1.0f + glm::dot(direction, n));
     return true;
 }
 
 bool IrradianceProbeGrid::write(const std::string& path) const {
     std::vector<char> out(probeFileMagic, probeFileMagic + 8);
     for (int i = 0; i < 3; ++i) {
-        putU32(out, uint32_t(counts[i]));
+        uint32_t n = uint32_t(counts[i]);
+        for (int b = 0; b < 4; ++b) {
+            out.push_back(char((n >> (8 * b)) & 0xffu));
+        }
     }
     for (int i = 0; i < 3; ++i) {
         putF32(out, origin[i]);
     }
     putF32(out, spacing);
-    for (size_t p = 0; p < probeCount(); ++p) {
-        for (int c = 0; c < 3; ++c) {
-            for (int k = 0; k < 4; ++k) {
-                putF32(out, probes[p * 4 + size_t(c)][k]);
-            }
+    for (const Probe& probe : probes) {
+        for (int i = 0; i < 3; ++i) {
+            putF32(out, probe.light[i]);
         }
-        putF32(out, probes[p * 4 + 3].x);
+        for (int i = 0; i < 3; ++i) {
+            putF32(out, probe.direction[i]);
+        }
+        putF32(out, probe.weight);
     }
     std::ofstream file(path, std::ios::binary);
     file.write(out.data(), std::streamsize(out.size()));
@@ -140,13 +138,10 @@ bool IrradianceProbeGrid::read(const std::string& path, IrradianceProbeGrid& gri
         }
         counts[i] = int(n);
     }
-    glm::vec3 origin;
-    for (int i = 0; i < 3; ++i) {
-        origin[i] = getF32(bytes.data() + 20 + 4 * i);
-    }
+    glm::vec3 origin(getF32(bytes.data() + 20), getF32(bytes.data() + 24),
+                     getF32(bytes.data() + 28));
     float spacing = getF32(bytes.data() + 32);
-    if (!std::isfinite(origin.x + origin.y + origin.z) || !(spacing > 0.0f) ||
-        !std::isfinite(spacing)) {
+    if (!finite(origin) || !std::isfinite(spacing) || !(spacing > 0.0f)) {
         error = "Indirect light: " + path + " has no valid grid origin and spacing";
         return false;
     }
@@ -154,25 +149,21 @@ bool IrradianceProbeGrid::read(const std::string& path, IrradianceProbeGrid& gri
     size_t expected = headerBytes + result.probeCount() * floatsPerProbe * 4;
     if (bytes.size() != expected) {
         error = "Indirect light: " + path + " holds " + std::to_string(bytes.size()) +
-                " bytes, a grid of " + std::to_string(counts.x) + " x " + std::to_string(counts.y) +
-                " x " + std::to_string(counts.z) + " probes needs " + std::to_string(expected);
+                " bytes, but a grid of " + std::to_string(counts.x) + " x " +
+                std::to_string(counts.y) + " x " + std::to_string(counts.z) + " probes needs " +
+                std::to_string(expected);
         return false;
     }
     const char* p = bytes.data() + headerBytes;
-    for (size_t probe = 0; probe < result.probeCount(); ++probe) {
-        for (int c = 0; c < 3; ++c) {
-            for (int k = 0; k < 4; ++k, p += 4) {
-                result.probes[probe * 4 + size_t(c)][k] = getF32(p);
-            }
-        }
-        result.probes[probe * 4 + 3].x = getF32(p);
-        p += 4;
-        for (int c = 0; c < 4; ++c) {
-            const glm::vec4& v = result.probes[probe * 4 + size_t(c)];
-            if (!std::isfinite(v.x + v.y + v.z + v.w)) {
-                error = "Indirect light: " + path + " holds values that are not finite numbers";
-                return false;
-            }
+    for (Probe& probe : result.probes) {
+        probe.light = glm::vec3(getF32(p), getF32(p + 4), getF32(p + 8));
+        probe.direction = glm::vec3(getF32(p + 12), getF32(p + 16), getF32(p + 20));
+        probe.weight = getF32(p + 24);
+        p += floatsPerProbe * 4;
+        if (!finite(probe.light) || !finite(probe.direction) || !(probe.weight >= 0.0f) ||
+            !(probe.weight <= 1.0f)) {
+            error = "Indirect light: " + path + " holds values that are not valid probes";
+            return false;
         }
     }
     grid = std::move(result);

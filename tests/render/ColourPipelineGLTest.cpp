@@ -136,22 +136,19 @@ TEST_F(ColourPipelineGLTest, MidGreyAlbedoUnderAKnownLightGivesTheExpectedSrgbVa
 }
 
 // The ambient term is the albedo times the baked light for the surface's normal: a probe grid
-// whose every probe holds a + b . n gives the upward-facing floor exactly albedo (a + b.y),
-// read back as radiance. A damaged probe file prints one line naming it and leaves the
-// constant share 0.025 of the albedo.
+// whose every probe holds light l and direction d gives the upward-facing floor exactly
+// albedo l (1 + d.y), read back as radiance. A damaged probe file prints one line naming it and
+// leaves the constant share 0.025 of the albedo.
 TEST_F(ColourPipelineGLTest, AmbientTermIsTheAlbedoTimesTheBakedLightOrTheConstantWithout) {
     GreyFloor floor;
     RenderSettings::lightMode = AMBIENT;
     Renderer renderer(width, height);
     renderer.init(floor.test.scene->lights);
-    const glm::vec4 light[3] = {
-        {0.10f, 0.3f, 0.05f, -0.2f}, {0.20f, 0.0f, 0.05f, 0.0f}, {0.30f, 0.0f, 0.05f, 0.1f}};
+    const glm::vec3 light(0.10f, 0.20f, 0.30f);
+    const glm::vec3 direction(0.3f, 0.5f, -0.2f);
     IrradianceProbeGrid grid(glm::ivec3(4), glm::vec3(-6.0f), 4.0f);
-    for (size_t p = 0; p < grid.probeCount(); ++p) {
-        for (int c = 0; c < 3; ++c) {
-            grid.probes[p * 4 + size_t(c)] = light[c];
-        }
-        grid.probes[p * 4 + 3].x = 1.0f;
+    for (IrradianceProbeGrid::Probe& probe : grid.probes) {
+        probe = {light, direction, 1.0f};
     }
     std::string path = ::testing::TempDir() + "/uniform.probes";
     ASSERT_TRUE(grid.write(path));
@@ -161,7 +158,7 @@ TEST_F(ColourPipelineGLTest, AmbientTermIsTheAlbedoTimesTheBakedLightOrTheConsta
     glm::vec3 baked = radianceAt(renderer, floor.below());
     float albedo = srgbToLinear(0.5f);
     for (int c = 0; c < 3; ++c) {
-        float expected = albedo * (light[c].x + light[c].z);
+        float expected = albedo * light[c] * (1.0f + direction.y);
         EXPECT_NEAR(baked[c], expected, 0.01f * expected) << "channel " << c;
     }
 

@@ -67,12 +67,10 @@ public:
         IrradianceProbeGrid grid(settings.counts, settings.origin, settings.spacing);
         hits.assign(grid.probeCount() * size_t(settings.raysPerProbe), RayHit());
         valid.assign(grid.probeCount(), 0);
-        parallel(grid, [&](size_t probe, glm::ivec3 cell) { traceProbe(grid, probe, cell); });
+        parallel(grid, [&](size_t probe) { traceProbe(grid, probe); });
         IrradianceProbeGrid previous = grid;
         for (int bounce = 1; bounce <= settings.bounces; ++bounce) {
-            parallel(grid, [&](size_t probe, glm::ivec3 cell) {
-                project(grid, previous, probe, cell, bounce > 1);
-            });
+            parallel(grid, [&](size_t probe) { project(grid, previous, probe, bounce > 1); });
             previous = grid;
         }
         return grid;
@@ -93,7 +91,7 @@ private:
             workers.emplace_back([&, t] {
                 for (size_t probe = size_t(t); probe < grid.probeCount();
                      probe += size_t(threads)) {
-                    step(probe, cellOf(grid, probe));
+                    step(probe);
                 }
             });
         }
@@ -102,21 +100,14 @@ private:
         }
     }
 
-    static glm::ivec3 cellOf(const IrradianceProbeGrid& grid, size_t probe) {
-        size_t x = probe % size_t(grid.counts.x);
-        size_t y = (probe / size_t(grid.counts.x)) % size_t(grid.counts.y);
-        size_t z = probe / (size_t(grid.counts.x) * size_t(grid.counts.y));
-        return glm::ivec3(int(x), int(y), int(z));
-    }
-
     glm::vec3 direction(size_t probe, int ray) const {
         glm::mat3 rotation = randomRotation(pcgHash(uint32_t(probe) ^ pcgHash(settings.seed)));
         return rotation * fibonacciDirection(ray, settings.raysPerProbe);
     }
 
     // Casts the probe's rays once and keeps where they end; decides the probe's validity.
-    void traceProbe(const IrradianceProbeGrid& grid, size_t probe, glm::ivec3 cell) {
-        glm::vec3 origin = grid.position(cell);
+    void traceProbe(const IrradianceProbeGrid& grid, size_t probe) {
+        glm::vec3 origin = grid.position(grid.cell(probe));
         int lost = 0;
         int lostLimit = int(settings.invalidShare * float(settings.raysPerProbe));
         for (int ray = 0; ray < settings.raysPerProbe && lost <= lostLimit; ++ray) {
@@ -179,11 +170,12 @@ private:
         return sum;
     }
 
-    // Projects the light leaving every ray's hit onto the probe's order-1 harmonics, already
-    // convolved with the cosine lobe and divided by pi: a = mean(L), b = 2 mean(L w).
+    // Projects the light leaving every ray's hit onto the probe's bands 0 and 1, already
+    // convolved with the cosine lobe and divided by pi: per channel a = mean(L) and
+    // b = 2 mean(L w); the probe keeps a and the luminance's b / a as its direction.
     void project(IrradianceProbeGrid& grid, const IrradianceProbeGrid& previous, size_t probe,
-                 glm::ivec3 cell, bool addIndirect) const {
-        glm::vec4 sum[3] = {glm::vec4(0.0f), glm::vec4(0.0f), glm::vec4(0.0f)};
+                 bool addIndirect) const {
+        glm::vec3 mean(0.0f), bands[3] = {glm::vec3(0.0f), glm::vec3(0.0f), glm::vec3(0.0f)};
         for (int ray = 0; valid[probe] && ray < settings.raysPerProbe; ++ray) {
             const RayHit& h = hits[probe * size_t(settings.raysPerProbe) + size_t(ray)];
             if (!h.hit) {
@@ -196,14 +188,17 @@ private:
                 radiance += h.albedo * indirect;
             }
             glm::vec3 d = direction(probe, ray);
+            mean += radiance;
             for (int c = 0; c < 3; ++c) {
-                sum[c] += radiance[c] * glm::vec4(1.0f, 2.0f * d);
+                bands[c] += 2.0f * radiance[c] * d;
             }
         }
-        for (int c = 0; c < 3; ++c) {
-            grid.channel(cell, c) = sum[c] / float(settings.raysPerProbe);
-        }
-        grid.setWeight(cell, valid[probe] ? 1.0f : 0.0f);
+        IrradianceProbeGrid::Probe& out = grid.probes[probe];
+        out.light = mean / float(settings.raysPerProbe);
+        glm::vec3 band = 0.2126f * bands[0] + 0.7152f * bands[1] + 0.0722f * bands[2];
+        float level = IrradianceProbeGrid::luminance(mean);
+        out.direction = level > 0.0f ? band / level : glm::vec3(0.0f);
+        out.weight = valid[probe] ? 1.0f : 0.0f;
     }
 };
 

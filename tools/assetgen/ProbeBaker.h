@@ -4,15 +4,16 @@
 //
 // Technique: an irradiance volume (Greger, Shirley, Hubbard and Greenberg, "The Irradiance
 // Volume", IEEE Computer Graphics and Applications 18(2), 1998): probes on a regular grid, each
-// storing the light arriving at its point as order-1 spherical harmonics convolved with the
-// cosine lobe (Ramamoorthi and Hanrahan, "An Efficient Representation for Irradiance Environment
-// Maps", SIGGRAPH 2001). Each probe casts a fixed, per-probe rotated spherical Fibonacci set of
-// rays; the radiance leaving a hit is its albedo times the direct light there (lamps with shadow
-// rays, plus unshadowed daylight) and, from the second bounce on, the previous bounce's grid
-// sampled at the hit (probe feedback, as in McGuire et al., "Dynamic Diffuse Global Illumination
-// with Ray-Traced Irradiance Fields", JCGT 8(2), 2019, here computed once). A probe that sees too
-// many back faces (it sits inside solid geometry) or whose rays leave the building (it is
-// outside) gets weight 0, so its light is never interpolated into a surface.
+// storing the light arriving at its point as spherical harmonics of bands 0 and 1 convolved with
+// the cosine lobe (Ramamoorthi and Hanrahan, "An Efficient Representation for Irradiance
+// Environment Maps", SIGGRAPH 2001), band 1 from the luminance alone. Each probe casts a fixed,
+// per-probe rotated spherical Fibonacci set of rays; the radiance leaving a hit is its albedo times
+// the direct light there (lamps with shadow rays, plus unshadowed daylight) and, from the second
+// bounce on, the previous bounce's grid sampled at the hit (probe feedback, as in McGuire et al.,
+// "Dynamic Diffuse Global Illumination with Ray-Traced Irradiance Fields", JCGT 8(2), 2019, here
+// computed once). A probe that sees too many back faces (it sits inside solid geometry) or whose
+// rays leave the building (it is outside) gets weight 0, so its light is never interpolated into a
+// surface.
 #pragma once
 
 #include "TriangleBvh.h"

@@ -149,8 +149,8 @@ int main(int argc, char** argv) {
     FreeImage_DeInitialise();
 
     size_t open = 0;
-    for (size_t i = 0; i < grid.probeCount(); ++i) {
-        open += grid.probes[i * 4 + 3].x > 0.0f ? 1 : 0;
+    for (const IrradianceProbeGrid::Probe& probe : grid.probes) {
+        open += probe.weight > 0.0f ? 1 : 0;
     }
     if (!grid.write(out)) {
         std::printf("bake: cannot write %s\n", out.c_str());
