@@ -2,7 +2,7 @@
 // Debug view, fragment stage: one of the frame's buffers drawn over the whole output in a form a
 // person can read.
 //   in  texCoord          vec2, 0..1 over the output, (0, 0) at the bottom left
-//   uniform view          int, the view's number, VIEW_WORLD_POSITION ... VIEW_SHADOW_CUBE_MAP
+//   uniform view          int, the view's number, VIEW_WORLD_POSITION ... VIEW_INDIRECT_LIGHT
 //                         as defined by the shader registry
 //   uniform image         sampler2D unit 0, the buffer of the 2D views (positions in world
 //                         space with w = 1 where a surface was drawn, w = 0 elsewhere; normals
@@ -11,7 +11,14 @@
 //                         world units in a)
 //   uniform cubeMap       samplerCube unit 1, the cube-map view: window depth of the face projection
 //   uniform cubeNearFar   vec2, the cube-map view: near and far of that projection
-//   uniform hasData       int, 0: the buffer was never rendered; a grey stripe pattern says so
+//   uniform normalImage   sampler2D unit 2, the indirect-light view: the G-buffer's world normals
+//                         (length 0 where no surface was drawn)
+//   uniform probeLight, probeDirection, probeGridOrigin, probeGridSpacing, probeGridCounts
+//                         the indirect-light view: the baked indirect light (units 3 and 4; see
+//                         deferredRenderPass.frag), shown as a white surface without bumps or
+//                         occlusion would reflect it
+//   uniform hasData       int, 0: the buffer was never rendered (the indirect-light view: no
+//                         probes were loaded); a grey stripe pattern says so
 //   uniform outputSize    vec2, output size in pixels (the cube map's cross keeps square faces)
 //   out location 0 color  vec4, the view's colour with alpha 1
 in vec2 texCoord;
@@ -20,6 +27,12 @@ uniform int view;
 uniform sampler2D image;
 uniform samplerCube cubeMap;
 uniform vec2 cubeNearFar;
+uniform sampler2D normalImage;
+uniform sampler3D probeLight;
+uniform sampler3D probeDirection;
+uniform vec3 probeGridOrigin;
+uniform float probeGridSpacing;
+uniform vec3 probeGridCounts;
 uniform int hasData;
 uniform vec2 outputSize;
 
@@ -68,6 +81,16 @@ vec3 viewColor() {
         return inside ? vec3(1.0 - sqrt(clamp(axisDistance / f, 0.0, 1.0))) : vec3(0.0);
     }
     vec4 texel = texture(image, texCoord);
+    if (view == VIEW_INDIRECT_LIGHT) {
+        vec3 n = texture(normalImage, texCoord).xyz;
+        vec3 light = vec3(0.0);
+        if (dot(n, n) > 0.0) {
+            n = normalize(n);
+            sampleProbeGrid(probeLight, probeDirection, probeGridOrigin, probeGridSpacing,
+                            probeGridCounts, texel.xyz + n * (0.5 * probeGridSpacing), n, light);
+        }
+        return radianceToDisplay(light);
+    }
     if (view == VIEW_WORLD_POSITION) {
         return texel.w > 0.0 ? fract(texel.xyz / positionBand) : vec3(0.0);
     }

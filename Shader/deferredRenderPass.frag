@@ -21,12 +21,21 @@
 //   uniform lights[MAX_LIGHTS]    world-space position, color, linear, quadratic, radius and
 //                                 near_far (depth range of the light's cube map); a light with
 //                                 radius 0 (never set) does nothing
+//   uniform probeLight, probeDirection  sampler3D units 12 and 13, the baked indirect light
+//                                 (IndirectLightProbes; sampleProbeGrid reads them)
+//   uniform probeGridOrigin       vec3, world position of the grid's first probe
+//   uniform probeGridSpacing      float, world units between neighbouring probes
+//   uniform probeGridCounts       vec3, probes along x, y and z
+//   uniform indirectLightBaked    int, 0: no probes were loaded, the ambient term is the constant
+//                                 share ambientStrength of the albedo
 //   uniform eyePosition           vec3, world-space camera position
 //   uniform inverseViewMatrix     mat4, view -> world (not needed: eyePosition suffices)
 //   uniform ssaoEnabled           int, 1: weight the ambient term by gAmbient
 //   uniform omniDirShadowsEnabled int, 1: the cube maps shadow the lights
 //   uniform colorShadowsEnabled   int, 1: add the daylight through the windows
-//   uniform lightMode             int, AMBIENT_DIFFUSE_SPECULAR, AMBIENT_DIFFUSE or AMBIENT
+//   uniform lightMode             int, AMBIENT_DIFFUSE_SPECULAR, AMBIENT_DIFFUSE or AMBIENT (the
+//                                 baked indirect light alone; the drum's daylight is direct
+//                                 light and goes with the lamps)
 //   uniform toneMapOutput         int, 1: the target is the output, so location 0 gets display
 //                                 values (radianceToDisplay); 0: the HDR buffer, linear radiance
 //   out location 0  litColor      vec4, linear radiance or display colour (above), a = 1
@@ -54,6 +63,12 @@ uniform sampler2D colorShadowMap;
 uniform mat4 lightViewProjectionMatrix;
 uniform vec3 lightViewPosition;
 uniform PointLight lights[MAX_LIGHTS];
+uniform sampler3D probeLight;
+uniform sampler3D probeDirection;
+uniform vec3 probeGridOrigin;
+uniform float probeGridSpacing;
+uniform vec3 probeGridCounts;
+uniform int indirectLightBaked;
 uniform vec3 eyePosition;
 uniform mat4 inverseViewMatrix;
 uniform int ssaoEnabled;
@@ -65,7 +80,7 @@ uniform int toneMapOutput;
 layout(location = 0) out vec4 litColor;
 layout(location = 1) out vec4 brightColor;
 
-// Light bounced around the interior, as a share of the albedo.
+// Light bounced around the interior, as a share of the albedo, where no probes were baked.
 const float ambientStrength = 0.025;
 const float specularStrength = 0.35;
 // Shininess 32: five squarings instead of a general power.
@@ -208,6 +223,20 @@ vec3 windowLight(vec3 p, vec3 n, vec3 ng, vec3 albedo) {
     return albedo * windowDaylight * windowTransmission(p, ng) * facing;
 }
 
+// Light that reached p from other surfaces, for the bumped normal n: the baked probes, looked up
+// half a probe spacing off the surface along the smooth normal ng (so the blend takes the probes
+// in front of the surface, not those inside the wall behind it), else the constant share.
+vec3 indirectLight(vec3 p, vec3 ng, vec3 n) {
+    vec3 light;
+    if (indirectLightBaked != 0 &&
+        sampleProbeGrid(probeLight, probeDirection, probeGridOrigin,
+                        probeGridSpacing, probeGridCounts, p + ng * (0.5 * probeGridSpacing), n,
+                        light)) {
+        return light;
+    }
+    return vec3(ambientStrength);
+}
+
 void writeOutputs(vec3 radiance, vec3 bright) {
     litColor = vec4(litTargetColor(radiance, toneMapOutput), 1.0);
     brightColor = vec4(bright, 1.0);
@@ -235,9 +264,10 @@ void main() {
     vec3 v = normalize(eyePosition - p);
 
     float occlusion = ssaoEnabled != 0 ? texelFetch(gAmbient, pixel, 0).r : 1.0;
-    // Light bounced around the interior and the drum's daylight: present in every light mode.
-    vec3 radiance = (ambientStrength * albedo + drumLight(p, n, albedo)) * occlusion;
+    // Light bounced around the interior: present in every light mode.
+    vec3 radiance = albedo * indirectLight(p, ng, n) * occlusion;
     if (lightMode != AMBIENT) {
+        radiance += drumLight(p, n, albedo) * occlusion;
         // The shadow taps' disk axes, shared by all lights: the tangent plane rotated per pixel.
         vec2 rotation = tapRotation();
         vec3 diskU = rotation.x * tangent + rotation.y * bitangent;

@@ -13,9 +13,18 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 source "$root/scripts/display.sh"
 build="${CATHEDRAL_SANITIZE_BUILD_DIR:-$root/build-asan}"
 
+# The baked indirect light is the same for every build of these sources: the plain build's probe
+# file, where one exists, is copied instead of baking it again under instrumentation.
+plain_probes="${CATHEDRAL_BUILD_DIR:-$root/build}/bin/Assets/indirect_light.probes"
+probes_from=(-DCATHEDRAL_PROBES_FROM=)
+if [ -f "$plain_probes" ]; then
+    probes_from=(-DCATHEDRAL_PROBES_FROM="$plain_probes")
+fi
+
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DCATHEDRAL_SANITIZE=ON -DCATHEDRAL_FUZZ=ON -DCATHEDRAL_WARNINGS_AS_ERRORS=OFF
+    -DCATHEDRAL_SANITIZE=ON -DCATHEDRAL_FUZZ=ON -DCATHEDRAL_WARNINGS_AS_ERRORS=OFF \
+    "${probes_from[@]}"
 cmake --build "$build" -j "$(nproc)"
 
 # Reports end the program with a non-zero exit code, so ctest sees them as failures.

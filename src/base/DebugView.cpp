@@ -13,6 +13,7 @@ const DebugViewRow debugViews[kDebugViewCount] = {
     {DebugView::Bloom, "Bloom", ViewBuffer::Bloom},
     {DebugView::ColoredShadowMap, "Colored Shadow Map", ViewBuffer::ColoredShadowMap},
     {DebugView::ShadowCubeMap, "Shadow Cube Map", ViewBuffer::ShadowCubeMap},
+    {DebugView::IndirectLight, "Indirect Light", ViewBuffer::IndirectLight},
 };
 
 namespace {

@@ -17,6 +17,7 @@ enum class DebugView {
     Bloom,
     ColoredShadowMap,
     ShadowCubeMap,
+    IndirectLight,
     Count
 };
 
@@ -33,6 +34,7 @@ enum class ViewBuffer {
     Bloom,            // the blurred bright parts
     ColoredShadowMap, // the light view's colour map
     ShadowCubeMap,    // the cube map of the light nearest the camera
+    IndirectLight,    // the baked probes, read with the G-buffer's positions and normals
     Count
 };
 

@@ -75,6 +75,10 @@ std::string shaderConstantLines();
 //   cubeFaceDepth       window depth of a point at axisDistance along a cube face's axis, in the
 //                       face projection of the cube shadow pass (perspective, near and far from
 //                       nearFar): what a cube shadow map holds
+//   sampleProbeGrid     the baked indirect light at world point p for unit normal n from the
+//                       two probe textures of IndirectLightProbes (grid origin, spacing and
+//                       counts as its uniforms give them): the weighted trilinear blend of the
+//                       probes in open space (IrradianceProbeGrid::sample); false where none is
 inline constexpr const char* shaderFunctions = R"(vec3 srgbToLinear(vec3 c) {
     c = clamp(c, 0.0, 1.0);
     return c * (c * (c * 0.305306011 + 0.682171111) + 0.012522878);
@@ -112,6 +116,15 @@ vec3 brightParts(vec3 radiance) {
     float knee = clamp(brightness - bloomThreshold + bloomKnee, 0.0, 2.0 * bloomKnee);
     knee = knee * knee / (4.0 * bloomKnee);
     return radiance * (max(knee, brightness - bloomThreshold) / max(brightness, 1e-4));
+}
+bool sampleProbeGrid(sampler3D lightProbes, sampler3D directionProbes, vec3 origin, float spacing,
+                     vec3 counts, vec3 p, vec3 n, out vec3 light) {
+    vec3 uvw = ((p - origin) / spacing + 0.5) / counts;
+    vec4 blended = textureLod(lightProbes, uvw, 0.0);
+    vec4 direction = textureLod(directionProbes, uvw, 0.0);
+    vec3 towards = direction.w > 1e-6 ? direction.xyz / direction.w : vec3(0.0);
+    light = blended.rgb / max(blended.a, 1e-3) * max(1.0 + dot(towards, n), 0.0);
+    return blended.a > 1e-3;
 }
 void tangentFrame(vec3 n, out vec3 tangent, out vec3 bitangent) {
     tangent = normalize(abs(n.y) < 0.9 ? cross(n, vec3(0.0, 1.0, 0.0)) : cross(n, vec3(1.0, 0.0, 0.0)));

@@ -13,6 +13,7 @@
 #include "render/Billboard.h"
 #include "render/Frustum.h"
 #include "render/GaussBlurTechnique.h"
+#include "render/IndirectLightProbes.h"
 #include "render/LightShaftsTechnique.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
 #include "render/SSAOTechnique.h"
@@ -92,11 +93,13 @@ Renderer::Renderer(int width, int height) : gBuffer(), hdrBuffer() {
     largestTargetSize = Framebuffer::largestSize();
     buildScreenTargets(width, height);
     shadowMapping = new ShadowMappingTechnique(shadowMapSize, shadowMapSize);
+    indirectLight = new IndirectLightProbes();
 }
 
 Renderer::~Renderer() {
     releaseScreenTargets();
     delete shadowMapping;
+    delete indirectLight;
     for (OmnidirectionalShadowMappingTechnique* cubeMap : omnidirectionalShadowMaps) {
         delete cubeMap;
     }
@@ -370,7 +373,12 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
         }
     }
 
-    disableSpareLights(shader, scene->lights.size(), unit + 1);
+    // The probes follow the colored shadow map; the spare lights' samplers, after them.
+    indirectLight->bind(shader, unit + 1);
+    if (indirectLight->loaded()) {
+        written(ViewBuffer::IndirectLight);
+    }
+    disableSpareLights(shader, scene->lights.size(), unit + 1 + IndirectLightProbes::textureCount);
     shader->setInt("colorShadowMap", unit);
     glActiveTexture(GL_TEXTURE0 + unit);
     glBindTexture(GL_TEXTURE_2D, shadowMapping->getColorTexture());
@@ -477,6 +485,10 @@ void Renderer::debugViewPass() {
     shader->setInt("view", static_cast<int>(view));
     shader->setInt("image", 0);
     shader->setInt("cubeMap", 1);
+    shader->setInt("normalImage", 2);
+    // The probes' samplers always get their own units: left on unit 0 beside the 2D image they
+    // would fail the draw. Bound first, so a view's own buffers take their units after.
+    indirectLight->bind(shader, 3);
     shader->setInt("hasData", viewHasData(view) ? 1 : 0);
     shader->setVec2("outputSize", glm::vec2(screenWidth, screenHeight));
     bindViewBuffer(debugViewRow(view).buffer);
@@ -510,6 +522,10 @@ void Renderer::bindViewBuffer(ViewBuffer buffer) {
             cubeMap->bindTexture(1);
             ShaderManager::getShader("debugView")->setVec2("cubeNearFar", cubeMap->getNearFar());
         }
+        break;
+    case ViewBuffer::IndirectLight:
+        gBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
+        gBuffer.bindTexture(GL_COLOR_ATTACHMENT1, 2);
         break;
     default:
         break;

@@ -15,6 +15,7 @@
 
 class Frustum;
 class GaussBlurTechnique;
+class IndirectLightProbes;
 class Light;
 class LightShaftsTechnique;
 class OmnidirectionalShadowMappingTechnique;
@@ -30,6 +31,7 @@ public:
     SSAOTechnique* ssao = nullptr;                   // window size
     LightShaftsTechnique* lightShafts = nullptr;     // window size; not run by the frame
     ShadowMappingTechnique* shadowMapping = nullptr; // light view, 512 x 512
+    IndirectLightProbes* indirectLight = nullptr;    // the baked probes of the ambient term
     // entry i belongs to light i of the scene; its cube map is bound on unit 4 + i
     std::vector<OmnidirectionalShadowMappingTechnique*> omnidirectionalShadowMaps;
     Framebuffer gBuffer;   // world position, world normal, diffuse colour, depth
@@ -115,7 +117,8 @@ private:
     // Draws RenderSettings::debugView over the output; the cube map is the one of the light
     // nearest the camera. Leaves the output bound and the standing state.
     void debugViewPass();
-    // Binds the buffer a view shows: 2D on unit 0, the cube map on unit 1.
+    // Binds the buffer a view shows: 2D on unit 0, the cube map on unit 1, the G-buffer normals
+    // on unit 2 for the indirect light (whose probes debugViewPass binds on units 3 and 4).
     void bindViewBuffer(ViewBuffer buffer);
     // Records that this frame's pass wrote `buffer`.
     void written(ViewBuffer buffer);

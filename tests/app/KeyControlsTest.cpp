@@ -46,6 +46,7 @@ TEST_F(KeyControlsTest, F1AndF8StepThroughTheirNamedStatesAndWrapAround) {
                       "Debug View: Bloom\n"
                       "Debug View: Colored Shadow Map\n"
                       "Debug View: Shadow Cube Map\n"
+                      "Debug View: Indirect Light\n"
                       "Debug View: Final Image\n"
                       "Debug View: World Position\n"}};
     for (const auto& [key, lines] : cycles) {

@@ -1,17 +1,21 @@
 // The colour pipeline end to end: a known albedo under a known light reaches the output as the
-// sRGB value of the tone-mapped radiance, bloom changes only the surroundings of bright parts,
-// and at the tour's resting view the chandeliers, not the ambient term, make the picture.
+// sRGB value of the tone-mapped radiance, the ambient term is the albedo times the baked probes'
+// light, bloom changes only the surroundings of bright parts, and at the tour's resting view the
+// chandeliers, not the ambient term, make the picture.
 #include "RenderTestScene.h"
 #include "StartSwitches.h"
 
 #include "GLTestContext.h"
+#include "OutputCapture.h"
 #include "app/RenderSettings.h"
 #include "gpu/Mesh.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
+#include "render/IndirectLightProbes.h"
 #include "render/Renderer.h"
 #include "scene/Camera.h"
 #include "scene/CameraPathAnimation.h"
+#include "scene/IrradianceProbeGrid.h"
 #include "scene/Light.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
@@ -61,23 +65,55 @@ protected:
 
 } // namespace
 
+// The test scene reduced to a mid-grey floor (sRGB 0.5) under the light at (0, 3, 0), seen from
+// above: nothing shadows or occludes it. Restores the scene when it goes.
+class GreyFloor {
+public:
+    GreyFloor() : test(buildTestScene()) {
+        grey = makeMesh(quadTriangles({-5, 0, 5}, {5, 0, 5}, {5, 0, -5}, {-5, 0, -5}),
+                        glm::vec4(0.5f, 0.5f, 0.5f, 1.0f));
+        shapes = test.scene->opaqueObjects[0]->meshes;
+        test.scene->opaqueObjects[0]->meshes = {grey};
+        others.assign(test.scene->opaqueObjects.begin() + 1, test.scene->opaqueObjects.end());
+        test.scene->opaqueObjects.resize(1);
+        RenderSettings::ssao = false;
+        RenderSettings::omnidirectionalShadows = false;
+        RenderSettings::transparentObjects = false;
+        lookAt(glm::vec3(0.0f, 2.0f, 0.5f), glm::vec3(0.0f, 0.0f, 0.0f));
+    }
+    ~GreyFloor() {
+        test.scene->opaqueObjects[0]->meshes = shapes;
+        test.scene->opaqueObjects.insert(test.scene->opaqueObjects.end(), others.begin(),
+                                         others.end());
+        delete grey;
+        releaseTestScene(test);
+    }
+    // The floor's pixel straight below the camera.
+    glm::ivec2 below() const { return project(glm::vec3(0.0f), width, height); }
+
+    TestScene test;
+
+private:
+    Mesh* grey = nullptr;
+    std::vector<Mesh*> shapes;
+    std::vector<SceneObject*> others;
+};
+
+// The lit radiance at a pixel, read back from the HDR buffer (bloom on).
+glm::vec3 radianceAt(const Renderer& renderer, glm::ivec2 pixel) {
+    std::vector<float> texels(width * height * 3);
+    glBindTexture(GL_TEXTURE_2D, renderer.hdrBuffer.getTexture(GL_COLOR_ATTACHMENT0));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, texels.data());
+    const float* t = &texels[3 * (pixel.y * width + pixel.x)];
+    return glm::vec3(t[0], t[1], t[2]);
+}
+
 TEST_F(ColourPipelineGLTest, MidGreyAlbedoUnderAKnownLightGivesTheExpectedSrgbValue) {
-    TestScene test = buildTestScene();
-    // Only a mid-grey floor (sRGB 0.5) under the light at (0, 3, 0): nothing shadows or occludes.
-    Mesh* grey = makeMesh(quadTriangles({-5, 0, 5}, {5, 0, 5}, {5, 0, -5}, {-5, 0, -5}),
-                          glm::vec4(0.5f, 0.5f, 0.5f, 1.0f));
-    std::vector<Mesh*> shapes = test.scene->opaqueObjects[0]->meshes;
-    test.scene->opaqueObjects[0]->meshes = {grey};
-    std::vector<SceneObject*> others(test.scene->opaqueObjects.begin() + 1,
-                                     test.scene->opaqueObjects.end());
-    test.scene->opaqueObjects.resize(1);
-    RenderSettings::ssao = false;
-    RenderSettings::omnidirectionalShadows = false;
-    RenderSettings::transparentObjects = false;
+    GreyFloor floor;
+    TestScene& test = floor.test;
     Renderer renderer(width, height);
     renderer.init(test.scene->lights);
-    lookAt(glm::vec3(0.0f, 2.0f, 0.5f), glm::vec3(0.0f, 0.0f, 0.0f));
-    glm::ivec2 below = project(glm::vec3(0.0f), width, height);
+    glm::ivec2 below = floor.below();
 
     RenderSettings::lightMode = AMBIENT;
     renderFrame(renderer, test.scene);
@@ -97,10 +133,47 @@ TEST_F(ColourPipelineGLTest, MidGreyAlbedoUnderAKnownLightGivesTheExpectedSrgbVa
                 << "channel " << c << (bloom ? " through the HDR buffer" : " straight out");
         }
     }
-    test.scene->opaqueObjects[0]->meshes = shapes;
-    test.scene->opaqueObjects.insert(test.scene->opaqueObjects.end(), others.begin(), others.end());
-    delete grey;
-    releaseTestScene(test);
+}
+
+// The ambient term is the albedo times the baked light for the surface's normal: a probe grid
+// whose every probe holds light l and direction d gives the upward-facing floor exactly
+// albedo l (1 + d.y), read back as radiance. A damaged probe file prints one line naming it and
+// leaves the constant share 0.025 of the albedo.
+TEST_F(ColourPipelineGLTest, AmbientTermIsTheAlbedoTimesTheBakedLightOrTheConstantWithout) {
+    GreyFloor floor;
+    RenderSettings::lightMode = AMBIENT;
+    Renderer renderer(width, height);
+    renderer.init(floor.test.scene->lights);
+    const glm::vec3 light(0.10f, 0.20f, 0.30f);
+    const glm::vec3 direction(0.3f, 0.5f, -0.2f);
+    IrradianceProbeGrid grid(glm::ivec3(4), glm::vec3(-6.0f), 4.0f);
+    for (IrradianceProbeGrid::Probe& probe : grid.probes) {
+        probe = {light, direction, 1.0f};
+    }
+    std::string path = ::testing::TempDir() + "/uniform.probes";
+    ASSERT_TRUE(grid.write(path));
+    delete renderer.indirectLight;
+    renderer.indirectLight = new IndirectLightProbes(path);
+    renderFrame(renderer, floor.test.scene);
+    glm::vec3 baked = radianceAt(renderer, floor.below());
+    float albedo = srgbToLinear(0.5f);
+    for (int c = 0; c < 3; ++c) {
+        float expected = albedo * light[c] * (1.0f + direction.y);
+        EXPECT_NEAR(baked[c], expected, 0.01f * expected) << "channel " << c;
+    }
+
+    std::ofstream(path, std::ios::binary) << "CATHPRB1 cut short";
+    OutputCapture capture;
+    delete renderer.indirectLight;
+    renderer.indirectLight = new IndirectLightProbes(path);
+    renderFrame(renderer, floor.test.scene);
+    std::string output = capture.finish();
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+    EXPECT_NE(output.find("Indirect light: " + path), std::string::npos) << output;
+    glm::vec3 constant = radianceAt(renderer, floor.below());
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(constant[c], albedo * 0.025f, 0.01f * albedo * 0.025f) << "channel " << c;
+    }
 }
 
 TEST_F(ColourPipelineGLTest, BloomOffLeavesPixelsAwayFromBrightPartsUnchanged) {

@@ -128,6 +128,38 @@ struct Bvh {
         }
     }
 
+    // Whether any triangle lies along the ray closer than tMax (the first one found ends the
+    // search: a shadow ray needs no nearest hit).
+    bool occluded(glm::vec3 o, glm::vec3 d, float tMax) const {
+        if (nodes.empty()) {
+            return false;
+        }
+        glm::vec3 inv = 1.0f / d;
+        int stack[128];
+        int top = 0;
+        stack[top++] = 0;
+        Hit hit;
+        hit.t = tMax;
+        while (top > 0) {
+            const Node& n = nodes[size_t(stack[--top])];
+            if (!overlaps(n, o, inv, hit.t)) {
+                continue;
+            }
+            if (n.left >= 0) {
+                stack[top++] = n.left;
+                stack[top++] = n.right;
+                continue;
+            }
+            for (int i = n.first; i < n.first + n.count; ++i) {
+                test(order[size_t(i)], o, d, hit);
+                if (hit.tri >= 0) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
 private:
     int split(int first, int count) {
         Node n;

@@ -2,6 +2,7 @@
 // tour, so the models can be looked at without the renderer. Surfaces are textured and lit by
 // the seven lamps plus a soft ambient term; sky (a miss) and back faces show up in loud colours
 // because either means the shell has a hole.
+#include "ImageFile.h"
 #include "TriangleBvh.h"
 #include "scene/CameraPathAnimation.h"
 #include "scene/Chandeliers.h"
@@ -45,26 +46,11 @@ const Texture* loadTexture(const std::string& path) {
     if (it != textures.end()) {
         return it->second.get();
     }
-    FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(path.c_str(), 0);
-    if (fif == FIF_UNKNOWN) {
+    auto tex = std::make_unique<Texture>();
+    if (!readImageFile(path, tex->w, tex->h, tex->texels)) {
         std::printf("preview: missing texture %s\n", path.c_str());
         return nullptr;
     }
-    FIBITMAP* raw = FreeImage_Load(fif, path.c_str(), 0);
-    FIBITMAP* bmp = FreeImage_ConvertTo32Bits(raw);
-    FreeImage_Unload(raw);
-    auto tex = std::make_unique<Texture>();
-    tex->w = int(FreeImage_GetWidth(bmp));
-    tex->h = int(FreeImage_GetHeight(bmp));
-    for (int y = 0; y < tex->h; ++y) {
-        BYTE* line = FreeImage_GetScanLine(bmp, y);
-        for (int x = 0; x < tex->w; ++x) {
-            BYTE* px = line + x * 4;
-            tex->texels.emplace_back(px[FI_RGBA_RED] / 255.0f, px[FI_RGBA_GREEN] / 255.0f,
-                                     px[FI_RGBA_BLUE] / 255.0f, px[FI_RGBA_ALPHA] / 255.0f);
-        }
-    }
-    FreeImage_Unload(bmp);
     return (textures[path] = std::move(tex)).get();
 }
 
