@@ -125,6 +125,11 @@ bool IrradianceProbeGrid::read(const std::string& path, IrradianceProbeGrid& gri
     }
     std::vector<char> bytes((std::istreambuf_iterator<char>(file)),
                             std::istreambuf_iterator<char>());
+    return parse(bytes, path, grid, error);
+}
+
+bool IrradianceProbeGrid::parse(const std::vector<char>& bytes, const std::string& path,
+                                IrradianceProbeGrid& grid, std::string& error) {
     if (bytes.size() < headerBytes || std::memcmp(bytes.data(), probeFileMagic, 8) != 0) {
         error = "Indirect light: " + path + " is not a probe grid";
         return false;

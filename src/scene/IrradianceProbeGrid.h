@@ -60,4 +60,7 @@ public:
     // spacing out of range, truncated, trailing bytes, values not finite or a weight outside
     // 0..1) it returns false and `error` is a console line that names the file and the fault.
     static bool read(const std::string& path, IrradianceProbeGrid& grid, std::string& error);
+    // The same for a file's bytes already in memory; `path` only names them in `error`.
+    static bool parse(const std::vector<char>& bytes, const std::string& path,
+                      IrradianceProbeGrid& grid, std::string& error);
 };
