@@ -9,6 +9,7 @@ packages=(
     libimgui-dev libstb-dev
     libgtest-dev
     xvfb xauth libgl1-mesa-dri xdotool x11-apps
+    libegl-dev libegl-mesa0
     clang libclang-rt-14-dev
     nlohmann-json3-dev glslang-tools gnuplot-nox
 )

@@ -17,13 +17,18 @@
 
 namespace {
 
-// A size the window system cannot open is replaced by the default, with a line saying so.
-int positiveSize(int value, const char* key, int defaultValue) {
+// A size the window system cannot open is replaced by the default, with a line saying so: what
+// the file holds, and how it was read where that is not the same text ("abc" reads as 0).
+int positiveSize(const IniFile& options, const char* key, int defaultValue) {
+    int value = options.getInt("Window", key, defaultValue);
     if (value > 0) {
         return value;
     }
-    printLine(std::string("options.ini: ") + key + " " + intToString(value) +
-              " is not a positive size; using " + intToString(defaultValue));
+    std::string text = options.getText("Window", key);
+    std::string read = intToString(value);
+    std::string shown = text == read ? read : "\"" + text + "\" (read as " + read + ")";
+    printLine(std::string("options.ini: ") + key + " " + shown + " is not a positive size; using " +
+              intToString(defaultValue));
     return defaultValue;
 }
 
@@ -75,8 +80,8 @@ bool Application::init() {
 }
 
 void Application::readOptions(const IniFile& options) {
-    width = positiveSize(options.getInt("Window", "width", 1024), "width", 1024);
-    height = positiveSize(options.getInt("Window", "height", 768), "height", 768);
+    width = positiveSize(options, "width", 1024);
+    height = positiveSize(options, "height", 768);
     fullscreen = options.getInt("Window", "fullscreen", 0) != 0;
     RenderSettings::updateShadowMaps = options.getInt("Window", "updateShadowMaps", 1) != 0;
     vsync = readVsync(options);

@@ -1,6 +1,8 @@
 // Debug output: the choice of entry point, the two callback forms and the message formatter.
 #include "app/DebugOutput.h"
 
+#include "base/Console.h"
+
 #include <iostream>
 #include <sstream>
 
@@ -92,15 +94,15 @@ std::string formatDebugMessage(GLenum source, GLenum type, GLuint id, GLenum sev
 void GLAPIENTRY glDebugOutputCallback(GLenum source, GLenum type, GLuint id, GLenum severity,
                                       GLsizei /*length*/, const GLchar* message,
                                       const void* /*userParam*/) {
-    std::cout << formatDebugMessage(source, type, id, severity, message ? message : "")
-              << std::endl;
+    consoleStream() << formatDebugMessage(source, type, id, severity, message ? message : "")
+                    << std::endl;
 }
 
 void GLAPIENTRY glDebugOutputCallback(GLuint id, GLenum category, GLenum severity,
                                       GLsizei /*length*/, const GLchar* message,
                                       GLvoid* /*userParam*/) {
-    std::cout << formatDebugMessage(category, category, id, severity, message ? message : "")
-              << std::endl;
+    consoleStream() << formatDebugMessage(category, category, id, severity, message ? message : "")
+                    << std::endl;
 }
 
 DebugEntryPoint chooseDebugEntryPoint(const DebugSupport& support) {

@@ -99,3 +99,8 @@ int IniFile::getInt(const std::string& section, const std::string& key, int defa
     int value = 0;
     return readLeadingInteger(entry->second, value) ? value : defaultValue;
 }
+
+std::string IniFile::getText(const std::string& section, const std::string& key) const {
+    auto entry = values.find(entryName(section, key));
+    return entry == values.end() ? "" : entry->second;
+}

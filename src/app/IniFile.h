@@ -26,6 +26,9 @@ public:
     // - lines starting with ';' or '#' are comments; lines without '=' outside a section header
     //   are ignored; the first occurrence of a key wins, as with the Windows call.
     int getInt(const std::string& section, const std::string& key, int defaultValue) const;
+    // The value of `key` in `section` as the file holds it, without the spaces around it; empty
+    // for a missing key. For messages that say what was read.
+    std::string getText(const std::string& section, const std::string& key) const;
 
 private:
     // Raw values by lower-case "section" + '\n' + "key".

@@ -16,11 +16,19 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace {
 
 const int recentFrames = 120;
+// Distance of the overlay from the window's top left corner and the margin it keeps from the
+// other edges, in pixels.
+const float windowMargin = 8.0f;
+// Size of the frame-time graph at full text size.
+const ImVec2 graphSize(260.0f, 48.0f);
+// Text smaller than this is not worth reading.
+const float smallestTextScale = 0.4f;
 
 } // namespace
 
@@ -83,24 +91,81 @@ void Overlay::collectPassTimes() {
 }
 
 void Overlay::drawWindow() {
-    ImGui::SetNextWindowPos(ImVec2(8.0f, 8.0f));
+    ImGui::SetNextWindowPos(ImVec2(windowMargin, windowMargin));
     ImGui::SetNextWindowBgAlpha(0.65f);
     ImGui::Begin("Cathedral", nullptr,
                  ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
                      ImGuiWindowFlags_NoInputs | ImGuiWindowFlags_NoSavedSettings |
                      ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav);
+    ImGui::SetWindowFontScale(placed.textScale);
+    ImGui::BeginGroup(); // the whole content, measured below
+    ImGui::BeginGroup();
+    drawFrameTimes();
+    sectionBreak();
+    drawPassTimes();
+    ImGui::EndGroup();
+    if (placed.columns == 2) {
+        ImGui::SameLine();
+    } else {
+        ImGui::Separator();
+    }
+    ImGui::BeginGroup();
+    drawSwitches();
+    sectionBreak();
+    drawCamera();
+    ImGui::EndGroup();
+    ImGui::EndGroup();
+    // The window's own size is held inside the display, so the content is measured instead.
+    ImVec2 content = ImGui::GetItemRectSize();
+    ImVec2 position = ImGui::GetWindowPos();
+    ImVec2 size = ImGui::GetWindowSize();
+    ImGui::End();
+    placed.x = position.x;
+    placed.y = position.y;
+    placed.width = size.x;
+    placed.height = size.y;
+    fitToWindow(content.x, content.y);
+}
+
+// A separator spans the whole window, across a second column too: between columns a gap.
+void Overlay::sectionBreak() const {
+    if (placed.columns == 2) {
+        ImGui::Spacing();
+    } else {
+        ImGui::Separator();
+    }
+}
+
+// Chooses the next frame's layout and text size from this frame's content: two columns once one
+// column at full size is taller than the window, then the text scaled by the room left.
+void Overlay::fitToWindow(float contentWidth, float contentHeight) {
+    if (contentWidth <= 0.0f || contentHeight <= 0.0f) {
+        return;
+    }
+    ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImVec2 padding = ImGui::GetStyle().WindowPadding;
+    float roomX = display.x - 2.0f * (windowMargin + padding.x);
+    float roomY = display.y - 2.0f * (windowMargin + padding.y);
+    if (placed.columns == 1 && placed.textScale == 1.0f) {
+        singleColumnHeight = contentHeight;
+    }
+    int columns = singleColumnHeight > roomY ? 2 : 1;
+    if (columns != placed.columns) {
+        placed.columns = columns;
+        placed.textScale = 1.0f;
+        return;
+    }
+    float scale = placed.textScale * std::min(roomX / contentWidth, roomY / contentHeight);
+    placed.textScale = std::clamp(scale, smallestTextScale, 1.0f);
+}
+
+void Overlay::drawFrameTimes() {
     float latestMs = frameMs[(nextFrame + recentFrames - 1) % recentFrames];
     ImGui::Text("%.1f fps   %.2f ms", latestMs > 0.0f ? 1000.0f / latestMs : 0.0f, latestMs);
     float slowest = *std::max_element(frameMs.begin(), frameMs.end());
     ImGui::PlotLines("##frames", frameMs.data(), recentFrames, nextFrame, nullptr, 0.0f,
-                     std::max(slowest, 1.0f), ImVec2(260.0f, 48.0f));
-    ImGui::Separator();
-    drawPassTimes();
-    ImGui::Separator();
-    drawSwitches();
-    ImGui::Separator();
-    drawCamera();
-    ImGui::End();
+                     std::max(slowest, 1.0f),
+                     ImVec2(graphSize.x * placed.textScale, graphSize.y * placed.textScale));
 }
 
 void Overlay::drawPassTimes() {
@@ -133,9 +198,15 @@ void Overlay::drawCamera() {
     glm::vec3 rotation = mainCamera->getRotation();
     ImGui::Text("Camera   %.2f %.2f %.2f", position.x, position.y, position.z);
     ImGui::Text("Rotation %.1f %.1f %.1f", rotation.x, rotation.y, rotation.z);
-    if (pipeline->freeLookController->enabled) {
-        ImGui::TextUnformatted("Tour     free look");
-    } else {
-        ImGui::Text("Tour     %.1f s", pipeline->pathAnimation->time);
+    ImGui::TextUnformatted(
+        tourLine(*pipeline->pathAnimation, pipeline->freeLookController->enabled).c_str());
+}
+
+std::string Overlay::tourLine(const CameraPathAnimation& tour, bool freeLook) {
+    if (freeLook) {
+        return "Tour     free look";
     }
+    char line[64];
+    std::snprintf(line, sizeof line, "Tour     %.1f s (clock %.1f)", tour.tourSeconds(), tour.time);
+    return line;
 }

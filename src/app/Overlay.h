@@ -2,15 +2,29 @@
 // and frame time with a graph of the recent frames, the GPU time of every pass, every switch with
 // its key, the debug view, the camera pose and the tour time. It exists only while shown: then
 // the pass timer is active and attached to the renderer; without it no timer query is issued and
-// the frame is untouched.
+// the frame is untouched. It fits any window down to 320 x 240: when one column is taller than
+// the window the switches move to a second column, and the text shrinks until the whole overlay
+// fits.
 #pragma once
 
 #include "gpu/GL.h"
 #include "render/FramePass.h"
 
+#include <string>
 #include <vector>
 
+class CameraPathAnimation;
 class FramePipeline;
+
+// Where the overlay was drawn in the last frame, in window pixels, and how it was laid out.
+struct OverlayPlacement {
+    float x = 0.0f;
+    float y = 0.0f;
+    float width = 0.0f;
+    float height = 0.0f;
+    float textScale = 1.0f;
+    int columns = 1;
+};
 
 class Overlay {
 public:
@@ -31,16 +45,28 @@ public:
     // viewport over the framebuffer.
     void endFrame(double dt);
 
+    OverlayPlacement placement() const { return placed; }
+
+    // The tour line: the tour's own seconds (those of the benchmark's --capture and --from) with
+    // the animation clock beside them, or "free look" once the user flies the camera.
+    static std::string tourLine(const CameraPathAnimation& tour, bool freeLook);
+
 private:
     void recordFrameTime(double dt);
     void collectPassTimes();
     void drawWindow();
+    void drawFrameTimes();
     void drawPassTimes();
     void drawSwitches();
     void drawCamera();
+    void sectionBreak() const;
+    void fitToWindow(float contentWidth, float contentHeight);
 
     FramePipeline* pipeline;
-    std::vector<float> frameMs; // ring of the recent frames' times
+    OverlayPlacement placed;         // this frame's layout and the window's size
+    OverlayPlacement lastLayout;     // the layout of the content this frame's size was fit to
+    float singleColumnHeight = 0.0f; // one column's height at full size; 0 until measured
+    std::vector<float> frameMs;      // ring of the recent frames' times
     int nextFrame = 0;
     double passMs[kFramePassCount] = {};
     bool passRan[kFramePassCount] = {};

@@ -27,6 +27,10 @@ bool WorkingDirectory::useExecutableDirectoryIfNeeded() {
     }
     std::string directory = executableDirectory();
     if (directory.empty() || !hasShaderFolder(directory)) {
+        std::error_code ignored;
+        printLine("Shader folder not found in the working directory (" +
+                  fs::current_path(ignored).string() + ") nor in the program's directory (" +
+                  (directory.empty() ? std::string("unknown") : directory) + ")");
         return false;
     }
     std::error_code error;

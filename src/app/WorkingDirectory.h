@@ -9,8 +9,8 @@
 class WorkingDirectory {
 public:
     // Changes to the executable's directory when only that one holds a "Shader" folder, and
-    // prints one line saying so. Otherwise leaves the working directory alone. Returns whether
-    // it moved.
+    // prints one line saying so. When neither holds one, prints one line naming both places
+    // looked in and stays. Returns whether it moved.
     static bool useExecutableDirectoryIfNeeded();
 
     // Whether `directory` holds a folder named "Shader".

@@ -4,12 +4,26 @@
 #include <cstdio>
 #include <iostream>
 
+namespace {
+
+std::ostream* console = &std::cout;
+
+} // namespace
+
 void printLine(std::string text) {
-    std::cout << text << std::endl;
+    *console << text << std::endl;
 }
 
 std::string intToString(int value) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%d", value);
     return buffer;
+}
+
+std::ostream& consoleStream() {
+    return *console;
+}
+
+void setConsoleStream(std::ostream& stream) {
+    console = &stream;
 }

@@ -32,9 +32,12 @@ void allocateAttachmentStorage(GLint internalFormat, int width, int height, GLen
 
 } // namespace
 
+// The driver's limit is asked once; a query without a context (0) is asked again next time.
 bool Framebuffer::isColorAttachment(GLenum attachment) {
-    GLint maxColorAttachments = 0;
-    glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS, &maxColorAttachments);
+    static GLint maxColorAttachments = 0;
+    if (maxColorAttachments == 0) {
+        glGetIntegerv(GL_MAX_COLOR_ATTACHMENTS, &maxColorAttachments);
+    }
     return attachment >= GL_COLOR_ATTACHMENT0 &&
            attachment < GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(maxColorAttachments);
 }
@@ -137,20 +140,23 @@ void Framebuffer::bindTexture(GLenum attachment, int unit) {
     glBindTexture(GL_TEXTURE_2D, getTexture(attachment));
 }
 
-// Each colour attachment is cleared alone (it is made the only draw buffer for its clear), so
-// attachments with different clear colours never overwrite each other; depth is cleared once.
+// The draw-buffer list is put in place once, then each colour attachment is cleared alone through
+// its slot in it, so attachments with different clear colours never overwrite each other; depth
+// is cleared once. The clear colour is left at the last colour attachment's, as a glClear of each
+// would leave it.
 void Framebuffer::clear() {
-    for (const auto& entry : textures) {
-        if (!isColorAttachment(entry.first)) {
-            continue;
-        }
-        const glm::vec4& color = clearColors[entry.first];
-        glDrawBuffer(entry.first);
-        glClearColor(color.r, color.g, color.b, color.a);
-        glClear(GL_COLOR_BUFFER_BIT);
+    std::vector<GLenum> list = drawBufferList();
+    if (!list.empty()) {
+        glDrawBuffers(static_cast<GLsizei>(list.size()), list.data());
+    }
+    for (size_t slot = 0; slot < list.size(); ++slot) {
+        glClearBufferfv(GL_COLOR, static_cast<GLint>(slot), &clearColors[list[slot]][0]);
     }
     glClear(GL_DEPTH_BUFFER_BIT);
-    restoreDrawBuffers();
+    if (!list.empty()) {
+        const glm::vec4& last = clearColors[list.back()];
+        glClearColor(last.r, last.g, last.b, last.a);
+    }
 }
 
 // The names are zeroed afterwards, so a second release of this copy deletes nothing (GL may

@@ -45,3 +45,11 @@ void ScreenQuad::draw() {
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
     glBindVertexArray(0);
 }
+
+void ScreenQuad::drawOverwriting() {
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    draw();
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+}

@@ -15,6 +15,10 @@ public:
     // Draws the four corners as GL_TRIANGLE_STRIP; sets no program, texture or target.
     // Leaves vertex array 0 bound.
     void draw();
+    // The same for a pass that writes every pixel of the bound target: blending and the depth
+    // test are off for the draw, so the target is neither read back nor given depth, and on
+    // again afterwards, as the standing state has them.
+    void drawOverwriting();
 
     // Uploads four corners (12 floats) into a new buffer and a new vertex array that feeds them
     // to attribute location 0 as 3 floats each; the billboards' quad is built the same way.

@@ -51,20 +51,19 @@ void GaussBlurTechnique::bindSource(GLuint source) {
     shader->setInt("color_texture", 0);
 }
 
+// Each pass writes every pixel of its target, so nothing is cleared first.
 void GaussBlurTechnique::horizontalPass() {
     horizontalBuffer.bind();
-    horizontalBuffer.clear();
     shader->setInt("horizontal", 1);
-    screenQuad->draw();
+    screenQuad->drawOverwriting();
     horizontalBuffer.unbind();
 }
 
 void GaussBlurTechnique::verticalPass() {
     verticalBuffer.bind();
-    verticalBuffer.clear();
     horizontalBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
     shader->setInt("color_texture", 0);
     shader->setInt("horizontal", 0);
-    screenQuad->draw();
+    screenQuad->drawOverwriting();
     verticalBuffer.unbind();
 }

@@ -188,10 +188,10 @@ void Renderer::bindOutput() {
     glViewport(0, 0, RenderSettings::screenWidth, RenderSettings::screenHeight);
 }
 
+// Not cleared: the pass that draws into it writes every pixel.
 void Renderer::bindFinishTarget() {
     if (finishTarget) {
         finishTarget->bind();
-        finishTarget->clear();
     } else {
         bindOutput();
     }
@@ -314,14 +314,15 @@ void Renderer::ssaoPass() {
     written(ViewBuffer::AmbientOcclusion);
 }
 
-// Reads the G-buffer, the occlusion term, the cube maps and the colored shadow map; writes the
-// lit image into the lit target, cleared first: linear radiance into the HDR buffer, display
-// values (tone-mapped and encoded) when it draws straight into the output. Leaves the target
-// bound.
+// Reads the G-buffer, the occlusion term, the cube maps and the colored shadow map; writes every
+// pixel of the lit image into the lit target: linear radiance into the HDR buffer, display values
+// (tone-mapped and encoded) when it draws straight into the output. The target's colour and depth
+// are cleared once first (the depth stays at the clear value: the quad writes none, and the
+// forward pass replaces it with the scene's). Leaves the target bound and the clear colour at
+// (0, 0, 0, 0).
 void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
     if (litTarget) {
         litTarget->bind();
-        litTarget->clear();
     } else {
         bindOutput();
     }
@@ -376,7 +377,7 @@ void Renderer::lightingPass(Scene* scene, Framebuffer* litTarget) {
     shader->setMat4("lightViewProjectionMatrix",
                     biasMatrix * shadowMapping->getLightViewProjection());
 
-    screenQuad->draw();
+    screenQuad->drawOverwriting();
     Shader::unuse();
     // The comparison samplers would turn any later read of those units into depth tests.
     for (int cubeUnit = firstCubeUnit; cubeUnit < unit; ++cubeUnit) {
@@ -435,23 +436,21 @@ void Renderer::bloomPass() {
     hdrBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
     shader->setInt("bloom_texture", 1);
     gaussBlur->bindResult(1);
-    screenQuad->draw();
+    screenQuad->drawOverwriting();
     Shader::unuse();
 }
 
 // Reads the finished frame from the AA buffer; draws it anti-aliased over the whole output,
-// without depth test (the quad covers everything; the output's depth is left as it was). Leaves
-// the output bound and the standing state.
+// without blending or depth test (the quad covers everything; the output's depth is left as it
+// was). Leaves the output bound and the standing state.
 void Renderer::antiAliasingPass() {
     bindOutput();
-    glDisable(GL_DEPTH_TEST);
     Shader* shader = ShaderManager::getShader("fxaa");
     shader->use();
     shader->setInt("image", 0);
     aaBuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
-    screenQuad->draw();
+    screenQuad->drawOverwriting();
     Shader::unuse();
-    glEnable(GL_DEPTH_TEST);
 }
 
 void Renderer::written(ViewBuffer buffer) {
@@ -468,11 +467,11 @@ bool Renderer::viewIsCurrent(DebugView view) const {
     return buffer == ViewBuffer::None || bufferFrame[static_cast<int>(buffer)] == frameNumber;
 }
 
-// The view over the whole output, without depth test (the output's depth holds the scene).
+// The view over the whole output, without blending or depth test (the output's depth holds the
+// scene).
 void Renderer::debugViewPass() {
     DebugView view = RenderSettings::debugView;
     bindOutput();
-    glDisable(GL_DEPTH_TEST);
     Shader* shader = ShaderManager::getShader("debugView");
     shader->use();
     shader->setInt("view", static_cast<int>(view));
@@ -481,9 +480,8 @@ void Renderer::debugViewPass() {
     shader->setInt("hasData", viewHasData(view) ? 1 : 0);
     shader->setVec2("outputSize", glm::vec2(screenWidth, screenHeight));
     bindViewBuffer(debugViewRow(view).buffer);
-    screenQuad->draw();
+    screenQuad->drawOverwriting();
     Shader::unuse();
-    glEnable(GL_DEPTH_TEST);
 }
 
 void Renderer::bindViewBuffer(ViewBuffer buffer) {

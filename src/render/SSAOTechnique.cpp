@@ -82,9 +82,9 @@ void SSAOTechnique::generateKernelAndNoise() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 }
 
+// Both passes write every pixel of their attachment, so nothing is cleared first.
 void SSAOTechnique::render(GLuint positionTexture, GLuint normalTexture) {
     framebuffer.bind();
-    framebuffer.clear();
     occlusionPass(positionTexture, normalTexture);
     blurPass();
     framebuffer.unbind();
@@ -101,7 +101,7 @@ void SSAOTechnique::occlusionPass(GLuint positionTexture, GLuint normalTexture) 
     ssaoShader->use();
     bindInputs(positionTexture, normalTexture);
     uploadCameraAndKernel();
-    screenQuad->draw();
+    screenQuad->drawOverwriting();
     Shader::unuse();
 }
 
@@ -135,6 +135,6 @@ void SSAOTechnique::blurPass() {
     blurShader->use();
     framebuffer.bindTexture(GL_COLOR_ATTACHMENT0, 0);
     blurShader->setInt("color_texture", 0);
-    screenQuad->draw();
+    screenQuad->drawOverwriting();
     Shader::unuse();
 }

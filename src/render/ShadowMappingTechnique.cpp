@@ -23,12 +23,18 @@ void setSamplingParameters(GLenum wrap) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
 }
 
+// With `materials`, each mesh binds its textures and sets its material uniforms (Mesh::draw);
+// without, only its geometry is drawn, for a program that reads no material.
 void drawObjects(const std::vector<SceneObject*>& objects, Shader* shader,
-                 const glm::mat4& viewProjection) {
+                 const glm::mat4& viewProjection, bool materials) {
     for (SceneObject* object : objects) {
         shader->setMat4("modelViewProjectionMatrix", viewProjection * object->modelMatrix);
         for (Mesh* mesh : object->meshes) {
-            mesh->draw(shader);
+            if (materials) {
+                mesh->draw(shader);
+            } else {
+                mesh->drawGeometry(shader);
+            }
         }
     }
 }
@@ -100,14 +106,14 @@ void ShadowMappingTechnique::renderDepth(Scene* scene) {
     farPlane = light->farPlane;
     shadowMapShader->setFloat("lightFarPlane", farPlane);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawObjects(scene->opaqueObjects, shadowMapShader, lightViewProjection);
+    drawObjects(scene->opaqueObjects, shadowMapShader, lightViewProjection, false);
     Shader::unuse();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 // Every texel of the colour map gets the depth map's texel in the colored-shadow convention. The
 // copy replaces last frame's contents, so it is drawn without blending (the copy's alpha carries
-// depth, not coverage); the standing blend state is restored right after.
+// depth, not coverage); the standing state is restored right after.
 void ShadowMappingTechnique::copyDepthIntoColorMap() {
     glBindFramebuffer(GL_FRAMEBUFFER, colorFramebuffer);
     drawShadowMapShader->use();
@@ -117,9 +123,7 @@ void ShadowMappingTechnique::copyDepthIntoColorMap() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     drawShadowMapShader->setInt("shadow_texture", depthUnit);
     drawShadowMapShader->setFloat("lightFarPlane", farPlane);
-    glDisable(GL_BLEND);
-    screenQuad->draw();
-    glEnable(GL_BLEND);
+    screenQuad->drawOverwriting();
     Shader::unuse();
 }
 
@@ -132,7 +136,7 @@ void ShadowMappingTechnique::renderWindows(Scene* scene) {
     coloredShadowMapShader->setInt("shadowMap", depthUnit);
     coloredShadowMapShader->setFloat("lightFarPlane", farPlane);
     glBlendFuncSeparate(GL_DST_COLOR, GL_ZERO, GL_ZERO, GL_ONE);
-    drawObjects(scene->transparentObjects, coloredShadowMapShader, lightViewProjection);
+    drawObjects(scene->transparentObjects, coloredShadowMapShader, lightViewProjection, true);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     Shader::unuse();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -39,7 +39,7 @@ void CameraPathAnimation::update(double dt) {
     if (!running) {
         return;
     }
-    time += dt * 2.0;
+    time += dt * clockRate;
     camera->setPosition(positionSpline->interpolate(time));
     camera->setRotation(rotationSpline->interpolate(time));
     if (time > endTime) {

@@ -11,7 +11,11 @@ void FreeLookController::setCamera(Camera* newCamera) {
     camera = newCamera;
 }
 
+// Without a window (a headless benchmark) there is no input: the camera stays where it is.
 void FreeLookController::update(float dt) {
+    if (window == nullptr) {
+        return;
+    }
     double x = 0.0;
     double y = 0.0;
     glfwGetCursorPos(window, &x, &y);

@@ -18,6 +18,7 @@ public:
     float rotationSpeed = 60.0f; // degrees per second (arrow keys)
     Camera* camera = nullptr;    // not owned
 
+    // A null window (a headless benchmark) gives a controller without input.
     explicit FreeLookController(GLFWwindow* window);
     void setCamera(Camera* camera);
     // dt in seconds; called once per frame.

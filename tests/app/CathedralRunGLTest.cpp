@@ -190,6 +190,26 @@ TEST_F(CathedralRunGLTest, AStartFromAnotherDirectoryMovesToTheExecutablesDirect
         << result.output;
 }
 
+// A copy of the program far from any Shader/ folder says where it looked before the first shader
+// fails.
+TEST_F(CathedralRunGLTest, AStartWithoutShadersAnywhereNamesBothPlacesLookedIn) {
+    fs::create_directories(directory / "program");
+    fs::create_directories(directory / "elsewhere");
+    fs::copy_file(CATHEDRAL_EXECUTABLE, directory / "program" / "cathedral");
+    ProcessOptions options;
+    options.workingDirectory = (directory / "elsewhere").string();
+    options.timeoutSeconds = 60;
+    ProcessResult result =
+        ProcessRunner::run((directory / "program" / "cathedral").string(), {}, options);
+    EXPECT_EQ(result.exitCode, 255) << result.output;
+    std::string looked = "Shader folder not found in the working directory (" +
+                         fs::canonical(directory / "elsewhere").string() +
+                         ") nor in the program's directory (" +
+                         fs::canonical(directory / "program").string() + ")\nLoading Shaders!\n";
+    EXPECT_EQ(result.output.rfind(looked, 0), 0u) << result.output;
+    EXPECT_NE(result.output.find("Shader/"), std::string::npos) << result.output;
+}
+
 TEST_F(CathedralRunGLTest, AWindowSystemFailureEndsStartUpWithItsLineOnly) {
     prepare("");
     ProcessOptions options;

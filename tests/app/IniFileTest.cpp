@@ -117,9 +117,13 @@ TEST_F(ApplicationOptionsTest, ASizeBelowOneIsReportedAndReplacedByItsDefault) {
     EXPECT_EQ(output, "options.ini: width 0 is not a positive size; using 1024\n"
                       "options.ini: height -20 is not a positive size; using 768\n");
 
-    application.readOptions(iniFrom("[Window]\nwidth=abc\nheight=1\n"));
+    // what the file holds comes first, then how it was read
+    output = captureOutput(
+        [&] { application.readOptions(iniFrom("[Window]\nwidth= abc \nheight=1\n")); });
     EXPECT_EQ(application.width, 1024);
     EXPECT_EQ(application.height, 1);
+    EXPECT_EQ(output,
+              "options.ini: width \"abc\" (read as 0) is not a positive size; using 1024\n");
 }
 
 TEST(IniFileTest, VsyncIsOptionalAndReadLikeEveryOtherKey) {

@@ -1,7 +1,8 @@
 // The F9 overlay and the F12 screenshot in-process on the full pipeline: the overlay draws over
 // the frame, leaves the state the next frame expects and, once hidden again, leaves no trace (no
-// query object, the same pixels as before); a screenshot never overwrites a file and a directory
-// it cannot write to costs one line.
+// query object, the same pixels as before); it fits small windows whole and counts the tour in
+// the tour's own seconds; a screenshot never overwrites a file and a directory it cannot write
+// to costs one line.
 #include "GLTestContext.h"
 #include "OutputCapture.h"
 #include "RobustnessSupport.h"
@@ -10,6 +11,7 @@
 #include "app/FramePipeline.h"
 #include "app/Overlay.h"
 #include "app/Screenshot.h"
+#include "scene/CameraPathAnimation.h"
 
 #include <FreeImage.h>
 
@@ -74,6 +76,55 @@ TEST_F(OverlayGLTest, TheOverlayDrawsOverTheFrameAndLeavesNoTraceOnceHidden) {
         EXPECT_EQ(countLiveGLObjects().queries, 0);
         EXPECT_EQ(frame(pipeline, nullptr), plain);
     }
+    std::string output = capture.finish();
+    EXPECT_EQ(countGLErrorLines(output), 0) << output;
+    EXPECT_FALSE(HasFailure()) << "the messages of the failures above were captured:\n" << output;
+}
+
+// The window shrinks to 480 x 360 and 320 x 240 and grows back: after a few frames the whole
+// overlay lies inside the window each time, in two columns of smaller text when small.
+TEST_F(OverlayGLTest, TheOverlayFitsSmallWindowsWholeAndCountsTourSeconds) {
+    struct Fit {
+        int width;
+        int height;
+        int columns;
+    };
+    GLFWwindow* window = GLTestContext::window();
+    int originalWidth = 0;
+    int originalHeight = 0;
+    glfwGetWindowSize(window, &originalWidth, &originalHeight);
+    OutputCapture capture;
+    {
+        FramePipeline pipeline(window, width, height);
+        pipeline.frame(20.0);
+        EXPECT_EQ(Overlay::tourLine(*pipeline.pathAnimation, false),
+                  "Tour     20.0 s (clock 40.0)");
+        EXPECT_EQ(Overlay::tourLine(*pipeline.pathAnimation, true), "Tour     free look");
+
+        Overlay overlay(window, &pipeline);
+        for (const Fit& fit : {Fit{480, 360, 2}, Fit{320, 240, 2}, Fit{1024, 768, 1}}) {
+            SCOPED_TRACE(std::to_string(fit.width) + "x" + std::to_string(fit.height));
+            glfwSetWindowSize(window, fit.width, fit.height);
+            glfwPollEvents();
+            for (int i = 0; i < 8; ++i) {
+                frame(pipeline, &overlay);
+            }
+            OverlayPlacement placed = overlay.placement();
+            SCOPED_TRACE("overlay at " + std::to_string(placed.x) + "," + std::to_string(placed.y) +
+                         " size " + std::to_string(placed.width) + "x" +
+                         std::to_string(placed.height) + " scale " +
+                         std::to_string(placed.textScale));
+            EXPECT_GE(placed.x, 0.0f);
+            EXPECT_GE(placed.y, 0.0f);
+            EXPECT_LE(placed.x + placed.width, static_cast<float>(fit.width));
+            EXPECT_LE(placed.y + placed.height, static_cast<float>(fit.height));
+            EXPECT_GT(placed.height, fit.height / 2.0f) << "shrunk further than needed";
+            EXPECT_EQ(placed.columns, fit.columns);
+            EXPECT_EQ(placed.textScale == 1.0f, fit.width == 1024) << placed.textScale;
+        }
+    }
+    glfwSetWindowSize(window, originalWidth, originalHeight);
+    glfwPollEvents();
     std::string output = capture.finish();
     EXPECT_EQ(countGLErrorLines(output), 0) << output;
     EXPECT_FALSE(HasFailure()) << "the messages of the failures above were captured:\n" << output;

@@ -73,6 +73,10 @@ TEST_F(FramebufferGLTest, ClearFillsEachColourAttachmentWithItsOwnColourAndDepth
     glClearDepth(0.5);
     glClear(GL_DEPTH_BUFFER_BIT);
     glClearDepth(1.0);
+    // A pass left only one attachment as draw buffer (as the occlusion passes do): every
+    // attachment is cleared all the same.
+    const GLenum onlySecond = GL_COLOR_ATTACHMENT1;
+    glDrawBuffers(1, &onlySecond);
 
     std::string output = captureOutput([&] { fb.clear(); });
     EXPECT_EQ(countGLErrorLines(output), 0) << output;

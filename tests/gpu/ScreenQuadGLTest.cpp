@@ -1,5 +1,6 @@
-// The shared full-screen quad: one instance with one set of GL objects, and a draw that covers
-// every pixel of its target exactly once, also with back faces culled.
+// The shared full-screen quad: one instance with one set of GL objects, a draw that covers every
+// pixel of its target exactly once, also with back faces culled, and the overwriting draw that
+// ignores what the target held and its depth, and hands the standing state back.
 #include "gpu/ScreenQuad.h"
 
 #include "GLTestContext.h"
@@ -90,3 +91,47 @@ TEST_F(ScreenQuadGLTest, CoversEveryPixelExactlyOnceWithBackFacesCulled) {
 }
 
 } // namespace
+
+TEST_F(ScreenQuadGLTest, OverwritingDrawReplacesEveryPixelWhateverTheDepthAndRestoresState) {
+    const int width = 5;
+    const int height = 3;
+    FloatTarget target(width, height);
+    GLuint depth = 0;
+    glGenRenderbuffers(1, &depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth);
+    // Depth 0 hides the quad from a depth test; the colour would show through a half alpha.
+    glClearDepth(0.0);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    GLuint vs = compileStage(GL_VERTEX_SHADER, quadVertexSource);
+    GLuint fs = compileStage(GL_FRAGMENT_SHADER, R"(#version 330 core
+out vec4 fragColor;
+void main() { fragColor = vec4(0.8, 0.6, 0.4, 0.5); }
+)");
+    GLuint program = glCreateProgram();
+    linkProgram(program, vs, fs);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    glUseProgram(program);
+    std::string output = captureOutput([] { ScreenQuad::getInstance()->drawOverwriting(); });
+    glUseProgram(0);
+    EXPECT_EQ(countGLErrorLines(output), 0) << output;
+    for (const glm::vec4& pixel : target.pixels()) {
+        EXPECT_EQ(pixel, glm::vec4(0.8f, 0.6f, 0.4f, 0.5f));
+    }
+    float written = -1.0f;
+    glReadPixels(2, 1, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &written);
+    EXPECT_EQ(written, 0.0f) << "the overwriting draw writes no depth";
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+
+    glDeleteProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    glDeleteRenderbuffers(1, &depth);
+}

@@ -1,7 +1,9 @@
 // cathedral-bench run as a user runs it, on the real pipeline at a small size: the report states
 // where it ran and names every pass with a sample per frame, a sweep's child runs hand their
 // samples back, the switches reach the renderer, the capture is a PNG of the window's size, no
-// GL error is printed, and a bad command line fails before rendering.
+// GL error is printed, and a bad command line fails before rendering. Without a display the tool
+// renders headless through EGL, frame for frame what the window renders, and says so; an EGL
+// that cannot give it a context fails the run with one line.
 #include "GLTestContext.h"
 #include "ProcessRunner.h"
 #include "ScratchDirectory.h"
@@ -23,11 +25,34 @@ namespace {
 
 class BenchRunGLTest : public ::testing::Test {
 protected:
-    ProcessResult runBench(std::vector<std::string> arguments) {
+    // `program` with `arguments`, run in the runtime directory.
+    ProcessResult runIn(const std::string& program, std::vector<std::string> arguments,
+                        std::vector<std::string> environment = {}) {
         ProcessOptions options;
         options.workingDirectory = CATHEDRAL_RUNTIME_DIR;
         options.timeoutSeconds = 600.0;
-        return ProcessRunner::run(CATHEDRAL_BENCH_EXECUTABLE, arguments, options);
+        options.environment = std::move(environment);
+        return ProcessRunner::run(program, arguments, options);
+    }
+
+    ProcessResult runBench(std::vector<std::string> arguments,
+                           std::vector<std::string> environment = {}) {
+        return runIn(CATHEDRAL_BENCH_EXECUTABLE, std::move(arguments), std::move(environment));
+    }
+
+    // The run with its standard output in `stdoutFile`; the result's output is standard error.
+    ProcessResult runBenchInto(const fs::path& stdoutFile, std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(),
+                         {"-c", "exec \"$0\" \"$@\" > '" + stdoutFile.string() + "'",
+                          CATHEDRAL_BENCH_EXECUTABLE});
+        return runIn("/bin/sh", std::move(arguments));
+    }
+
+    // The tool as started on a machine without a display: DISPLAY is taken away.
+    ProcessResult runBenchWithoutDisplay(std::vector<std::string> arguments,
+                                         std::vector<std::string> environment = {}) {
+        arguments.insert(arguments.begin(), {"-u", "DISPLAY", CATHEDRAL_BENCH_EXECUTABLE});
+        return runIn("/usr/bin/env", std::move(arguments), std::move(environment));
     }
 
     std::string readText(const fs::path& path) {
@@ -46,17 +71,36 @@ protected:
 
 } // namespace
 
+// Standard output holds the report alone (a redirected table is a table, with the files written
+// after it); the program's loader and shader lines go to standard error.
 TEST_F(BenchRunGLTest, ShortRunReportsWhereItRanEveryPassEveryFrameAndCaptures) {
     fs::path report = directory / "report.json";
     fs::path csv = directory / "frames.csv";
-    ProcessResult result = runBench({"--size", "160x120", "--frames", "3", "--capture", "0.5",
-                                     "--capture-dir", directory.string(), "--json", report.string(),
-                                     "--csv", csv.string(), "--no-progress"});
+    fs::path table = directory / "table.txt";
+    ProcessResult result =
+        runBenchInto(table, {"--size", "160x120", "--frames", "3", "--capture", "0.5",
+                             "--capture-dir", directory.string(), "--json", report.string(),
+                             "--csv", csv.string(), "--no-progress"});
     ASSERT_FALSE(result.timedOut);
-    ASSERT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(countGLErrorLines(result.output), 0) << result.output;
-    EXPECT_NE(result.output.find("| frame (wall) |"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("vsync off (swap interval 0)"), std::string::npos);
+    std::string output = readText(table);
+    ASSERT_EQ(result.exitCode, 0) << result.output << output;
+    EXPECT_EQ(countGLErrorLines(result.output + output), 0) << result.output << output;
+    EXPECT_NE(result.output.find("Loading Shaders!"), std::string::npos) << result.output;
+    EXPECT_EQ(output.find("Loading Shaders!"), std::string::npos) << output;
+    EXPECT_EQ(output.rfind("build ", 0), 0u) << output;
+    size_t tableRows = output.find("| frame (wall) |");
+    EXPECT_NE(tableRows, std::string::npos) << output;
+    EXPECT_NE(output.find("vsync off (swap interval 0)"), std::string::npos);
+    size_t captured = output.find("Captured " + (directory / "capture_000.50s.png").string());
+    EXPECT_NE(captured, std::string::npos) << output;
+    EXPECT_GT(captured, tableRows) << output;
+    EXPECT_NE(output.find("Wrote " + report.string() +
+                          " (JSON report: 1 run, 3 frames with their samples)\n"),
+              std::string::npos)
+        << output;
+    EXPECT_NE(output.find("Wrote " + csv.string() + " (CSV: one row per frame, 3 frames)\n"),
+              std::string::npos)
+        << output;
 
     json parsed = readReport(report);
     ASSERT_FALSE(parsed.is_discarded()) << "report is not well-formed JSON";
@@ -150,8 +194,62 @@ TEST_F(BenchRunGLTest, BadCommandLineFailsWithoutRendering) {
     EXPECT_NE(result.output.find("--size"), std::string::npos) << result.output;
     EXPECT_FALSE(fs::exists(report));
 
+    // past the end of the tour there is no frame to render
+    ProcessResult pastEnd = runBench({"--from", "200", "--frames", "1", "--json", report.string()});
+    EXPECT_EQ(pastEnd.exitCode, 2);
+    EXPECT_EQ(pastEnd.output, "cathedral-bench: --from 200 is past the end of the tour (110.80 s): "
+                              "no frame to render\n");
+    EXPECT_FALSE(fs::exists(report));
+
     ProcessResult compare = runBench({"--compare", (directory / "none.json").string(), "b.json"});
     EXPECT_EQ(compare.exitCode, 1);
     EXPECT_EQ(compare.output,
               "cathedral-bench: cannot read " + (directory / "none.json").string() + "\n");
+}
+
+TEST_F(BenchRunGLTest, WithoutADisplayTheRunGoesHeadlessAndCapturesTheWindowsFrames) {
+    auto run = [&](const std::string& name, bool display) {
+        fs::path captures = directory / name;
+        std::vector<std::string> arguments = {
+            "--frames",      "3",
+            "--size",        "320x240",
+            "--capture",     "0,0.5,1",
+            "--capture-dir", captures.string(),
+            "--json",        (directory / (name + ".json")).string(),
+            "--no-progress"};
+        ProcessResult result = display ? runBench(arguments) : runBenchWithoutDisplay(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        EXPECT_EQ(countGLErrorLines(result.output), 0) << result.output;
+        return readReport(directory / (name + ".json"))["runs"][0]["context"];
+    };
+    json windowed = run("windowed", true);
+    json headless = run("headless", false);
+    EXPECT_EQ(windowed["platform"], "GLX window");
+    EXPECT_EQ(windowed["eglVendor"], "");
+    // Mesa lists its software rasteriser as an EGL device too; it is no GPU, so surfaceless.
+    EXPECT_EQ(headless["platform"], "EGL surfaceless");
+    EXPECT_EQ(headless["eglVendor"], "Mesa Project");
+    EXPECT_EQ(headless["framebufferWidth"], 320);
+    for (const char* name : {"capture_000.00s.png", "capture_000.50s.png", "capture_001.00s.png"}) {
+        std::string windowedPng = readText(directory / "windowed" / name);
+        EXPECT_FALSE(windowedPng.empty()) << name;
+        EXPECT_TRUE(windowedPng == readText(directory / "headless" / name))
+            << name << " differs between the windowed and the headless run";
+    }
+}
+
+TEST_F(BenchRunGLTest, HeadlessWithoutAUsableEglFailsWithOneLine) {
+    struct Case {
+        std::string environment;
+        std::string line;
+    };
+    for (const Case& c : {Case{"__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent/vendor.json",
+                               "cathedral-bench: no EGL implementation"},
+                          Case{"MESA_GL_VERSION_OVERRIDE=3.1", "has no OpenGL 3.3 core context"}}) {
+        ProcessResult result = runBench(
+            {"--headless", "--size", "64x48", "--frames", "1", "--no-progress"}, {c.environment});
+        EXPECT_EQ(result.exitCode, 1) << c.environment << "\n" << result.output;
+        EXPECT_NE(result.output.find(c.line), std::string::npos) << result.output;
+        EXPECT_EQ(result.output.find("Loading Shaders!"), std::string::npos) << result.output;
+    }
 }

@@ -12,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 using nlohmann::json;
@@ -78,6 +80,16 @@ TEST(BenchOptionsTest, DefaultsRenderTheWholeTourAtTheDemoSize) {
     EXPECT_TRUE(o.captureTimes.empty());
     EXPECT_TRUE(o.jsonPath.empty());
     EXPECT_FALSE(o.compare.has_value());
+
+    // --help fits a terminal of 80 columns and states the comparison's whole rule
+    std::istringstream usage(benchUsage());
+    std::string words;
+    for (std::string line; std::getline(usage, line);) {
+        EXPECT_LE(line.size(), 80u) << line;
+        size_t first = line.find_first_not_of(' ');
+        words += first == std::string::npos ? "" : " " + line.substr(first);
+    }
+    EXPECT_NE(words.find(compareRule()), std::string::npos) << words;
 }
 
 TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
@@ -145,6 +157,10 @@ TEST(BenchOptionsTest, RejectsUnknownOptionsMissingValuesAndImpossibleCombinatio
     EXPECT_FALSE(parse({"--sweep", "--size", "640x480"}).ok);
     EXPECT_FALSE(parse({"--sweep", "--capture", "5"}).ok);
     EXPECT_TRUE(parse({"--from", "10", "--to", "10"}).ok);
+    // past the end of the tour nothing would be rendered: refused before any window opens
+    EXPECT_EQ(checkTourRange(parse({"--from", "200", "--frames", "1"}).options, 110.8),
+              "--from 200 is past the end of the tour (110.80 s): no frame to render");
+    EXPECT_EQ(checkTourRange(parse({"--from", "110.8"}).options, 110.8), "");
 
     // --compare takes exactly two reports and nothing that would render
     ParseResult compare = parse({"--compare", "a.json", "b1.json,b2.json"});
@@ -250,8 +266,11 @@ TEST(FrameScheduleTest, CapturesMarkGridFramesOrAddTheirOwnAndOutsidersAreReport
     EXPECT_DOUBLE_EQ(sparse.frames[2].time, 90.0);
     EXPECT_EQ(sparse.skippedCaptures, std::vector<double>{120.0});
 
-    EXPECT_EQ(captureFileName(5.0), "capture_005.00s.png");
-    EXPECT_NE(captureFileName(5.0), captureFileName(5.25));
+    // the views of one tour time get names of their own; the final image keeps the plain one
+    EXPECT_EQ(captureFileName(5.0, DebugView::FinalImage), "capture_005.00s.png");
+    EXPECT_EQ(captureFileName(30.0, DebugView::WorldNormal), "capture_030.00s-world-normal.png");
+    EXPECT_NE(captureFileName(5.0, DebugView::FinalImage),
+              captureFileName(5.25, DebugView::FinalImage));
 }
 
 TEST(StatisticsTest, SignedRankTestTellsAShiftFromNoise) {
@@ -342,13 +361,41 @@ TEST(BenchReportTest, SweepReportsRatiosToTheBaselineRun) {
 TEST(BenchReportTest, RunTableHasARowPerPassAndTheFrameTotals) {
     std::string table = formatRunTable(sampleRun(1024, 768, true, 1.0));
     // 25..125 ms: p90 115, p95 120, p99 124, max 125, sd 39.5
-    for (const char* row : {"| shadow maps | 3.0 | ", "| geometry |", "| SSAO | off |",
-                            "| lighting |", "| forward |", "| bloom |", "| frame (GPU) | 60.0 |",
-                            "| frame (wall) | 75.0 | 115.0 | 120.0 | 124.0 | 125.0 | 39.5 |",
-                            "| CPU | 1.0 |", "| fps | 13.33 |", "GL:  | llvmpipe | ;"}) {
+    for (const char* row :
+         {"| shadow maps | 3.0 | ", "| geometry |", "| SSAO | off |", "| lighting |", "| forward |",
+          "| bloom |", "| frame (GPU) | 60.0 |",
+          "| frame (wall) | 75.0 | 115.0 | 120.0 | 124.0 | 125.0 | 39.5 |",
+          "| CPU, main thread | 1.0 |", "| fps | 13.33 |", "GL:  | llvmpipe | ;"}) {
         EXPECT_NE(table.find(row), std::string::npos) << row << "\n" << table;
     }
+    // the header names the view and counts a single frame as one
+    RunResult single = sampleRun(1024, 768, true, 1.0);
+    single.settings.view = DebugView::ShadowCubeMap;
+    setFrameRecords(single, {single.frameRecords.front()});
+    EXPECT_EQ(formatRunTable(single).rfind("cathedral-bench 1024x768: 1 frame; view Shadow Cube "
+                                           "Map; tour ",
+                                           0),
+              0u)
+        << formatRunTable(single);
     EXPECT_EQ(runLabel(sampleRun(640, 480, false, 1.0)), "640x480 static");
+
+    // the README's table of measured times names its rows as the tool does
+    std::ifstream readme(CATHEDRAL_SOURCE_DIR "/README.md");
+    std::vector<std::string> labels = tableRowLabels();
+    bool inTable = false;
+    int rows = 0;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("| median ms | 1024x768", 0) == 0) {
+            inTable = true;
+        } else if (inTable && line.rfind("| ", 0) == 0) {
+            std::string label = line.substr(2, line.find(" |") - 2);
+            EXPECT_NE(std::find(labels.begin(), labels.end(), label), labels.end()) << label;
+            ++rows;
+        } else if (inTable && line.rfind("|---", 0) != 0) {
+            inTable = false;
+        }
+    }
+    EXPECT_GE(rows, 10) << "the README's table of median times was not found";
 }
 
 TEST(BenchReportTest, RepeatsKeepEachFramesFastestValueAndCutToTheShortest) {
@@ -423,6 +470,85 @@ TEST(BenchCompareTest, ReportsBothMediansTheRatioAndWhetherTheChangeIsBeyondNois
     EXPECT_EQ(row("SSAO"), "| SSAO | off | off | | | |");
     EXPECT_EQ(row("frame (wall)"), "| frame (wall) | 75.0 | 75.0 | 1.000 | 1 | no |");
     EXPECT_NE(table.find(compareRule()), std::string::npos);
+}
+
+namespace {
+
+// `frames` frames of made-up work varying along the tour, every sample scaled by `drift` (the
+// machine's state during that run) and by a little frame-to-frame jitter.
+RunResult driftedRun(int frames, double drift, unsigned seed) {
+    RunResult run = sampleRun(1024, 768, true, 1.0);
+    std::vector<FrameRecord> records;
+    for (int i = 0; i < frames; ++i) {
+        FrameRecord frame = run.frameRecords[static_cast<size_t>(i % 5)];
+        frame.tourTime = i;
+        frame.processCpuMs = 2.0;
+        seed = seed * 1103515245u + 12345u;
+        double scale = drift * (1.0 + 0.02 * static_cast<double>(seed % 1000) / 1000.0) *
+                       (1.0 + 0.1 * (i % 7));
+        for (double& ms : frame.passMs) {
+            ms *= scale;
+        }
+        for (double* ms : {&frame.gpuMs, &frame.wallMs, &frame.cpuMs, &frame.processCpuMs}) {
+            *ms *= scale;
+        }
+        records.push_back(frame);
+    }
+    setFrameRecords(run, records);
+    return run;
+}
+
+std::string compareRounds(const std::vector<ReportFile>& base,
+                          const std::vector<ReportFile>& next) {
+    std::string error;
+    std::optional<ReportFile> a = mergeReports(base, error);
+    std::optional<ReportFile> b = mergeReports(next, error);
+    EXPECT_TRUE(a && b) << error;
+    return a && b ? formatComparison(*a, *b, base, next) : "";
+}
+
+size_t count(const std::string& text, const std::string& part) {
+    size_t found = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++found;
+    }
+    return found;
+}
+
+} // namespace
+
+// One build against itself while the machine slows down run after run (BASE 1, NEW 1, BASE 2,
+// ... each 6 % slower than the one before, so every NEW round is slower than its BASE round and
+// the merged NEW is 6 % slower): the spread between a side's own rounds shows it is drift. A
+// build whose every sample is doubled is beyond noise in every row that has pairs.
+TEST(BenchCompareTest, DriftBetweenInterleavedRoundsIsNoChangeButADoubledBuildIsEverywhere) {
+    std::vector<ReportFile> base;
+    std::vector<ReportFile> same;
+    std::vector<ReportFile> doubled;
+    for (int round = 0; round < 3; ++round) {
+        base.push_back(reportOf({driftedRun(40, 1.0 + 0.12 * round, 7u + round)}));
+        same.push_back(reportOf({driftedRun(40, 1.06 + 0.12 * round, 90u + round)}));
+        RunResult twice = driftedRun(40, 2.0 * (1.0 + 0.12 * round), 7u + round);
+        doubled.push_back(reportOf({twice}));
+    }
+    std::string itself = compareRounds(base, same);
+    EXPECT_EQ(count(itself, "| yes"), 0u) << itself;
+    EXPECT_EQ(count(itself, "| no |"), 10u) << itself; // every row but SSAO, which did not run
+    EXPECT_NE(itself.find("3 interleaved rounds per side"), std::string::npos) << itself;
+    // the first round alone cannot see the drift and takes the 6 % for a change
+    EXPECT_GT(count(formatComparison(base[0], same[0]), "| yes, slower |"), 0u);
+
+    std::string twice = compareRounds(base, doubled);
+    EXPECT_EQ(count(twice, "| yes, slower |"), 10u) << twice;
+
+    // five pairs cannot reach the level at all, whatever the change: the table says so
+    std::string few =
+        formatComparison(reportOf({driftedRun(5, 1.0, 1u)}), reportOf({driftedRun(5, 2.0, 1u)}));
+    std::string tooFew =
+        "| too few pairs (5; " + std::to_string(pairsNeeded(kNoiseLevel / 10)) + " needed) |";
+    EXPECT_EQ(count(few, tooFew), 10u) << few;
+    EXPECT_GT(pairsNeeded(kNoiseLevel / 10), 5);
+    EXPECT_EQ(pairsNeeded(0.07), 5); // two-sided p of five pairs all one way: about 0.06
 }
 
 TEST(BenchCompareTest, ReportsOfDifferentRunsSizesSwitchesOrFramesAreRefused) {
@@ -533,6 +659,20 @@ TEST(BenchEnvironmentTest, CommandLineQuotingAndCpuModel) {
     EXPECT_EQ(cpuModelName("processor\t: 0\nmodel name\t: AMD EPYC 7B13\nmodel name\t: x\n"),
               "AMD EPYC 7B13");
     EXPECT_EQ(cpuModelName("processor\t: 0\n"), "unknown");
+}
+
+TEST(ProgressBarTest, TheFullBarIsDrawnOnceAndEndsTheLine) {
+    ProgressBar progress(4, "", false);
+    std::string drawn;
+    for (int done = 0; done <= 4; ++done) {
+        drawn += progress.redraw(done);
+    }
+    drawn += progress.finished();
+    drawn += progress.finished();
+    EXPECT_EQ(drawn.find("100%"), drawn.rfind("100%")) << drawn;
+    EXPECT_NE(drawn.find("100%"), std::string::npos) << drawn;
+    EXPECT_EQ(drawn.back(), '\n');
+    EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\n'), 1);
 }
 
 TEST(ProgressBarTest, FormatClampsAndFillsInProportion) {

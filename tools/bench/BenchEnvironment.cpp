@@ -100,9 +100,10 @@ std::string formatEnvironment(const BenchEnvironment& e) {
 }
 
 std::string formatGlContext(const GlContextInfo& c) {
-    return "GL: " + c.vendor + " | " + c.renderer + " | " + c.version + "; window " +
-           std::to_string(c.windowWidth) + "x" + std::to_string(c.windowHeight) + ", framebuffer " +
-           std::to_string(c.framebufferWidth) + "x" + std::to_string(c.framebufferHeight) +
-           ", vsync " + (c.swapInterval == 0 ? "off" : "on") + " (swap interval " +
-           std::to_string(c.swapInterval) + ")";
+    std::string platform = c.platform + (c.eglVendor.empty() ? "" : " (" + c.eglVendor + ")");
+    return "GL: " + c.vendor + " | " + c.renderer + " | " + c.version + "; " + platform +
+           "; window " + std::to_string(c.windowWidth) + "x" + std::to_string(c.windowHeight) +
+           ", framebuffer " + std::to_string(c.framebufferWidth) + "x" +
+           std::to_string(c.framebufferHeight) + ", vsync " + (c.swapInterval == 0 ? "off" : "on") +
+           " (swap interval " + std::to_string(c.swapInterval) + ")";
 }

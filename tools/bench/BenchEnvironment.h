@@ -22,6 +22,8 @@ struct GlContextInfo {
     std::string vendor; // GL_VENDOR, GL_RENDERER and GL_VERSION as the driver reports them
     std::string renderer;
     std::string version;
+    std::string platform = "GLX window"; // or "EGL device", "EGL surfaceless" (HeadlessContext)
+    std::string eglVendor;               // EGL_VENDOR of a headless run's display; else empty
     int windowWidth = 0;
     int windowHeight = 0;
     int framebufferWidth = 0;
@@ -40,5 +42,5 @@ std::string cpuModelName(const std::string& cpuinfo);
 
 // One line each for the table's header: the build and machine, the command line.
 std::string formatEnvironment(const BenchEnvironment& environment);
-// The context's strings, sizes and vsync state on one line.
+// The context's strings, platform, sizes and vsync state on one line.
 std::string formatGlContext(const GlContextInfo& context);

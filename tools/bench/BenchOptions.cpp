@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -91,22 +92,22 @@ std::vector<std::string> splitList(const std::string& text) {
     }
 }
 
-// `text` broken after commas into lines of at most `width` characters, the lines after the first
-// indented by `indent`, with a line end.
-std::string wrapped(const std::string& text, size_t width, size_t indent) {
+// The words of `text` in lines of at most `width` characters, each indented by `indent` spaces.
+std::string wrapped(const std::string& text, size_t indent, size_t width) {
     std::string lines;
     std::string line;
-    for (const std::string& item : splitList(text)) {
-        std::string piece = (item.front() == ' ' ? item.substr(1) : item) + ",";
-        if (!line.empty() && line.size() + 1 + piece.size() > width) {
-            lines += line + "\n" + std::string(indent, ' ');
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(' ', start);
+        std::string word = text.substr(start, end == std::string::npos ? end : end - start);
+        start = end == std::string::npos ? text.size() : end + 1;
+        if (!line.empty() && indent + line.size() + 1 + word.size() > width) {
+            lines += std::string(indent, ' ') + line + "\n";
             line.clear();
-            width = 80 - indent;
         }
-        line += (line.empty() ? "" : " ") + piece;
+        line += (line.empty() ? "" : " ") + word;
     }
-    line.pop_back();
-    return lines + line + "\n";
+    return lines + (line.empty() ? "" : std::string(indent, ' ') + line + "\n");
 }
 
 // One line per switch of the table: its option, its values, its key and text and its state at
@@ -131,7 +132,7 @@ std::string switchUsage() {
         usage += option + std::string(option.size() < 28 ? 28 - option.size() : 1, ' ') +
                  keySwitch.keyName + " " + text + ", " + switchState(keySwitch) + " at start\n";
         if (!keySwitch.isOnOff()) {
-            usage += std::string(28, ' ') + wrapped(switchValues(keySwitch), 52, 28);
+            usage += wrapped(switchValues(keySwitch), 28, 80);
         }
     }
     return usage;
@@ -395,13 +396,15 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
             continue;
         }
         runOptionGiven = runOptionGiven || (name != "--help" && name != "-h");
-        if (name == "--sweep" || name == "--no-progress") {
+        if (name == "--sweep" || name == "--no-progress" || name == "--headless") {
             if (value) {
                 result.error = name + " takes no value";
                 return result;
             }
             if (name == "--sweep") {
                 options.sweep = true;
+            } else if (name == "--headless") {
+                options.headless = true;
             } else {
                 options.progress = false;
             }
@@ -437,11 +440,24 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
     return result;
 }
 
+
+std::string checkTourRange(const BenchOptions& options, double tourLength) {
+    if (options.from <= tourLength) {
+        return "";
+    }
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "--from %g is past the end of the tour (%.2f s): no frame to render",
+                  options.from, tourLength);
+    return text;
+}
+
 std::string benchUsage() {
     return "Usage: cathedral-bench [options]\n"
            "Renders the camera tour with a hidden window and a fixed time step, timing every\n"
-           "pass with GPU timer queries. Tour times are seconds of the flight as shown (the\n"
-           "whole tour lasts about 111 s).\n"
+           "pass with GPU timer queries. Tour times are seconds of the flight as shown, the\n"
+           "seconds of the F9 overlay (the whole tour lasts about 111 s). The report goes to\n"
+           "standard output; the program's own console lines go to standard error.\n"
            "\n"
            "  --size WxH                window and render size (default 1024x768)\n"
            "  --dt S                    tour seconds per frame (default 0.5)\n"
@@ -457,26 +473,31 @@ std::string benchUsage() {
            "  --capture T1,T2,...       save the frames at these tour times as PNG\n"
            "  --capture-dir DIR         where captures go (default .)\n"
            "  --view NAME               what the frames show (F8), one of:\n" +
-           std::string(28, ' ') + wrapped(viewList(), 52, 28) +
-           "  --json FILE               write the report as JSON too: where it ran (GL strings,\n"
-           "                            sizes, vsync, build, commit, CPU, date, command line),\n"
-           "                            the summaries and every frame's samples\n"
-           "  --csv FILE                write one row per frame: tour time, each pass's GPU ms,\n"
-           "                            frame GPU, wall and CPU ms (tools/bench/plot.sh plots it)\n"
-           "  --sweep                   run at 1280x720, 1920x1080 and 2560x1440, each with the\n"
-           "                            cube maps updated every frame and static; ratios to\n"
-           "                            the first size with cube maps every frame\n"
+           wrapped(viewList(), 28, 80) +
+           "  --json FILE               write the report as JSON too: where it ran (GL\n"
+           "                            strings, sizes, vsync, build, commit, CPU, date,\n"
+           "                            command line), the summaries and every frame's\n"
+           "                            samples\n"
+           "  --csv FILE                write one row per frame: tour time, each pass's GPU\n"
+           "                            ms, frame GPU, wall and CPU ms (tools/bench/plot.sh\n"
+           "                            plots it)\n"
+           "  --sweep                   run at 1280x720, 1920x1080 and 2560x1440, each with\n"
+           "                            the cube maps updated every frame and static; ratios\n"
+           "                            to the first size with cube maps every frame\n"
            "  --sweep-sizes WxH,...     the sweep's sizes (implies --sweep)\n"
            "  --gpu-timer 0|1           0: no timer queries (wall and CPU times only)\n"
            "  --no-progress             no progress bar on standard error\n"
+           "  --headless                no window: an EGL context on the GPU's EGL device,\n"
+           "                            else on Mesa's surfaceless platform (chosen by\n"
+           "                            itself when no display can be opened)\n"
            "  --help                    this text\n"
            "\n"
-           "  --compare BASE.json NEW.json\n"
-           "                            renders nothing: prints per pass and for the frame the\n"
-           "                            two medians, their ratio and whether the difference is\n"
-           "                            beyond noise. Both reports must hold the same sizes,\n"
-           "                            switch states and tour frames. Each side may be a comma-\n"
-           "                            separated list of reports, merged keeping every frame's\n"
-           "                            fastest value. The rule: " +
-           compareRule() + ".\n";
+           "  --compare BASE.json NEW.json\n" +
+           wrapped("renders nothing: prints per pass and for the frame the two medians, their "
+                   "ratio and whether the difference is beyond noise. Both reports must hold the "
+                   "same sizes, view, switch states and tour frames. Each side may be a "
+                   "comma-separated list of reports, merged keeping every frame's fastest value. "
+                   "The rule: " +
+                       compareRule() + ".",
+                   28, 80);
 }

@@ -46,7 +46,8 @@ struct BenchOptions {
     // --compare BASE NEW: comma-separated report lists; set, nothing is rendered
     std::optional<std::pair<std::string, std::string>> compare;
     bool progress = true;
-    bool gpuTimer = true; // false: no timer queries at all, to check what measuring costs
+    bool gpuTimer = true;  // false: no timer queries at all, to check what measuring costs
+    bool headless = false; // an EGL context without a window instead of a hidden GLX window
     bool help = false;
 };
 
@@ -59,6 +60,10 @@ struct ParseResult {
 // Parses the arguments after the program name. Options take their value as the next argument
 // or after '=' ("--size 640x480", "--size=640x480").
 ParseResult parseBenchOptions(const std::vector<std::string>& arguments);
+
+// Why the options render no frame of a tour `tourLength` seconds long (--from past its end), or
+// "" when they render at least one. Kept apart from parsing, which knows nothing of the tour.
+std::string checkTourRange(const BenchOptions& options, double tourLength);
 
 // The --help text.
 std::string benchUsage();

@@ -15,7 +15,8 @@ using nlohmann::ordered_json;
 
 namespace {
 
-const char* const kFrameRowLabels[] = {"frame (GPU)", "frame (wall)", "CPU", "CPU, all threads"};
+const char* const kFrameRowLabels[] = {"frame (GPU)", "frame (wall)", "CPU, main thread",
+                                       "CPU, all threads"};
 constexpr size_t kRowCount = kFramePassCount + 4;
 
 std::string formatMs(double value) {
@@ -73,8 +74,8 @@ std::string settingsLine(const RunSettings& s) {
     std::snprintf(range, sizeof range, "tour %.2f-%.2f s at dt %.3g s", s.from, s.to, s.timeStep);
     std::string repeats =
         s.repeats > 1 ? ", fastest of " + std::to_string(s.repeats) + " repeats" : "";
-    return std::string(range) + repeats + "; " + switchesText(s) + ", cube maps " +
-           (s.updateShadowMaps ? "every frame" : "static");
+    return "view " + std::string(debugViewName(s.view)) + "; " + range + repeats + "; " +
+           switchesText(s) + ", cube maps " + (s.updateShadowMaps ? "every frame" : "static");
 }
 
 std::string startupLine(const StartupTimes& t) {
@@ -133,7 +134,8 @@ bool sameConfiguration(const RunSettings& a, const RunSettings& b) {
             return false;
         }
     }
-    return a.width == b.width && a.height == b.height && a.updateShadowMaps == b.updateShadowMaps;
+    return a.width == b.width && a.height == b.height && a.updateShadowMaps == b.updateShadowMaps &&
+           a.view == b.view;
 }
 
 double RunResult::fps() const {
@@ -211,8 +213,8 @@ bool rowSample(const FrameRecord& frame, size_t row, double& ms) {
 
 std::string formatRunTable(const RunResult& run) {
     std::ostringstream out;
-    out << "cathedral-bench " << runLabel(run) << ": " << run.frames << " frames; "
-        << settingsLine(run.settings) << "\n"
+    out << "cathedral-bench " << runLabel(run) << ": " << run.frames
+        << (run.frames == 1 ? " frame; " : " frames; ") << settingsLine(run.settings) << "\n"
         << formatGlContext(run.context) << "\n"
         << startupLine(run.startup) << "\n\n"
         << "| " << runLabel(run) << " | median ms | p90 | p95 | p99 | max | sd |\n"
@@ -346,6 +348,7 @@ ordered_json settingsToJson(const RunSettings& s) {
     out["repeats"] = s.repeats;
     out["from"] = s.from;
     out["to"] = s.to;
+    out["view"] = debugViewArgument(s.view);
     return out;
 }
 
@@ -353,6 +356,8 @@ ordered_json contextToJson(const GlContextInfo& c) {
     return {{"vendor", c.vendor},
             {"renderer", c.renderer},
             {"version", c.version},
+            {"platform", c.platform},
+            {"eglVendor", c.eglVendor},
             {"windowWidth", c.windowWidth},
             {"windowHeight", c.windowHeight},
             {"framebufferWidth", c.framebufferWidth},
@@ -499,12 +504,21 @@ void readSettings(const json& s, RunSettings& settings) {
     s.at("repeats").get_to(settings.repeats);
     s.at("from").get_to(settings.from);
     s.at("to").get_to(settings.to);
+    // Reports from before the view was recorded showed the final image.
+    auto view = s.find("view");
+    settings.view =
+        view == s.end()
+            ? DebugView::FinalImage
+            : debugViewFromArgument(view->get<std::string>()).value_or(DebugView::FinalImage);
 }
 
 void readContext(const json& c, GlContextInfo& context) {
     c.at("vendor").get_to(context.vendor);
     c.at("renderer").get_to(context.renderer);
     c.at("version").get_to(context.version);
+    // Reports written before headless runs existed name no platform: they ran in a GLX window.
+    context.platform = c.value("platform", context.platform);
+    context.eglVendor = c.value("eglVendor", context.eglVendor);
     c.at("windowWidth").get_to(context.windowWidth);
     c.at("windowHeight").get_to(context.windowHeight);
     c.at("framebufferWidth").get_to(context.framebufferWidth);

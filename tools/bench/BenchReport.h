@@ -7,6 +7,7 @@
 
 #include "BenchEnvironment.h"
 #include "Statistics.h"
+#include "base/DebugView.h"
 #include "render/PassTimer.h"
 
 #include <nlohmann/json.hpp>
@@ -28,11 +29,12 @@ struct RunSettings {
     int repeats = 1;
     double from = 0.0; // tour time of the first and last measured frames
     double to = 0.0;
+    DebugView view = DebugView::FinalImage; // what the frames showed
 };
 
-// Whether two runs rendered the same size with the same switch states and cube-map updating.
-// A switch that one run's build did not have matches either state, so a build from before a
-// switch (the anti-aliasing pass, say) can be compared with one that has it.
+// Whether two runs rendered the same size and view with the same switch states and cube-map
+// updating. A switch that one run's build did not have matches either state, so a build from
+// before a switch (the anti-aliasing pass, say) can be compared with one that has it.
 bool sameConfiguration(const RunSettings& a, const RunSettings& b);
 
 // Milliseconds of wall-clock time per start-up step.
@@ -80,8 +82,9 @@ struct RunResult {
     RunSettings settings;
     GlContextInfo context;
     StartupTimes startup;
-    int frames = 0;   // measured frames
-    int captures = 0; // PNG files written
+    int frames = 0;                         // measured frames
+    int captures = 0;                       // PNG files written
+    std::vector<std::string> capturedFiles; // their paths in tour order (not in the JSON)
     Summary passes[kFramePassCount];
     Summary gpuFrame;
     Summary wallFrame;

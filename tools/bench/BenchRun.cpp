@@ -2,6 +2,7 @@
 #include "BenchRun.h"
 
 #include "FrameSchedule.h"
+#include "HeadlessContext.h"
 #include "ProgressBar.h"
 
 #include "app/ContextWindow.h"
@@ -15,7 +16,6 @@
 #include "gpu/GL.h"
 #include "render/PassTimer.h"
 #include "render/Renderer.h"
-#include "scene/Camera.h"
 #include "scene/CameraPathAnimation.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
@@ -52,16 +52,13 @@ double processCpuMs() {
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1.0e6;
 }
 
-// The program's window and initial GL state, with the window hidden. Swap interval 0 so the
-// driver does not pace the frames (the report states it).
+// The program's window, with the window hidden. Swap interval 0 so the driver does not pace the
+// frames (the report states it).
 GLFWwindow* openHiddenWindow(WindowSize size) {
     GLFWwindow* window = ContextWindow::open(size.width, size.height, false, false);
-    if (!window) {
-        return nullptr;
+    if (window) {
+        glfwSwapInterval(kBenchSwapInterval);
     }
-    installDebugOutput();
-    glfwSwapInterval(kBenchSwapInterval);
-    ContextWindow::setInitialState(size.width, size.height);
     return window;
 }
 
@@ -83,17 +80,8 @@ RunSettings currentSettings(const BenchOptions& options, WindowSize size) {
     settings.updateShadowMaps = RenderSettings::updateShadowMaps;
     settings.timeStep = options.timeStep;
     settings.repeats = options.repeats;
+    settings.view = options.view;
     return settings;
-}
-
-// Tour length in seconds as shown: the path's clock runs faster than real time, so the rate is
-// read off a spare animation advanced by one second.
-double tourDuration() {
-    Camera probeCamera;
-    CameraPathAnimation probe;
-    probe.setCamera(&probeCamera);
-    probe.update(1.0);
-    return probe.time > 0.0 ? probe.endTime / probe.time : probe.endTime;
 }
 
 std::string glString(GLenum name) {
@@ -101,26 +89,52 @@ std::string glString(GLenum name) {
     return text ? reinterpret_cast<const char*>(text) : "unknown";
 }
 
-// What the run renders with: the driver's strings and the window's and framebuffer's sizes.
-GlContextInfo describeGlContext(GLFWwindow* window) {
+// The hidden window or the headless context (exactly one of them), the program's own pipeline
+// behind it, and the output it renders into. The frames go to an off-screen output of the run's
+// size: the window's pixels beyond the X screen are undefined, so a run larger than the screen
+// could not be captured from the window; and a headless context has no window at all.
+struct BenchWindow {
+    GLFWwindow* window = nullptr;
+    HeadlessContext* headless = nullptr;
+    FramePipeline* pipeline = nullptr;
+    Framebuffer output;
+};
+
+// What the run renders with: the driver's strings, the platform and the window's and
+// framebuffer's sizes (a headless run's are its output's).
+GlContextInfo describeGlContext(const BenchWindow& bench, WindowSize size) {
     GlContextInfo context;
     context.vendor = glString(GL_VENDOR);
     context.renderer = glString(GL_RENDERER);
     context.version = glString(GL_VERSION);
-    glfwGetWindowSize(window, &context.windowWidth, &context.windowHeight);
-    glfwGetFramebufferSize(window, &context.framebufferWidth, &context.framebufferHeight);
+    context.windowWidth = context.framebufferWidth = size.width;
+    context.windowHeight = context.framebufferHeight = size.height;
+    if (bench.headless) {
+        context.platform = HeadlessContext::platformName(bench.headless->platform());
+        context.eglVendor = bench.headless->vendor();
+    } else {
+        glfwGetWindowSize(bench.window, &context.windowWidth, &context.windowHeight);
+        glfwGetFramebufferSize(bench.window, &context.framebufferWidth, &context.framebufferHeight);
+    }
     context.swapInterval = kBenchSwapInterval;
     return context;
 }
 
-// The hidden window, the program's own pipeline behind it, and the output it renders into. The
-// frames go to an off-screen output of the run's size: the window's pixels beyond the X
-// screen are undefined, so a run larger than the screen could not be captured from the window.
-struct BenchWindow {
-    GLFWwindow* window = nullptr;
-    FramePipeline* pipeline = nullptr;
-    Framebuffer output;
-};
+// A hidden window, or with `headless` an EGL context; then the debug output and the initial GL
+// state. False (the reason printed) when neither could be made.
+bool openContext(BenchWindow& bench, WindowSize size, bool headless) {
+    if (headless) {
+        bench.headless = HeadlessContext::open(size.width, size.height);
+    } else {
+        bench.window = openHiddenWindow(size);
+    }
+    if (!bench.window && !bench.headless) {
+        return false;
+    }
+    installDebugOutput();
+    ContextWindow::setInitialState(size.width, size.height);
+    return true;
+}
 
 // Colour and a depth-stencil buffer of the window's format, which the forward pass's depth blit
 // needs.
@@ -132,10 +146,9 @@ Framebuffer createOutput(WindowSize size) {
     return output;
 }
 
-bool startUp(BenchWindow& bench, WindowSize size, StartupTimes& times) {
+bool startUp(BenchWindow& bench, WindowSize size, bool headless, StartupTimes& times) {
     double start = wallMs();
-    bench.window = openHiddenWindow(size);
-    if (!bench.window) {
+    if (!openContext(bench, size, headless)) {
         return false;
     }
     times.window = wallMs() - start;
@@ -159,10 +172,14 @@ bool sceneHasGeometry(const Scene& scene) {
     return false;
 }
 
-// The pipeline in the application's shutdown order, then the window library.
+// The pipeline in the application's shutdown order, then the window library or the EGL context.
 void shutDown(BenchWindow& bench) {
     bench.output.release();
     delete bench.pipeline;
+    if (bench.headless) {
+        delete bench.headless;
+        return;
+    }
     glfwDestroyWindow(bench.window);
     glfwTerminate();
 }
@@ -178,7 +195,7 @@ struct FrameCost {
     double cpuMs = 0.0;
     double processCpuMs = 0.0;
     double wallMs = 0.0;
-    bool captured = false;
+    std::string captured; // the file written, if any
 };
 
 // The main loop's steps for one frame up to the swap, with the fixed time step in place of the
@@ -189,7 +206,9 @@ double runFrameSteps(BenchWindow& bench, const FrameStep& step) {
     // The main loop's clear, on the output the frame goes to.
     glBindFramebuffer(GL_FRAMEBUFFER, bench.output.getId());
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glfwPollEvents();
+    if (bench.window) {
+        glfwPollEvents();
+    }
     bench.pipeline->frame(step.pathDt, step.sceneDt);
     PassTimer::endFrame();
     return threadCpuMs() - cpuStart;
@@ -203,11 +222,15 @@ FrameCost captureFrame(const BenchWindow& bench, const FrameStep& step, const Be
     FrameCost cost;
     double wallStart = wallMs();
     double processStart = processCpuMs();
-    std::string path = options.captureDirectory + "/" + captureFileName(step.tourTime);
+    std::string path =
+        options.captureDirectory + "/" + captureFileName(step.tourTime, options.view);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, bench.output.getId());
     glReadBuffer(GL_COLOR_ATTACHMENT0);
-    cost.captured = saveFramebufferPng(path, size.width, size.height);
-    printLine(cost.captured ? "Captured " + path : "Could not write " + path);
+    if (saveFramebufferPng(path, size.width, size.height)) {
+        cost.captured = path;
+    } else {
+        printLine("Could not write " + path);
+    }
     cost.wallMs = wallMs() - wallStart;
     cost.processCpuMs = processCpuMs() - processStart;
     return cost;
@@ -221,7 +244,13 @@ FrameCost renderFrame(BenchWindow& bench, const FrameStep& step, const BenchOpti
     FrameCost cost;
     cost.cpuMs = runFrameSteps(bench, step);
     FrameCost capture = step.capture ? captureFrame(bench, step, options, size) : FrameCost();
-    glfwSwapBuffers(bench.window);
+    // Without a window there is nothing to swap; the flush hands the frame to the GPU as the
+    // swap would.
+    if (bench.window) {
+        glfwSwapBuffers(bench.window);
+    } else {
+        glFlush();
+    }
     cost.wallMs = wallMs() - wallStart - capture.wallMs;
     cost.processCpuMs = processCpuMs() - processStart - capture.processCpuMs;
     cost.captured = capture.captured;
@@ -256,7 +285,7 @@ void reportSkippedCaptures(const std::vector<double>& skipped) {
 
 struct Repeat {
     std::vector<FrameRecord> frames;
-    int captures = 0;
+    std::vector<std::string> captures; // files written
 };
 
 // One pass over the schedule with a fresh path animation: warm-up frames at the start time, then
@@ -288,7 +317,9 @@ Repeat runFrames(BenchWindow& bench, const BenchOptions& options, WindowSize siz
         repeat.frames[i].wallMs = cost.wallMs;
         repeat.frames[i].cpuMs = cost.cpuMs;
         repeat.frames[i].processCpuMs = cost.processCpuMs;
-        repeat.captures += cost.captured ? 1 : 0;
+        if (!cost.captured.empty()) {
+            repeat.captures.push_back(cost.captured);
+        }
         addGpuTimes(PassTimer::collect(false), options.warmupFrames, repeat.frames);
         progress.update(progressDone + static_cast<int>(i + 1));
     }
@@ -308,10 +339,10 @@ Repeat runFrames(BenchWindow& bench, const BenchOptions& options, WindowSize siz
 RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool updateShadowMaps) {
     RunResult result;
     BenchWindow bench;
-    if (!startUp(bench, size, result.startup)) {
+    if (!startUp(bench, size, options.headless, result.startup)) {
         return result;
     }
-    result.context = describeGlContext(bench.window);
+    result.context = describeGlContext(bench, size);
     applySwitches(options.switches, updateShadowMaps);
     RenderSettings::debugView = options.view;
     result.settings = currentSettings(options, size);
@@ -324,7 +355,7 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
 
     FrameSchedule schedule =
         buildFrameSchedule(options.from, options.timeStep, options.to, options.frames,
-                           tourDuration(), options.captureTimes);
+                           CameraPathAnimation().tourLength(), options.captureTimes);
     reportSkippedCaptures(schedule.skippedCaptures);
     int framesPerRepeat = static_cast<int>(schedule.frames.size());
     ProgressBar progress(framesPerRepeat * options.repeats,
@@ -335,10 +366,12 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
         // captures come from the first repeat only
         Repeat repeat =
             runFrames(bench, options, size, schedule, r == 0, progress, r * framesPerRepeat);
-        result.captures += repeat.captures;
+        result.capturedFiles.insert(result.capturedFiles.end(), repeat.captures.begin(),
+                                    repeat.captures.end());
         repeats.push_back(std::move(repeat.frames));
     }
     progress.finish();
+    result.captures = static_cast<int>(result.capturedFiles.size());
 
     setFrameRecords(result, fastestOfRepeats(repeats));
     if (!schedule.frames.empty()) {

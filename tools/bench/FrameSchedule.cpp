@@ -60,8 +60,9 @@ FrameSchedule buildFrameSchedule(double from, double timeStep, std::optional<dou
     return schedule;
 }
 
-std::string captureFileName(double time) {
+std::string captureFileName(double time, DebugView view) {
     char name[64];
-    std::snprintf(name, sizeof name, "capture_%06.2fs.png", time);
-    return name;
+    std::snprintf(name, sizeof name, "capture_%06.2fs", time);
+    std::string suffix = view == DebugView::FinalImage ? "" : "-" + debugViewArgument(view);
+    return name + suffix + ".png";
 }

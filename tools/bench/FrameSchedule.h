@@ -3,6 +3,8 @@
 // in as frames of their own (or marked on the grid frame they coincide with).
 #pragma once
 
+#include "base/DebugView.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,5 +25,6 @@ FrameSchedule buildFrameSchedule(double from, double timeStep, std::optional<dou
                                  std::optional<int> frameCount, double tourEnd,
                                  const std::vector<double>& captureTimes);
 
-// The file name of the capture at a tour time: "capture_012.50s.png".
-std::string captureFileName(double time);
+// The file name of the capture at a tour time: "capture_012.50s.png" for the final image,
+// "capture_012.50s-world-normal.png" for a debug view, so the views of one time do not collide.
+std::string captureFileName(double time, DebugView view);

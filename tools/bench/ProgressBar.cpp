@@ -31,22 +31,34 @@ ProgressBar::ProgressBar(int total, std::string label, bool enabled)
     : total(total), label(std::move(label)), enabled(enabled && isatty(STDERR_FILENO)) {}
 
 void ProgressBar::update(int done) {
-    if (!enabled) {
-        return;
-    }
-    int percent = percentOf(done, total);
-    if (percent == shownPercent) {
-        return;
-    }
-    shownPercent = percent;
-    std::fprintf(stderr, "\r%s", formatProgress(done, total, 30, label).c_str());
-    std::fflush(stderr);
+    write(redraw(done));
 }
 
 void ProgressBar::finish() {
-    if (!enabled) {
+    write(finished());
+}
+
+std::string ProgressBar::redraw(int done) {
+    int percent = percentOf(done, total);
+    if (ended || percent == shownPercent || percent >= 100) {
+        return "";
+    }
+    shownPercent = percent;
+    return "\r" + formatProgress(done, total, 30, label);
+}
+
+std::string ProgressBar::finished() {
+    if (ended) {
+        return "";
+    }
+    ended = true;
+    return "\r" + formatProgress(total, total, 30, label) + "\n";
+}
+
+void ProgressBar::write(const std::string& text) {
+    if (!enabled || text.empty()) {
         return;
     }
-    std::fprintf(stderr, "\r%s\n", formatProgress(total, total, 30, label).c_str());
+    std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
 }

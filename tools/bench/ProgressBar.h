@@ -13,12 +13,20 @@ public:
     ProgressBar(int total, std::string label, bool enabled);
     // Redraws when the shown percentage changes.
     void update(int done);
-    // Draws the full bar and ends the line.
+    // Draws the full bar and ends the line, once.
     void finish();
 
+    // What update and finish write: a redraw below 100 % (the full bar is left to `finished`, so
+    // it shows once), and the full bar with the line end, or nothing when there is nothing new.
+    std::string redraw(int done);
+    std::string finished();
+
 private:
+    void write(const std::string& text);
+
     int total;
     std::string label;
     bool enabled;
     int shownPercent = -1;
+    bool ended = false;
 };

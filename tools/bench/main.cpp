@@ -1,6 +1,8 @@
-// cathedral-bench: renders the camera tour (or part of it) with a hidden window and prints where
-// the frame's time goes, per pass, as a markdown table, optionally as JSON and CSV and with
-// captures; or compares two JSON reports without rendering.
+// cathedral-bench: renders the camera tour (or part of it) with a hidden window, or headless
+// through EGL, and prints where the frame's time goes, per pass, as a markdown table, optionally
+// as JSON and CSV and with captures; or compares two JSON reports without rendering. Standard
+// output holds the report alone; the program's own console lines (loader, shader and GL
+// messages) and the tool's warnings go to standard error, beside the progress bar.
 #include "BenchCompare.h"
 #include "BenchEnvironment.h"
 #include "BenchOptions.h"
@@ -9,12 +11,32 @@
 
 #include "app/WorkingDirectory.h"
 #include "base/Console.h"
+#include "gpu/GL.h"
+#include "scene/CameraPathAnimation.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 namespace {
+
+// A line of the report, on standard output.
+void reportLine(const std::string& text) {
+    std::cout << text << std::endl;
+}
+
+std::string countOf(size_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+size_t frameCount(const std::vector<RunResult>& runs) {
+    size_t frames = 0;
+    for (const RunResult& run : runs) {
+        frames += run.frameRecords.size();
+    }
+    return frames;
+}
 
 bool writeTextFile(const std::string& path, const std::string& text) {
     std::ofstream file(path, std::ios::binary);
@@ -60,20 +82,48 @@ int compareReports(const std::pair<std::string, std::string>& files) {
     return exitCode;
 }
 
-// The reports the command line asked for; false (and a line) when one cannot be written.
+// Writes one report file and says so in the report; false (and a line) when it cannot.
+bool writeReport(const std::string& path, const std::string& text, const std::string& what) {
+    if (!writeTextFile(path, text)) {
+        printLine("cathedral-bench: cannot write " + path);
+        return false;
+    }
+    reportLine("Wrote " + path + " (" + what + ")");
+    return true;
+}
+
+// The reports the command line asked for; false when one cannot be written.
 bool writeReports(const BenchOptions& options, const BenchEnvironment& environment,
                   const std::vector<RunResult>& runs, std::optional<size_t> baseline) {
     bool written = true;
-    if (!options.jsonPath.empty() &&
-        !writeTextFile(options.jsonPath, formatJsonReport(environment, runs, baseline))) {
-        printLine("cathedral-bench: cannot write " + options.jsonPath);
-        written = false;
+    std::string frames = countOf(frameCount(runs), "frame");
+    if (!options.jsonPath.empty()) {
+        written = writeReport(options.jsonPath, formatJsonReport(environment, runs, baseline),
+                              "JSON report: " + countOf(runs.size(), "run") + ", " + frames +
+                                  " with their samples") &&
+                  written;
     }
-    if (!options.csvPath.empty() && !writeTextFile(options.csvPath, formatCsvReport(runs))) {
-        printLine("cathedral-bench: cannot write " + options.csvPath);
-        written = false;
+    if (!options.csvPath.empty()) {
+        written = writeReport(options.csvPath, formatCsvReport(runs),
+                              "CSV: one row per frame, " + frames) &&
+                  written;
     }
     return written;
+}
+
+void reportCaptures(const RunResult& run) {
+    for (const std::string& path : run.capturedFiles) {
+        reportLine("Captured " + path);
+    }
+}
+
+// Whether the window library can reach a display; without one the runs go headless.
+bool displayAvailable() {
+    if (!glfwInit()) {
+        return false;
+    }
+    glfwTerminate();
+    return true;
 }
 
 bool allOk(const std::vector<RunResult>& runs) {
@@ -101,6 +151,12 @@ int main(int argc, char** argv) {
     if (options.compare) {
         return compareReports(*options.compare);
     }
+    std::string outsideTour = checkTourRange(options, CameraPathAnimation().tourLength());
+    if (!outsideTour.empty()) {
+        std::fprintf(stderr, "cathedral-bench: %s\n", outsideTour.c_str());
+        return 2;
+    }
+    setConsoleStream(std::cerr);
     BenchEnvironment environment = describeEnvironment(std::vector<std::string>(argv, argv + argc));
     // Paths given on the command line are meant relative to where the tool was started.
     BenchOptions resolved = options;
@@ -111,24 +167,26 @@ int main(int argc, char** argv) {
         resolved.csvPath = std::filesystem::absolute(resolved.csvPath).string();
     }
     resolved.captureDirectory = std::filesystem::absolute(resolved.captureDirectory).string();
+    resolved.headless = resolved.headless || !displayAvailable();
     if (!prepareCaptureDirectory(resolved)) {
         return 1;
     }
     WorkingDirectory::useExecutableDirectoryIfNeeded();
 
-    printLine(formatEnvironment(environment));
+    reportLine(formatEnvironment(environment));
     std::vector<RunResult> runs;
     std::optional<size_t> baseline;
     if (resolved.sweep) {
         runs = runSweep(resolved);
         const WindowSize& first = resolved.sweepSizes.front();
         baseline = findBaseline(runs, first.width, first.height).value_or(0);
-        printLine(formatSweepTable(runs, *baseline));
+        reportLine(formatSweepTable(runs, *baseline));
     } else {
         runs.push_back(runBenchmark(resolved, resolved.size, resolved.updateShadowMaps));
         if (runs.front().ok) {
-            printLine(formatRunTable(runs.front()));
+            reportLine(formatRunTable(runs.front()));
         }
+        reportCaptures(runs.front());
     }
     if (!writeReports(resolved, environment, runs, baseline)) {
         return 1;

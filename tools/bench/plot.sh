@@ -32,6 +32,8 @@ height="${rest%%,*}"
 update=1
 case "$run" in *,static) update=0 ;; esac
 
+picture_width=1200
+picture_height=600
 data=$(mktemp)
 trap 'rm -f "$data"' EXIT
 awk -F, -v w="$width" -v h="$height" -v u="$update" 'NR > 1 && $1 == w && $2 == h && $3 == u' \
@@ -52,7 +54,7 @@ if [ -n "$(column antiAliasing)" ]; then
     aa="\"$data\" using 5:(upTo($last)) with filledcurves x1 lc rgb \"#a6761d\" title \"anti-aliasing\", "
 fi
 gnuplot <<GNUPLOT
-set terminal pngcairo size 1200,600 font "sans,10"
+set terminal pngcairo size $picture_width,$picture_height font "sans,10"
 set output "$png"
 set datafile separator ","
 set datafile missing ""
@@ -73,4 +75,4 @@ plot $aa"$data" using 5:(upTo(11)) with filledcurves x1 lc rgb "#e6ab02" title "
      "" using 5:(ms($gpu)) with lines lw 2 lc rgb "black" title "frame (GPU)", \
      "" using 5:(ms($wall)) with lines lw 1 dt 2 lc rgb "#444444" title "frame (wall)"
 GNUPLOT
-echo "Wrote $png ($run)"
+echo "Wrote $png (${picture_width}x$picture_height picture of the $run run)"

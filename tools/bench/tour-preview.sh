@@ -24,8 +24,10 @@ times=$(awk -v step="$step" 'BEGIN { for (t = 0; t <= 110; t += step) printf "%s
 run=(./cathedral-bench --size "$size" --dt "$step" --capture "$times" --capture-dir "$frames"
      --gpu-timer 0 --no-progress)
 cd "$build/bin"
-on_display "${run[@]}" > /dev/null
+# The program's console lines (standard error) are shown only when the run fails.
+log="$frames/log"
+on_display "${run[@]}" > /dev/null 2> "$log" || { cat "$log"; exit 1; }
 
 delay=$(awk -v step="$step" 'BEGIN { printf "%d", step * 100 / 8 }') # 8x the flight's speed
 convert -delay "$delay" -loop 0 "$frames"/capture_*.png -layers Optimize +dither -colors 96 "$out"
-echo "Wrote $out ($(du -h "$out" | cut -f1), $(ls "$frames" | wc -l) frames)"
+echo "Wrote $out ($(du -h "$out" | cut -f1), $(ls "$frames"/capture_*.png | wc -l) frames)"
