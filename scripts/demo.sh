@@ -10,5 +10,6 @@ cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$root/build" --target cathedral -j "$(nproc)"
 
 cd "$root/build/bin"
-no_display && echo "No display found: running the demo under xvfb-run (nothing will be visible; Ctrl+C stops it)."
+no_display &&
+    echo "No display found: running the demo under xvfb-run (nothing will be visible; Ctrl+C stops it)."
 on_display ./cathedral

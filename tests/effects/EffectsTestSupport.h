@@ -5,6 +5,7 @@
 
 #include "gpu/GL.h"
 #include "gpu/ShaderManager.h"
+#include "gpu/StandingState.h"
 
 #include <glm/glm.hpp>
 
@@ -38,12 +39,7 @@ inline std::vector<glm::vec4> readRgba(GLuint texture, int width, int height) {
     return texels;
 }
 
-// The pipeline's standing blend state, under which every full-screen pass runs in the frame.
+// The pipeline's standing state, under which every full-screen pass runs in the frame.
 inline void useStandingBlendState() {
-    glEnable(GL_BLEND);
-    glBlendEquation(GL_FUNC_ADD);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
+    setStandingState();
 }

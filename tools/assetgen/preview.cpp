@@ -4,6 +4,7 @@
 // because either means the shell has a hole.
 #include "ImageFile.h"
 #include "TriangleBvh.h"
+#include "gpu/ShaderConstants.h"
 #include "scene/CameraPathAnimation.h"
 #include "scene/Chandeliers.h"
 #include "scene/LinearSpline.h"
@@ -92,7 +93,7 @@ glm::vec4 surfaceColour(const Scene& s, const Triangle& t, const Hit& h) {
 glm::vec3 opaqueColour(const Scene& s, glm::vec3 o, glm::vec3 d, const Hit& hit, bool& hole) {
     if (hit.tri < 0) {
         hole = true;
-        return glm::vec3(0.49f, 0.73f, 1.0f);
+        return glm::vec3(skyColor[0], skyColor[1], skyColor[2]);
     }
     const Triangle& t = s.opaque[size_t(hit.tri)];
     glm::vec3 n = glm::normalize(glm::cross(t.p[1] - t.p[0], t.p[2] - t.p[0]));

@@ -12,8 +12,7 @@ capture_frame() {
     local run=(./cathedral-bench --size "$size" --frames 1 --from "$time" --capture "$time"
                --capture-dir "$dir" --gpu-timer 0 --no-progress "$@")
     # The program's console lines (standard error) are shown only when the run fails.
-    (cd "$bin" && on_display "${run[@]}" > /dev/null 2> "$dir/log") ||
-        { cat "$dir/log" >&2; return 1; }
+    (cd "$bin" && on_display "${run[@]}" > /dev/null 2> "$dir/log") || { cat "$dir/log" >&2; return 1; }
     mv "$dir"/capture_*.png "$out"
     rm -r "$dir"
 }
