@@ -2,7 +2,10 @@
 #include "RenderTestScene.h"
 
 #include "StartSwitches.h"
+#include "gpu/Framebuffer.h"
 #include "gpu/Mesh.h"
+#include "gpu/ScreenQuad.h"
+#include "gpu/Shader.h"
 #include "gpu/ShaderManager.h"
 #include "render/Billboard.h"
 #include "render/Renderer.h"
@@ -15,6 +18,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 namespace rendertest {
 
@@ -207,6 +212,64 @@ void TestSceneGLTest::TearDownTestSuite() {
 
 void TestSceneGLTest::TearDown() {
     restoreStartSwitches();
+}
+
+} // namespace rendertest
+
+namespace rendertest {
+
+namespace {
+
+GLuint compileStage(GLenum type, const std::string& text) {
+    GLuint stage = glCreateShader(type);
+    std::string compiled = Shader::withConstants(text);
+    const char* source = compiled.c_str();
+    glShaderSource(stage, 1, &source, nullptr);
+    glCompileShader(stage);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(stage, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[4096] = {};
+        glGetShaderInfoLog(stage, sizeof(log), nullptr, log);
+        ADD_FAILURE() << "probe shader does not compile: " << log;
+    }
+    return stage;
+}
+
+} // namespace
+
+std::vector<glm::vec4> evaluateGlsl(const std::string& source, int width, int height) {
+    std::ifstream in("Shader/postprocess.vert");
+    std::string vertex((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    GLuint program = glCreateProgram();
+    GLuint stages[2] = {
+        compileStage(GL_VERTEX_SHADER, vertex),
+        compileStage(GL_FRAGMENT_SHADER,
+                     "#version 330 core\nlayout(location = 0) out vec4 result;\n" + source)};
+    for (GLuint stage : stages) {
+        glAttachShader(program, stage);
+    }
+    glLinkProgram(program);
+    Framebuffer target(width, height);
+    target.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA32F, GL_RGBA, GL_FLOAT, glm::vec4(0.0f), true);
+    target.bind();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glUseProgram(program);
+    ScreenQuad::getInstance()->draw();
+    std::vector<glm::vec4> values(static_cast<size_t>(width) * height);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, values.data());
+    glUseProgram(0);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    target.release();
+    for (GLuint stage : stages) {
+        glDeleteShader(stage);
+    }
+    glDeleteProgram(program);
+    return values;
 }
 
 } // namespace rendertest

@@ -8,6 +8,7 @@
 
 #include <glm/glm.hpp>
 
+#include <string>
 #include <vector>
 
 class Light;
@@ -70,5 +71,15 @@ glm::ivec2 project(glm::vec3 world, int width, int height);
 // Mean of r, g, b at a pixel's 3 x 3 neighbourhood, 0..255 each.
 glm::vec3 colorAt(const std::vector<unsigned char>& pixels, int width, glm::ivec2 pixel);
 float meanBrightness(const std::vector<unsigned char>& pixels);
+
+} // namespace rendertest
+
+namespace rendertest {
+
+// Runs a fragment shader body over a width x height float target and reads the result back,
+// row by row from the bottom: `source` is GLSL after the #version line, with the shared constants
+// and functions in scope (as every stage of the program sees them), writing `out vec4 result`.
+// Texture units the caller bound stay bound; the target is deleted afterwards.
+std::vector<glm::vec4> evaluateGlsl(const std::string& source, int width, int height = 1);
 
 } // namespace rendertest
