@@ -98,6 +98,7 @@ Renderer::Renderer(int width, int height) : gBuffer(), hdrBuffer() {
     glCullFace(GL_BACK);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
 
     screenQuad = ScreenQuad::getInstance();
     largestTargetSize = Framebuffer::largestSize();

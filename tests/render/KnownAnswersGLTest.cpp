@@ -10,11 +10,14 @@
 #include "gpu/Framebuffer.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
+#include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
+#include "render/OmnidirectionalShadowMappingTechnique.h"
 #include "render/Renderer.h"
 
 #include <glm/gtc/constants.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -116,6 +119,16 @@ float distance(const Grey& a, const Grey& b) {
     return static_cast<float>(std::sqrt(sum / count));
 }
 
+// Direction i of count, evenly between two directions, as the GLSL text of a vec3 expression.
+std::string pathDirection(glm::vec3 from, glm::vec3 to) {
+    auto vec = [](glm::vec3 v) {
+        return "vec3(" + std::to_string(v.x) + ", " + std::to_string(v.y) + ", " +
+               std::to_string(v.z) + ")";
+    };
+    return "normalize(mix(" + vec(from) + ", " + vec(to) + ", (gl_FragCoord.x - 0.5) / " +
+           "float(textureSize(cube, 0).x * 4 - 1)))";
+}
+
 } // namespace
 
 class KnownAnswersGLTest : public TestSceneGLTest {};
@@ -134,4 +147,57 @@ TEST_F(KnownAnswersGLTest, AntiAliasingBringsEdgesAtEveryAngleCloserToTheirSuper
             << "edge at " << angle << " degrees: " << before << " before the pass, " << after
             << " after";
     }
+}
+
+TEST_F(KnownAnswersGLTest, CubeShadowPenumbraCrossesAFaceBoundaryWithoutAStep) {
+    // The renderer sets the standing state its lookups rely on.
+    Renderer renderer(64, 48);
+    OmnidirectionalShadowMappingTechnique cube(shadowMapSize, shadowMapSize);
+    // +X holds a caster in front of every texel, +Z none in its outer quarter towards +X (s >
+    // 0.75) and one elsewhere: along a path from +X into +Z the light comes on at the boundary
+    // and goes off again at s = 0.75 inside +Z.
+    const int size = shadowMapSize;
+    std::vector<float> near(static_cast<size_t>(size) * size, 0.0f);
+    std::vector<float> zFace(near.size(), 0.0f);
+    for (int t = 0; t < size; ++t) {
+        for (int s = size * 3 / 4; s < size; ++s) {
+            zFace[static_cast<size_t>(t) * size + s] = 1.0f;
+        }
+    }
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube.cubeMap);
+    glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 0, 0, 0, size, size, GL_DEPTH_COMPONENT,
+                    GL_FLOAT, near.data());
+    glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_Z, 0, 0, 0, size, size, GL_DEPTH_COMPONENT,
+                    GL_FLOAT, zFace.data());
+    cube.bindComparisonTexture(0);
+    // About eight lookups a texel along the path, each comparing with depth 0.5.
+    const glm::vec3 from(1.0f, 0.1f, 0.3f);
+    const glm::vec3 to(0.3f, 0.1f, 1.0f);
+    std::vector<glm::vec4> lit = evaluateGlsl("uniform samplerCubeShadow cube;\n"
+                                              "void main() { result = vec4(texture(cube, vec4(" +
+                                                  pathDirection(from, to) + ", 0.5))); }",
+                                              size * 4);
+    OmnidirectionalShadowMappingTechnique::unbindComparisonSampler(0);
+
+    // Position along the path in texels from the boundary (x = z), negative on +X: the change of
+    // the lookup per texel is what a filtered edge bounds, wherever the path runs faster.
+    auto texels = [&](size_t i) {
+        glm::vec3 d =
+            glm::mix(from, to, static_cast<float>(i) / static_cast<float>(lit.size() - 1));
+        return (d.x > d.z ? d.z / d.x - 1.0f : 1.0f - d.x / d.z) * 0.5f * size;
+    };
+    float acrossBoundary = 0.0f;
+    float insideFace = 0.0f;
+    for (size_t i = 0; i + 1 < lit.size(); ++i) {
+        float perTexel = std::fabs(lit[i + 1].r - lit[i].r) / (texels(i + 1) - texels(i));
+        // The edge inside +Z lies at x = z / 2, a quarter face (128 texels) from the boundary.
+        float& largest = texels(i) < 64.0f ? acrossBoundary : insideFace;
+        largest = std::max(largest, perTexel);
+    }
+    ASSERT_EQ(lit.front().r, 0.0f);
+    ASSERT_EQ(lit.back().r, 0.0f);
+    EXPECT_GT(insideFace, 0.0f);
+    EXPECT_LT(insideFace, 2.0f) << "the edge inside the face is filtered over a texel";
+    EXPECT_LE(acrossBoundary, 1.5f * insideFace)
+        << "the penumbra steps at the boundary of +X and +Z";
 }

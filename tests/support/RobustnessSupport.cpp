@@ -45,6 +45,7 @@ GLint integer(GLenum name) {
     glGetBooleanv(GL_COLOR_WRITEMASK, colorMask);
     expect(colorMask[0] && colorMask[1] && colorMask[2] && colorMask[3], "colour writes masked");
     expect(!glIsEnabled(GL_SCISSOR_TEST), "scissor test on");
+    expect(glIsEnabled(GL_TEXTURE_CUBE_MAP_SEAMLESS), "seamless cube-map filtering off");
     GLint viewport[4] = {-1, -1, -1, -1};
     glGetIntegerv(GL_VIEWPORT, viewport);
     expect(viewport[0] == 0 && viewport[1] == 0 && viewport[2] == width && viewport[3] == height,

@@ -16,8 +16,8 @@
 
 // Whether the state every pass relies on is back after a frame: framebuffer 0 for drawing and
 // reading, depth test on with depth writes, back faces culled, blending on with
-// (SRC_ALPHA, ONE_MINUS_SRC_ALPHA) and FUNC_ADD, all colour channels writable, no scissor, and
-// the viewport covering the window.
+// (SRC_ALPHA, ONE_MINUS_SRC_ALPHA) and FUNC_ADD, all colour channels writable, no scissor, seamless
+// cube-map filtering, and the viewport covering the window.
 ::testing::AssertionResult standingStateRestored(int width, int height);
 
 // The number of live objects of each kind, found by asking the driver about every name up to
