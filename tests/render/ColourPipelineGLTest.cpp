@@ -107,6 +107,9 @@ TEST_F(ColourPipelineGLTest, BloomOffLeavesPixelsAwayFromBrightPartsUnchanged) {
     TestScene test = buildTestScene();
     Renderer renderer(width, height);
     renderer.init(test.scene->lights);
+    // Without anti-aliasing: its edge threshold can turn a rounding step between the two
+    // frames into a pixel smoothed in one and not in the other.
+    RenderSettings::antiAliasing = false;
     // The flame at (0.5, 1, 2) in view, with the lit floor and column around it.
     lookAt(glm::vec3(-1.0f, 3.0f, 6.0f), glm::vec3(0.5f, 1.0f, 2.0f));
     renderFrame(renderer, test.scene);
