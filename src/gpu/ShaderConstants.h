@@ -32,8 +32,8 @@ inline constexpr ShaderConstant shaderConstants[] = {
 //   toneMapExposure     scale from scene radiance to the operator's input
 //   bloomThreshold      exposed brightness above which a pixel feeds the glow fully
 //   bloomKnee           half width of the soft knee around the threshold
-//   srgbToLinear        sRGB decode on 0..1 (a cubic fit, within 0.2 % of full scale of the
-//                       exact curve, read for every textured pixel of the geometry pass)
+//   srgbToLinear        sRGB decode on 0..1, the exact curve (a fit of it crushes the darks:
+//                       a cubic is off by half at code 10)
 //   linearToSrgb        sRGB encode on 0..1: the linear toe, then a fit of the power curve in
 //                       three square roots (within 0.4 / 255 of the exact curve; a pow costs
 //                       a software rasteriser a logarithm and an exponential per channel)
@@ -49,7 +49,7 @@ inline constexpr ShaderConstant shaderConstants[] = {
 //                       stores the bump tilt in it and the lighting pass reads it back
 inline constexpr const char* shaderFunctions = R"(vec3 srgbToLinear(vec3 c) {
     c = clamp(c, 0.0, 1.0);
-    return c * (c * (c * 0.305306011 + 0.682171111) + 0.012522878);
+    return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(0.04045, c));
 }
 vec3 linearToSrgb(vec3 c) {
     c = clamp(c, 0.0, 1.0);

@@ -61,6 +61,27 @@ protected:
 
 } // namespace
 
+TEST_F(ColourPipelineGLTest, DecodeAndEncodeFollowTheExactCurvesAtEvery8BitCode) {
+    // Per code c: the shared decode of c, and the shared encode of c's exact linear value.
+    std::vector<glm::vec4> curves = evaluateGlsl(
+        "void main() {\n"
+        "    float c = (gl_FragCoord.x - 0.5) / 255.0;\n"
+        "    float x = c <= 0.04045 ? c / 12.92 : pow((c + 0.055) / 1.055, 2.4);\n"
+        "    result = vec4(srgbToLinear(vec3(c)).r, linearToSrgb(vec3(x)).r, x, 0.0);\n"
+        "}\n",
+        256);
+    for (int code = 0; code < 256; ++code) {
+        float c = static_cast<float>(code) / 255.0f;
+        float exact = srgbToLinear(c);
+        // The decode within 0.1 % of the exact value (it is the exact curve, in float), the
+        // encode within 0.4 of a step, so every code comes back as itself.
+        EXPECT_NEAR(curves[code].r, exact, 1e-3f * exact + 1e-7f) << "decode of code " << code;
+        EXPECT_NEAR(curves[code].g, linearToSrgb(curves[code].b), 0.4f / 255.0f)
+            << "encode of code " << code;
+        EXPECT_EQ(std::lround(curves[code].g * 255.0f), code);
+    }
+}
+
 TEST_F(ColourPipelineGLTest, MidGreyAlbedoUnderAKnownLightGivesTheExpectedSrgbValue) {
     TestScene test = buildTestScene();
     // Only a mid-grey floor (sRGB 0.5) under the light at (0, 3, 0): nothing shadows or occludes.
