@@ -5,9 +5,11 @@
 // Bump mapping needs no tangent attribute: the surface's tangent directions come from the screen
 // derivatives of the world position and the texture coordinate (both interpolated, so smooth
 // over a triangle), and the height's slopes from the slope map derived from the height map at
-// load (one filtered tap; its mipmaps average the slopes over a minified pixel's footprint). The tilt is the height's surface gradient, stored in the fixed tangent frame of the
-// interpolated normal (tangentFrame) so that the lighting pass rebuilds the bumped normal while
-// ambient occlusion and shadow offsets keep the smooth one.
+// load (one filtered tap; its mipmaps average the slopes over a minified pixel's footprint).
+// The tilt is the height's surface gradient, stored in the fixed tangent frame (tangentFrame) of
+// the interpolated normal as stored (gBufferNormal: what the lighting pass reads), so that the
+// lighting pass rebuilds the bumped normal in the same frame while ambient occlusion and shadow
+// offsets keep the smooth one.
 //   in  worldPosition, worldNormal  vec3, world space
 //   in  texCoord                    vec2
 //   uniform hasColorTexture         int, 1: diffuse colour from color_texture (unit 0)
@@ -66,7 +68,10 @@ vec3 heightGradient(vec3 n) {
 }
 
 void main() {
-    vec3 n = normalize(worldNormal);
+    // The normal as the lighting pass reads it back, so that both passes take the bump tilt in
+    // the same frame.
+    vec3 storedNormal = gBufferNormal(normalize(worldNormal));
+    vec3 n = normalize(storedNormal);
     vec2 tilt = vec2(0.0);
     if (bumpMappingEnabled != 0 && hasBumpMapTexture == 1) {
         vec3 gradient = heightGradient(n);
@@ -78,6 +83,6 @@ void main() {
     vec3 diffuse = hasColorTexture == 1 ? texture(color_texture, texCoord).rgb : color.rgb;
 
     gPosition = vec4(worldPosition, 1.0);
-    gNormal = vec4(n, tilt.x);
+    gNormal = vec4(storedNormal, tilt.x);
     gDiffuse = vec4(srgbToLinear(diffuse), tilt.y);
 }

@@ -45,8 +45,13 @@ inline constexpr ShaderConstant shaderConstants[] = {
 //                       target is the output (toneMapOutput != 0), else the radiance itself
 //   brightParts         the share of the radiance that glows: none below threshold - knee,
 //                       then a quadratic knee into (brightness - threshold) / brightness
-//   tangentFrame        a fixed tangent and bitangent around a unit normal; the geometry pass
-//                       stores the bump tilt in it and the lighting pass reads it back
+//   gBufferNormal       a unit normal as the G-buffer holds it: each component rounded to the
+//                       half float the target stores (those below its normal range to 0), so
+//                       the geometry pass can work with exactly what the lighting pass reads
+//   tangentFrame        a fixed tangent and bitangent around a unit normal, continuous in the
+//                       normal everywhere but at one direction no flat surface faces (down the
+//                       diagonal -(1, 1, 1)); the geometry pass stores the bump tilt in the frame
+//                       of the normal it stores and the lighting pass reads it back
 inline constexpr const char* shaderFunctions = R"(vec3 srgbToLinear(vec3 c) {
     c = clamp(c, 0.0, 1.0);
     return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(0.04045, c));
@@ -85,8 +90,19 @@ vec3 brightParts(vec3 radiance) {
     knee = knee * knee / (4.0 * bloomKnee);
     return radiance * (max(knee, brightness - bloomThreshold) / max(brightness, 1e-4));
 }
+vec3 gBufferNormal(vec3 n) {
+    vec3 rounded = uintBitsToFloat((floatBitsToUint(n) + 0x1000u) & 0xFFFFE000u);
+    return mix(rounded, vec3(0.0), lessThan(abs(n), vec3(6.103515625e-05)));
+}
 void tangentFrame(vec3 n, out vec3 tangent, out vec3 bitangent) {
-    tangent = normalize(abs(n.y) < 0.9 ? cross(n, vec3(0.0, 1.0, 0.0)) : cross(n, vec3(1.0, 0.0, 0.0)));
-    bitangent = cross(n, tangent);
+    // Frisvad's frame about the axis a = (1, 1, 1) / sqrt(3), in the basis (e1, e2, a).
+    const vec3 e1 = vec3(0.707106781, -0.707106781, 0.0);
+    const vec3 e2 = vec3(0.408248290, 0.408248290, -0.816496581);
+    const vec3 a = vec3(0.577350269);
+    vec3 m = vec3(dot(n, e1), dot(n, e2), dot(n, a));
+    float s = 1.0 / max(1.0 + m.z, 1e-6);
+    float xy = -m.x * m.y * s;
+    tangent = (1.0 - m.x * m.x * s) * e1 + xy * e2 - m.x * a;
+    bitangent = xy * e1 + (1.0 - m.y * m.y * s) * e2 - m.y * a;
 }
 )";

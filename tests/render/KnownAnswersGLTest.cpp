@@ -129,6 +129,58 @@ std::string pathDirection(glm::vec3 from, glm::vec3 to) {
            "float(textureSize(cube, 0).x * 4 - 1)))";
 }
 
+// A float RGBA texture of width x height texels on unit 0, nearest filtering.
+GLuint uploadFloats(const std::vector<glm::vec4>& texels, int width, int height) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, width, height, 0, GL_RGBA, GL_FLOAT, texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return texture;
+}
+
+// Unit normals on both sides of |n.y| = 0.9 and of every axis and diagonal plane a frame could
+// switch at, the axes and diagonals themselves, and a spiral over the whole sphere.
+std::vector<glm::vec4> testNormals() {
+    std::vector<glm::vec4> normals;
+    auto add = [&normals](glm::vec3 n) { normals.emplace_back(glm::normalize(n), 0.0f); };
+    for (int azimuth = 0; azimuth < 16; ++azimuth) {
+        float phi = glm::two_pi<float>() * (azimuth + 0.3f) / 16.0f;
+        for (int k = -20; k <= 20; ++k) {
+            for (float y : {0.9f, -0.9f, 0.0f}) {
+                float ny = y + k * 2e-5f;
+                float r = std::sqrt(1.0f - ny * ny);
+                add({r * std::cos(phi), ny, r * std::sin(phi)});
+            }
+        }
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float sign : {1.0f, -1.0f}) {
+            glm::vec3 n(0.0f);
+            n[axis] = sign;
+            add(n);
+            for (int k = -5; k <= 5; ++k) {
+                glm::vec3 m = n;
+                m[(axis + 1) % 3] = k * 1e-4f;
+                add(m);
+            }
+        }
+    }
+    for (int i = 0; i < 8; ++i) {
+        add({i & 1 ? 1.0f : -1.0f, i & 2 ? 1.0f : -1.0f, i & 4 ? 1.0f : -1.0f});
+    }
+    const int spiral = 2000;
+    for (int i = 0; i < spiral; ++i) {
+        float y = 1.0f - 2.0f * (i + 0.5f) / spiral;
+        float r = std::sqrt(1.0f - y * y);
+        float phi = 2.39996323f * static_cast<float>(i);
+        add({r * std::cos(phi), y, r * std::sin(phi)});
+    }
+    return normals;
+}
+
 } // namespace
 
 class KnownAnswersGLTest : public TestSceneGLTest {};
@@ -200,4 +252,60 @@ TEST_F(KnownAnswersGLTest, CubeShadowPenumbraCrossesAFaceBoundaryWithoutAStep) {
     EXPECT_LT(insideFace, 2.0f) << "the edge inside the face is filtered over a texel";
     EXPECT_LE(acrossBoundary, 1.5f * insideFace)
         << "the penumbra steps at the boundary of +X and +Z";
+}
+
+TEST_F(KnownAnswersGLTest, BumpedNormalIsTheSameInBothPassesWhateverTheNormal) {
+    std::vector<glm::vec4> normals = testNormals();
+    const int count = static_cast<int>(normals.size());
+    // A height slope with a part along every axis; the surface gradient is its tangential part.
+    const std::string slope = "vec3(0.3, -0.2, 0.25)";
+    GLuint input = uploadFloats(normals, count, 1);
+    // The geometry pass's steps into a half-float target like the G-buffer's: row 0 the stored
+    // normal and the tilt along the tangent, row 1 the tilt along the bitangent.
+    std::vector<glm::vec4> stored = evaluateGlsl(
+        "uniform sampler2D normals;\n"
+        "void main() {\n"
+        "    vec3 storedNormal = gBufferNormal(normalize(texelFetch(normals,\n"
+        "        ivec2(gl_FragCoord.x, 0), 0).xyz));\n"
+        "    vec3 n = normalize(storedNormal);\n"
+        "    vec3 gradient = " +
+            slope + " - n * dot(" + slope +
+            ", n);\n"
+            "    vec3 tangent;\n"
+            "    vec3 bitangent;\n"
+            "    tangentFrame(n, tangent, bitangent);\n"
+            "    vec2 tilt = vec2(dot(gradient, tangent), dot(gradient, bitangent));\n"
+            "    result = gl_FragCoord.y < 1.0 ? vec4(storedNormal, tilt.x) : vec4(tilt.y);\n"
+            "}\n",
+        count, 2, GL_RGBA16F);
+    glDeleteTextures(1, &input);
+    // The lighting pass's steps on what was stored.
+    input = uploadFloats(stored, count, 2);
+    std::vector<glm::vec4> bumped = evaluateGlsl(
+        "uniform sampler2D gBuffer;\n"
+        "void main() {\n"
+        "    vec4 normalTexel = texelFetch(gBuffer, ivec2(gl_FragCoord.x, 0), 0);\n"
+        "    float tiltB = texelFetch(gBuffer, ivec2(gl_FragCoord.x, 1), 0).x;\n"
+        "    vec3 ng = normalize(normalTexel.xyz);\n"
+        "    vec3 tangent;\n"
+        "    vec3 bitangent;\n"
+        "    tangentFrame(ng, tangent, bitangent);\n"
+        "    result = vec4(normalize(ng - normalTexel.w * tangent - tiltB * bitangent), 0.0);\n"
+        "}\n",
+        count);
+    glDeleteTextures(1, &input);
+
+    const glm::vec3 g(0.3f, -0.2f, 0.25f);
+    int wrong = 0;
+    for (int i = 0; i < count; ++i) {
+        glm::vec3 n = glm::normalize(glm::vec3(stored[i]));
+        glm::vec3 expected = glm::normalize(n - (g - n * glm::dot(g, n)));
+        // The tilt is stored in half floats: about 2e-4 of its size.
+        float error = glm::length(glm::vec3(bumped[i]) - expected);
+        if (!(error <= 1e-3f) && ++wrong <= 5) {
+            ADD_FAILURE() << "normal (" << normals[i].x << ", " << normals[i].y << ", "
+                          << normals[i].z << ") bumps to a normal " << error << " off";
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "of " << count << " normals";
 }

@@ -238,7 +238,8 @@ GLuint compileStage(GLenum type, const std::string& text) {
 
 } // namespace
 
-std::vector<glm::vec4> evaluateGlsl(const std::string& source, int width, int height) {
+std::vector<glm::vec4> evaluateGlsl(const std::string& source, int width, int height,
+                                    GLint format) {
     std::ifstream in("Shader/postprocess.vert");
     std::string vertex((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     GLuint program = glCreateProgram();
@@ -250,8 +251,14 @@ std::vector<glm::vec4> evaluateGlsl(const std::string& source, int width, int he
         glAttachShader(program, stage);
     }
     glLinkProgram(program);
+    // Making the target binds its texture on the active unit: the caller's goes back on unit 0.
+    glActiveTexture(GL_TEXTURE0);
+    GLint input = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &input);
     Framebuffer target(width, height);
-    target.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA32F, GL_RGBA, GL_FLOAT, glm::vec4(0.0f), true);
+    target.addTexture(GL_COLOR_ATTACHMENT0, format, GL_RGBA, GL_FLOAT, glm::vec4(0.0f), true);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(input));
     target.bind();
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);

@@ -78,8 +78,10 @@ namespace rendertest {
 
 // Runs a fragment shader body over a width x height float target and reads the result back,
 // row by row from the bottom: `source` is GLSL after the #version line, with the shared constants
-// and functions in scope (as every stage of the program sees them), writing `out vec4 result`.
-// Texture units the caller bound stay bound; the target is deleted afterwards.
-std::vector<glm::vec4> evaluateGlsl(const std::string& source, int width, int height = 1);
+// and functions in scope (as every stage of the program sees them), writing `out vec4 result`
+// into a target of `format`. Samplers read unit 0, which the caller binds; the target is deleted
+// afterwards.
+std::vector<glm::vec4> evaluateGlsl(const std::string& source, int width, int height = 1,
+                                    GLint format = GL_RGBA32F);
 
 } // namespace rendertest
