@@ -70,7 +70,11 @@ vec3 heightGradient(vec3 n) {
 void main() {
     // The normal as the lighting pass reads it back, so that both passes take the bump tilt in
     // the same frame.
-    vec3 storedNormal = gBufferNormal(normalize(worldNormal));
+    // An interpolated normal of zero length (opposite vertex normals, or none) falls back to
+    // the face's own normal, towards the viewer.
+    vec3 faceNormal = cross(dFdx(worldPosition), dFdy(worldPosition));
+    vec3 normal = dot(worldNormal, worldNormal) > 1e-12 ? worldNormal : faceNormal;
+    vec3 storedNormal = gBufferNormal(normal * inversesqrt(max(dot(normal, normal), 1e-30)));
     vec3 n = normalize(storedNormal);
     vec2 tilt = vec2(0.0);
     if (bumpMappingEnabled != 0 && hasBumpMapTexture == 1) {

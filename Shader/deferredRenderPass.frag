@@ -147,7 +147,8 @@ float cubeShadow(samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 diskU, vec3 d
 vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec3 diskU,
                 vec3 diskV, vec3 v, vec3 albedo) {
     vec3 toLight = lights[i].position - p;
-    float d = length(toLight);
+    // A light on the surface itself lights nothing there (no direction, no division by 0).
+    float d = max(length(toLight), 1e-4);
     vec3 l = toLight / d;
     float nDotL = dot(n, l);
     if (d >= lights[i].radius || nDotL <= 0.0) {
@@ -161,7 +162,9 @@ vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec
                                     lights[i].near_far)
                        : 1.0;
     vec3 light = lights[i].color * (attenuation * shadow);
-    vec3 h = normalize(l + v);
+    // l + v vanishes where the light is straight behind the surface as seen from the eye.
+    vec3 halfway = l + v;
+    vec3 h = halfway * inversesqrt(max(dot(halfway, halfway), 1e-12));
     float specular = lightMode == 0 ? specularStrength * specularPower(max(dot(n, h), 0.0)) : 0.0;
     return (albedo * nDotL + specular) * light;
 }
@@ -169,7 +172,7 @@ vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec
 // Diffuse daylight of the drum's windows at p (no shadow: the drum sees the whole crossing).
 vec3 drumLight(vec3 p, vec3 n, vec3 albedo) {
     vec3 toDrum = drumCentre - p;
-    float d = length(toDrum);
+    float d = max(length(toDrum), 1e-4);
     float falloff = 1.0 / (1.0 + (d / drumReach) * (d / drumReach));
     float across = length(p.xz - drumCentre.xz);
     float reach = smoothstep(-6.0, 2.0, p.y) * (1.0 - smoothstep(5.0, 7.5, across));

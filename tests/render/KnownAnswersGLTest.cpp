@@ -8,12 +8,16 @@
 #include "GLTestContext.h"
 #include "app/RenderSettings.h"
 #include "gpu/Framebuffer.h"
+#include "gpu/Mesh.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
 #include "render/Renderer.h"
+#include "scene/Light.h"
+#include "scene/Scene.h"
+#include "scene/SceneObject.h"
 
 #include <glm/gtc/constants.hpp>
 
@@ -181,6 +185,27 @@ std::vector<glm::vec4> testNormals() {
     return normals;
 }
 
+// A float RGBA copy of a render target's attachment.
+std::vector<glm::vec4> readFloats(const Framebuffer& buffer, GLenum attachment, int count) {
+    std::vector<glm::vec4> texels(static_cast<size_t>(count));
+    glBindTexture(GL_TEXTURE_2D, buffer.getTexture(attachment));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
+    return texels;
+}
+
+// Pixels of the HDR buffer's lit image and bright parts that hold a NaN or an infinity.
+int nonFinitePixels(const Renderer& renderer) {
+    int count = renderer.width() * renderer.height();
+    int bad = 0;
+    for (GLenum attachment : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1}) {
+        for (const glm::vec4& texel : readFloats(renderer.hdrBuffer, attachment, count)) {
+            bad +=
+                std::isfinite(texel.r) && std::isfinite(texel.g) && std::isfinite(texel.b) ? 0 : 1;
+        }
+    }
+    return bad;
+}
+
 } // namespace
 
 class KnownAnswersGLTest : public TestSceneGLTest {};
@@ -308,4 +333,40 @@ TEST_F(KnownAnswersGLTest, BumpedNormalIsTheSameInBothPassesWhateverTheNormal) {
         }
     }
     EXPECT_EQ(wrong, 0) << "of " << count << " normals";
+}
+
+TEST_F(KnownAnswersGLTest, DegenerateInputLeavesTheHdrTargetsFinite) {
+    const int width = 160;
+    const int height = 120;
+    lookAt(glm::vec3(-1.0f, 4.0f, 5.0f), glm::vec3(0.5f, 0.0f, 0.0f));
+    Light& light = *test.scene->lights[0];
+    const glm::vec3 lightPosition = light.position;
+    {
+        Renderer renderer(width, height);
+        renderer.init(test.scene->lights);
+        // The floor with zero-length vertex normals, under every effect of the start.
+        Mesh* flat = makeMesh(quadTriangles({-5, 0, -5}, {-5, 0, 5}, {5, 0, 5}, {5, 0, -5}),
+                              glm::vec4(0.7f, 0.7f, 0.7f, 1.0f));
+        std::vector<glm::vec3> zeros(6, glm::vec3(0.0f));
+        glBindBuffer(GL_ARRAY_BUFFER, flat->normalBuffer);
+        glBufferSubData(GL_ARRAY_BUFFER, 0,
+                        static_cast<GLsizeiptr>(zeros.size() * sizeof(glm::vec3)), zeros.data());
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        std::vector<Mesh*> floor = test.scene->opaqueObjects[0]->meshes;
+        test.scene->opaqueObjects[0]->meshes = {flat};
+        renderFrame(renderer, test.scene);
+        EXPECT_EQ(nonFinitePixels(renderer), 0) << "a surface without a normal";
+        test.scene->opaqueObjects[0]->meshes = floor;
+        delete flat;
+        // The light moved onto the floor point that a pixel shows, exactly as stored.
+        renderFrame(renderer, test.scene);
+        glm::ivec2 pixel(width / 2, height / 2);
+        light.position = glm::vec3(readFloats(renderer.gBuffer, GL_COLOR_ATTACHMENT0,
+                                              width * height)[pixel.y * width + pixel.x]);
+    }
+    Renderer renderer(width, height);
+    renderer.init(test.scene->lights);
+    renderFrame(renderer, test.scene);
+    EXPECT_EQ(nonFinitePixels(renderer), 0) << "a light on the lit surface";
+    light.position = lightPosition;
 }
