@@ -29,11 +29,12 @@ uniform sampler2D color_texture;
 layout(location = 0) out vec4 fragColor;
 
 void main() {
+    // Read before any pixel of the quad is discarded (the lookup takes derivatives).
+    vec4 window = hasColorTexture == 1 ? texture(color_texture, texCoord) : color;
     float opaqueDepth = texelFetch(shadowMap, ivec2(gl_FragCoord.xy), 0).r * lightFarPlane;
     if (viewDepth >= opaqueDepth) {
         discard;
     }
-    vec4 window = hasColorTexture == 1 ? texture(color_texture, texCoord) : color;
     vec3 transmission = mix(vec3(1.0), srgbToLinear(window.rgb), clamp(window.a, 0.0, 1.0));
     fragColor = vec4(transmission, 1.0);
 }

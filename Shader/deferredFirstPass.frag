@@ -54,14 +54,14 @@ vec3 heightGradient(vec3 n) {
     vec3 dPdy = dFdy(worldPosition);
     vec2 dUVdx = dFdx(texCoord);
     vec2 dUVdy = dFdy(texCoord);
+    // Per texel of level 0 -> per unit of u and v; read before any pixel of the quad returns.
+    vec2 dHduv = texture(bumpSlope_texture, texCoord).rg * vec2(textureSize(bumpSlope_texture, 0));
     vec3 r1 = cross(dPdy, n);
     vec3 r2 = cross(n, dPdx);
     float det = dot(dPdx, r1);
     if (abs(det) < 1e-12) {
         return vec3(0.0);
     }
-    // Per texel of level 0 -> per unit of u and v.
-    vec2 dHduv = texture(bumpSlope_texture, texCoord).rg * vec2(textureSize(bumpSlope_texture, 0));
     vec3 gradientU = (dUVdx.x * r1 + dUVdy.x * r2) / det;
     vec3 gradientV = (dUVdx.y * r1 + dUVdy.y * r2) / det;
     return bumpHeight * (dHduv.x * gradientU + dHduv.y * gradientV);
