@@ -45,6 +45,9 @@ inline constexpr ShaderConstant shaderConstants[] = {
 //                       target is the output (toneMapOutput != 0), else the radiance itself
 //   brightParts         the share of the radiance that glows: none below threshold - knee,
 //                       then a quadratic knee into (brightness - threshold) / brightness
+//   paneTransmission    the share of the light a pane lets through per channel, from its sRGB
+//                       colour and opacity: mix(white, decoded colour, opacity), in linear
+//                       terms; both the pane as seen and the tint it casts (F7) are this
 //   gBufferNormal       a unit normal as the G-buffer holds it: each component rounded to the
 //                       half float the target stores (those below its normal range to 0), so
 //                       the geometry pass can work with exactly what the lighting pass reads
@@ -89,6 +92,9 @@ vec3 brightParts(vec3 radiance) {
     float knee = clamp(brightness - bloomThreshold + bloomKnee, 0.0, 2.0 * bloomKnee);
     knee = knee * knee / (4.0 * bloomKnee);
     return radiance * (max(knee, brightness - bloomThreshold) / max(brightness, 1e-4));
+}
+vec3 paneTransmission(vec4 pane) {
+    return mix(vec3(1.0), srgbToLinear(pane.rgb), clamp(pane.a, 0.0, 1.0));
 }
 vec3 gBufferNormal(vec3 n) {
     vec3 rounded = uintBitsToFloat((floatBitsToUint(n) + 0x1000u) & 0xFFFFE000u);

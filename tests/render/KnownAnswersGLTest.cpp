@@ -15,6 +15,7 @@
 #include "gpu/ShaderManager.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
 #include "render/Renderer.h"
+#include "render/ShadowMappingTechnique.h"
 #include "scene/Light.h"
 #include "scene/Scene.h"
 #include "scene/SceneObject.h"
@@ -206,6 +207,17 @@ int nonFinitePixels(const Renderer& renderer) {
     return bad;
 }
 
+float exactDecode(float c) {
+    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+}
+
+// Radiance that the frame's tone mapping (ACES, Narkowicz's fit, after the exposure) maps to y.
+float inverseToneMap(float y) {
+    float a = 2.51f - 2.43f * y;
+    float b = 0.03f - 0.59f * y;
+    return (-b + std::sqrt(b * b + 4.0f * a * 0.14f * y)) / (2.0f * a) / toneMapExposure;
+}
+
 } // namespace
 
 class KnownAnswersGLTest : public TestSceneGLTest {};
@@ -369,4 +381,39 @@ TEST_F(KnownAnswersGLTest, DegenerateInputLeavesTheHdrTargetsFinite) {
     renderFrame(renderer, test.scene);
     EXPECT_EQ(nonFinitePixels(renderer), 0) << "a light on the lit surface";
     light.position = lightPosition;
+}
+
+TEST_F(KnownAnswersGLTest, PaneShowsTheTransmissionItCastsAsTint) {
+    // The test scene's pane, (1, 0.1, 0.1) at opacity 0.7: it lets through mix(1, decoded colour,
+    // opacity) of the light, per channel.
+    const glm::vec4 pane(1.0f, 0.1f, 0.1f, 0.7f);
+    glm::vec3 transmission;
+    for (int c = 0; c < 3; ++c) {
+        transmission[c] = 1.0f + (exactDecode(pane[c]) - 1.0f) * pane.a;
+    }
+    const int width = 160;
+    const int height = 120;
+    Renderer renderer(width, height);
+    renderer.init(test.scene->lights);
+    lookAt(glm::vec3(0.0f, 3.5f, 0.0f), glm::vec3(-6.0f, 3.5f, 0.0f));
+    renderFrame(renderer, test.scene);
+
+    // The tint: the colored shadow map's texels behind the pane.
+    std::vector<glm::vec4> map(static_cast<size_t>(shadowMapSize) * shadowMapSize);
+    glBindTexture(GL_TEXTURE_2D, renderer.shadowMapping->getColorTexture());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, map.data());
+    glm::vec4 tint = *std::min_element(map.begin(), map.end(),
+                                       [](glm::vec4 a, glm::vec4 b) { return a.g < b.g; });
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(tint[c], transmission[c], 2e-3f) << "tint, channel " << c;
+    }
+    // The pane as seen: the HDR radiance that tone-maps back to its transmission, dimmed by the
+    // same share in every channel.
+    glm::vec4 seen = readFloats(renderer.hdrBuffer, GL_COLOR_ATTACHMENT0,
+                                width * height)[(height / 2) * width + width / 2];
+    float share = seen.r / inverseToneMap(transmission.r);
+    for (int c = 1; c < 3; ++c) {
+        EXPECT_NEAR(seen[c] / inverseToneMap(transmission[c]), share, 0.01f * share)
+            << "pane as seen, channel " << c;
+    }
 }
