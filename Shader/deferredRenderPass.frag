@@ -155,8 +155,12 @@ vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec
         return vec3(0.0);
     }
     float attenuation = 1.0 / (1.0 + lights[i].linear * d + lights[i].quadratic * d * d);
-    // Fades the last fifth of the radius out so the cut-off leaves no visible ring.
-    attenuation *= 1.0 - smoothstep(0.8 * lights[i].radius, lights[i].radius, d);
+    // Windowed to reach 0 at the radius with zero slope, (1 - (d / radius)^4)^2: the fall-off
+    // only flattens towards its end and never steepens into a ring (a fade over the last part
+    // of the radius halves the light where it is as bright as the ambient term).
+    float reach = d / lights[i].radius;
+    float window = clamp(1.0 - reach * reach * reach * reach, 0.0, 1.0);
+    attenuation *= window * window;
     float shadow = omniDirShadowsEnabled != 0
                        ? cubeShadow(shadowMap, p, ng, diskU, diskV, lights[i].position, d,
                                     lights[i].near_far)

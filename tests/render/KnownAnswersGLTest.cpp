@@ -417,3 +417,77 @@ TEST_F(KnownAnswersGLTest, PaneShowsTheTransmissionItCastsAsTint) {
             << "pane as seen, channel " << c;
     }
 }
+
+TEST_F(KnownAnswersGLTest, LightFallsOffSmoothlyToZeroAtItsRadius) {
+    // A floor wider than the light's reach, lit from 3 units above it, nothing else.
+    Mesh* wide = makeMesh(quadTriangles({-16, 0, -16}, {-16, 0, 16}, {16, 0, 16}, {16, 0, -16}),
+                          glm::vec4(0.7f, 0.7f, 0.7f, 1.0f));
+    std::vector<SceneObject*> objects = test.scene->opaqueObjects;
+    std::vector<Mesh*> floor = objects[0]->meshes;
+    objects[0]->meshes = {wide};
+    test.scene->opaqueObjects = {objects[0]};
+    RenderSettings::omnidirectionalShadows = false;
+    RenderSettings::ssao = false;
+    RenderSettings::transparentObjects = false;
+    const int width = 320;
+    const int height = 240;
+    const int count = width * height;
+    Renderer renderer(width, height);
+    renderer.init(test.scene->lights);
+    lookAt(glm::vec3(0.0f, 40.0f, 0.01f), glm::vec3(0.0f));
+    const Light& light = *test.scene->lights[0];
+    const float radius = Renderer::lightRadius(light);
+    RenderSettings::lightMode = AMBIENT_DIFFUSE;
+    renderFrame(renderer, test.scene);
+    std::vector<glm::vec4> lit = readFloats(renderer.hdrBuffer, GL_COLOR_ATTACHMENT0, count);
+    std::vector<glm::vec4> position = readFloats(renderer.gBuffer, GL_COLOR_ATTACHMENT0, count);
+    std::vector<glm::vec4> albedo = readFloats(renderer.gBuffer, GL_COLOR_ATTACHMENT2, count);
+    RenderSettings::lightMode = AMBIENT;
+    renderFrame(renderer, test.scene);
+    std::vector<glm::vec4> unlit = readFloats(renderer.hdrBuffer, GL_COLOR_ATTACHMENT0, count);
+    objects[0]->meshes = floor;
+    test.scene->opaqueObjects = objects;
+    delete wide;
+
+    // The light's fall-off at each floor pixel, its contribution over albedo, colour and cosine,
+    // averaged with the pixels' distances in rings of radius / 64 around the light.
+    const int rings = 64;
+    std::vector<glm::dvec3> sums(rings, glm::dvec3(0.0)); // distance, fall-off, pixels
+    int beyond = 0;
+    for (int i = 0; i < count; ++i) {
+        if (position[i].w != 1.0f) {
+            continue;
+        }
+        glm::vec3 toLight = light.position - glm::vec3(position[i]);
+        float d = glm::length(toLight);
+        float contribution = lit[i].g - unlit[i].g;
+        if (d >= radius) {
+            ++beyond;
+            ASSERT_EQ(contribution, 0.0f) << "at " << d << " beyond the radius " << radius;
+            continue;
+        }
+        float cosine = toLight.y / d;
+        sums[static_cast<int>(d / radius * rings)] +=
+            glm::dvec3(d, contribution / (albedo[i].g * light.color.g * cosine), 1.0);
+    }
+    ASSERT_GT(beyond, 1000) << "the floor reaches beyond the radius";
+    // From a quarter of the radius out (the floor starts 3 units below the light): monotonic,
+    // with a slope that only flattens outwards (a steeper part further out is a ring), down to
+    // nothing at the radius.
+    std::vector<glm::dvec2> ring;
+    for (int r = rings / 4; r < rings; ++r) {
+        ASSERT_GE(sums[r].z, 20.0) << "ring " << r;
+        ring.emplace_back(sums[r].x / sums[r].z, sums[r].y / sums[r].z);
+    }
+    double previous = 0.0;
+    for (size_t r = 0; r + 1 < ring.size(); ++r) {
+        double slope = (ring[r].y - ring[r + 1].y) / (ring[r + 1].x - ring[r].x);
+        EXPECT_GE(slope, -1e-4) << "brighter again at " << ring[r + 1].x << " from the light";
+        if (r > 0) {
+            EXPECT_LE(slope, 1.1 * previous + 1e-4)
+                << "steeper at " << ring[r + 1].x << " from the light than before";
+        }
+        previous = slope;
+    }
+    EXPECT_LT(ring.back().y, 0.01 * ring.front().y);
+}
