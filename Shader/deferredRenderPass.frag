@@ -29,7 +29,8 @@
 //   uniform lightMode             int, 0 ambient + diffuse + specular, 1 ambient + diffuse,
 //                                 2 ambient only
 //   uniform toneMapOutput         int, 1: the target is the output, so location 0 gets display
-//                                 values (radianceToDisplay); 0: the HDR buffer, linear radiance
+//                                 values (outputColor, dithered); 0: the HDR buffer, linear
+//                                 radiance
 //   out location 0  litColor      vec4, linear radiance or display colour (above), a = 1
 //   out location 1  brightColor   vec4, linear radiance above the bloom threshold, a = 1
 //   SHADOW_MAP_SIZE               int, face size of the cube maps, defined by the shader registry
@@ -225,7 +226,7 @@ vec3 windowLight(vec3 p, vec3 n, vec3 ng, vec3 albedo) {
 }
 
 void writeOutputs(vec3 radiance, vec3 bright) {
-    litColor = vec4(litTargetColor(radiance, toneMapOutput), 1.0);
+    litColor = vec4(litTargetColor(radiance, toneMapOutput, gl_FragCoord.xy), 1.0);
     brightColor = vec4(bright, 1.0);
 }
 
@@ -235,7 +236,8 @@ void main() {
     vec4 normalTexel = texelFetch(gWorldNormal, pixel, 0);
     if (dot(normalTexel.xyz, normalTexel.xyz) < 1e-8) {
         // The sky keeps its display colour after the end of the frame's tone mapping.
-        litColor = vec4(toneMapOutput != 0 ? skyColor : displayToRadiance(skyColor), 1.0);
+        litColor = vec4(toneMapOutput != 0 ? ditherDisplay(skyColor, gl_FragCoord.xy)
+                                           : displayToRadiance(skyColor), 1.0);
         brightColor = vec4(0.0, 0.0, 0.0, 1.0);
         return;
     }

@@ -33,6 +33,6 @@ const float transmittedShare = 0.8;
 void main() {
     vec4 pane = hasColorTexture == 1 ? texture(color_texture, texCoord) : color;
     vec3 radiance = inverseToneMap(paneTransmission(pane)) * transmittedShare;
-    litColor = vec4(litTargetColor(radiance, toneMapOutput), 1.0);
+    litColor = vec4(litTargetColor(radiance, toneMapOutput, gl_FragCoord.xy), 1.0);
     brightColor = vec4(brightParts(radiance), 1.0);
 }

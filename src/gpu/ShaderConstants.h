@@ -41,8 +41,14 @@ inline constexpr ShaderConstant shaderConstants[] = {
 //   inverseToneMap      its inverse on 0..1 (a display colour as radiance, e.g. the sky)
 //   radianceToDisplay   toneMap then the sRGB encode: what the output holds
 //   displayToRadiance   the inverse: the radiance that shows as a given display colour
-//   litTargetColor      what a pass that lights the image writes: display values when its
-//                       target is the output (toneMapOutput != 0), else the radiance itself
+//   ditherDisplay       a display colour with less than half an 8-bit step of noise added,
+//                       a fixed pattern of the pixel (interleaved gradient noise, transposed
+//                       from the shadow taps' rotation), so that rounding to 8 bits leaves no
+//                       bands in dark gradients and moves no pixel by more than one step
+//   outputColor         what the frame's 8-bit image holds for a radiance at a pixel:
+//                       radianceToDisplay, dithered
+//   litTargetColor      what a pass that lights the image writes at a pixel: the output colour
+//                       when its target is the output (toneMapOutput != 0), else the radiance
 //   brightParts         the share of the radiance that glows: none below threshold - knee,
 //                       then a quadratic knee into (brightness - threshold) / brightness
 //   paneTransmission    the share of the light a pane lets through per channel, from its sRGB
@@ -84,8 +90,15 @@ vec3 radianceToDisplay(vec3 radiance) {
 vec3 displayToRadiance(vec3 display) {
     return inverseToneMap(srgbToLinear(display));
 }
-vec3 litTargetColor(vec3 radiance, int toneMapOutput) {
-    return toneMapOutput != 0 ? radianceToDisplay(radiance) : radiance;
+vec3 ditherDisplay(vec3 display, vec2 pixel) {
+    float noise = fract(52.9829189 * fract(dot(pixel.yx, vec2(0.06711056, 0.00583715))));
+    return clamp(display + (noise - 0.5) * (0.999 / 255.0), 0.0, 1.0);
+}
+vec3 outputColor(vec3 radiance, vec2 pixel) {
+    return ditherDisplay(radianceToDisplay(radiance), pixel);
+}
+vec3 litTargetColor(vec3 radiance, int toneMapOutput, vec2 pixel) {
+    return toneMapOutput != 0 ? outputColor(radiance, pixel) : radiance;
 }
 vec3 brightParts(vec3 radiance) {
     float brightness = max(max(radiance.r, radiance.g), radiance.b) * toneMapExposure;

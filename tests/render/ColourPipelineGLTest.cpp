@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iomanip>
+#include <sstream>
 
 using namespace rendertest;
 
@@ -80,6 +82,53 @@ TEST_F(ColourPipelineGLTest, DecodeAndEncodeFollowTheExactCurvesAtEvery8BitCode)
             << "encode of code " << code;
         EXPECT_EQ(std::lround(curves[code].g * 255.0f), code);
     }
+}
+
+TEST_F(ColourPipelineGLTest, OutputIsDitheredToWithinOneStepAndKeepsTheMeanOfAFlatArea) {
+    TestScene test = buildTestScene();
+    // The floor beyond z = 0.5 in ambient light only: one radiance everywhere, between two codes.
+    RenderSettings::lightMode = AMBIENT;
+    RenderSettings::ssao = false;
+    RenderSettings::transparentObjects = false;
+    RenderSettings::antiAliasing = false;
+    Renderer renderer(width, height);
+    renderer.init(test.scene->lights);
+    lookAt(glm::vec3(0.0f, 5.0f, 6.0f), glm::vec3(0.0f, 0.0f, 2.5f));
+    renderFrame(renderer, test.scene);
+    std::vector<unsigned char> output = readPixels(width, height);
+    std::vector<glm::vec4> radiance(width * height);
+    std::vector<glm::vec4> position(width * height);
+    glBindTexture(GL_TEXTURE_2D, renderer.hdrBuffer.getTexture(GL_COLOR_ATTACHMENT0));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, radiance.data());
+    glBindTexture(GL_TEXTURE_2D, renderer.gBuffer.getTexture(GL_COLOR_ATTACHMENT0));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, position.data());
+    releaseTestScene(test);
+
+    // What the output would hold without rounding, in 8-bit steps: the shared conversion of the
+    // floor's radiance, evaluated like the shaders do (it is one value all over).
+    std::vector<int> floor;
+    for (int i = 0; i < width * height; ++i) {
+        if (position[i].w == 1.0f && position[i].y == 0.0f && position[i].z > 0.5f) {
+            floor.push_back(i);
+        }
+    }
+    ASSERT_GT(floor.size(), size_t(width * height / 10));
+    std::ostringstream value;
+    value << std::setprecision(9) << radiance[floor[0]].g;
+    std::string probe =
+        "void main() { result = vec4(radianceToDisplay(vec3(" + value.str() + ")), 0.0); }";
+    float exact = evaluateGlsl(probe, 1)[0].g * 255.0f;
+    double offset = 0.0;
+    for (int i : floor) {
+        ASSERT_EQ(radiance[i].g, radiance[floor[0]].g);
+        float error = output[3 * i + 1] - exact;
+        ASSERT_LT(std::fabs(error), 1.0f) << "pixel " << i % width << ", " << i / width;
+        offset += error;
+    }
+    float fraction = exact - std::floor(exact);
+    ASSERT_GT(std::min(fraction, 1.0f - fraction), 0.2f) << "rounding alone would keep the mean";
+    EXPECT_NEAR(offset / floor.size(), 0.0, 0.1)
+        << "mean of " << floor.size() << " pixels, each " << exact;
 }
 
 TEST_F(ColourPipelineGLTest, MidGreyAlbedoUnderAKnownLightGivesTheExpectedSrgbValue) {
