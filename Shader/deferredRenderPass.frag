@@ -71,8 +71,12 @@ layout(location = 1) out vec4 brightColor;
 const vec3 skyColor = vec3(0.49, 0.73, 1.0);
 // Light bounced around the interior, as a share of the albedo.
 const float ambientStrength = 0.025;
-const float specularStrength = 0.35;
-// Shininess 32: five squarings instead of a general power.
+// Specular: normalised Blinn-Phong of shininess 32 with Schlick's Fresnel for a dielectric (a
+// reflectance of 0.04 head-on); the lobe's normalisation (shininess + 8) / 8 keeps its energy
+// (the diffuse term's 1 / pi is folded into the light values, so the lobe's is too).
+const float shininess = 32.0;
+const float normalReflectance = 0.04;
+// x^32, the shininess: five squarings instead of a general power.
 float specularPower(float x) {
     float x2 = x * x;
     float x4 = x2 * x2;
@@ -170,8 +174,15 @@ vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec
     // l + v vanishes where the light is straight behind the surface as seen from the eye.
     vec3 halfway = l + v;
     vec3 h = halfway * inversesqrt(max(dot(halfway, halfway), 1e-12));
-    float specular = lightMode == 0 ? specularStrength * specularPower(max(dot(n, h), 0.0)) : 0.0;
-    return (albedo * nDotL + specular) * light;
+    float specular = 0.0;
+    if (lightMode == 0) {
+        float grazing = 1.0 - clamp(dot(v, h), 0.0, 1.0);
+        float grazing2 = grazing * grazing;
+        float fresnel = normalReflectance + (1.0 - normalReflectance) * grazing2 * grazing2 * grazing;
+        specular = fresnel * ((shininess + 8.0) / 8.0) * specularPower(max(dot(n, h), 0.0));
+    }
+    // Both terms weighed by the cosine, so a highlight fades out at the terminator.
+    return (albedo + specular) * (nDotL * light);
 }
 
 // Diffuse daylight of the drum's windows at p (no shadow: the drum sees the whole crossing).

@@ -491,3 +491,47 @@ TEST_F(KnownAnswersGLTest, LightFallsOffSmoothlyToZeroAtItsRadius) {
     }
     EXPECT_LT(ring.back().y, 0.01 * ring.front().y);
 }
+
+TEST_F(KnownAnswersGLTest, SpecularIsNormalisedBlinnPhongWithFresnelWeighedByTheCosine) {
+    RenderSettings::omnidirectionalShadows = false;
+    RenderSettings::ssao = false;
+    RenderSettings::transparentObjects = false;
+    const int width = 160;
+    const int height = 120;
+    const int count = width * height;
+    Renderer renderer(width, height);
+    renderer.init(test.scene->lights);
+    // The light's mirror image in the floor at (0, 0, 2) in view.
+    const glm::vec3 eye(0.0f, 3.0f, 4.0f);
+    lookAt(eye, glm::vec3(0.0f, 0.0f, 2.0f));
+    std::vector<std::vector<glm::vec4>> lit;
+    for (LightMode mode : {AMBIENT_DIFFUSE_SPECULAR, AMBIENT_DIFFUSE, AMBIENT}) {
+        RenderSettings::lightMode = mode;
+        renderFrame(renderer, test.scene);
+        lit.push_back(readFloats(renderer.hdrBuffer, GL_COLOR_ATTACHMENT0, count));
+    }
+    std::vector<glm::vec4> position = readFloats(renderer.gBuffer, GL_COLOR_ATTACHMENT0, count);
+    std::vector<glm::vec4> albedo = readFloats(renderer.gBuffer, GL_COLOR_ATTACHMENT2, count);
+
+    const glm::vec3 lightPosition = test.scene->lights[0]->position;
+    int highlight = 0;
+    for (int i = 0; i < count; ++i) {
+        if (position[i].w != 1.0f || position[i].y != 0.0f) {
+            continue;
+        }
+        glm::vec3 p(position[i]);
+        glm::vec3 l = glm::normalize(lightPosition - p);
+        glm::vec3 v = glm::normalize(eye - p);
+        glm::vec3 h = glm::normalize(l + v);
+        float fresnel = 0.04f + 0.96f * std::pow(1.0f - glm::dot(v, h), 5.0f);
+        float lobe = (32.0f + 8.0f) / 8.0f * std::pow(std::max(h.y, 0.0f), 32.0f);
+        // The light reaching the floor there, cosine included: the diffuse term over the albedo.
+        float light = (lit[1][i].g - lit[2][i].g) / albedo[i].g;
+        float expected = fresnel * lobe * light;
+        float specular = lit[0][i].g - lit[1][i].g;
+        highlight += expected > 0.01f ? 1 : 0;
+        ASSERT_NEAR(specular, expected, 0.02f * expected + 2e-3f * lit[0][i].g)
+            << "floor at (" << p.x << ", " << p.z << ")";
+    }
+    EXPECT_GT(highlight, 50);
+}
