@@ -7,7 +7,6 @@
 #include "GLTestContext.h"
 #include "app/RenderSettings.h"
 #include "gpu/Mesh.h"
-#include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/Renderer.h"
 #include "scene/Camera.h"
@@ -28,24 +27,6 @@ namespace {
 
 const int width = 160;
 const int height = 120;
-
-// The frame's colour transforms written out independently: sRGB decode and encode, and the ACES
-// fit (Narkowicz) on exposed radiance with its inverse.
-float srgbToLinear(float c) {
-    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
-}
-float linearToSrgb(float c) {
-    return c <= 0.0031308f ? c * 12.92f : 1.055f * std::pow(c, 1.0f / 2.4f) - 0.055f;
-}
-float toneMap(float radiance) {
-    float x = radiance * toneMapExposure;
-    return std::clamp((x * (2.51f * x + 0.03f)) / (x * (2.43f * x + 0.59f) + 0.14f), 0.0f, 1.0f);
-}
-float inverseToneMap(float y) {
-    float a = 2.51f - 2.43f * y;
-    float b = 0.03f - 0.59f * y;
-    return (-b + std::sqrt(b * b + 4.0f * a * 0.14f * y)) / (2.0f * a) / toneMapExposure;
-}
 
 class ColourPipelineGLTest : public GLTest {
 protected:

@@ -72,6 +72,13 @@ glm::ivec2 project(glm::vec3 world, int width, int height);
 glm::vec3 colorAt(const std::vector<unsigned char>& pixels, int width, glm::ivec2 pixel);
 float meanBrightness(const std::vector<unsigned char>& pixels);
 
+// The frame's colour transforms written out independently of the shaders: the exact sRGB decode
+// and encode, and the ACES fit (Narkowicz) on exposed radiance with its inverse.
+float srgbToLinear(float c);
+float linearToSrgb(float c);
+float toneMap(float radiance);
+float inverseToneMap(float y);
+
 } // namespace rendertest
 
 namespace rendertest {
