@@ -178,7 +178,8 @@ vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec
     if (lightMode == 0) {
         float grazing = 1.0 - clamp(dot(v, h), 0.0, 1.0);
         float grazing2 = grazing * grazing;
-        float fresnel = normalReflectance + (1.0 - normalReflectance) * grazing2 * grazing2 * grazing;
+        float fresnel =
+            normalReflectance + (1.0 - normalReflectance) * grazing2 * grazing2 * grazing;
         specular = fresnel * ((shininess + 8.0) / 8.0) * specularPower(max(dot(n, h), 0.0));
     }
     // Both terms weighed by the cosine, so a highlight fades out at the terminator.
