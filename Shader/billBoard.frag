@@ -28,6 +28,6 @@ void main() {
         discard;
     }
     vec3 radiance = displayToRadiance(texel.rgb);
-    fragColor = vec4(litTargetColor(radiance, toneMapOutput), alpha);
+    fragColor = vec4(litTargetColor(radiance, toneMapOutput, gl_FragCoord.xy), alpha);
     glowColor = vec4(brightParts(radiance) * glowStrength, alpha);
 }

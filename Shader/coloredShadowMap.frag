@@ -8,7 +8,8 @@
 //
 // The renderer draws the windows with multiplying blending on colour and alpha kept
 // (rgb = src * dst, a = dst), so each kept window multiplies the texel's transmission by its own
-// T = mix(white, window colour, opacity), the glass colour decoded from sRGB.
+// T = paneTransmission: mix(white, window colour, opacity), the glass colour decoded from sRGB,
+// the same transmission the forward pass shows on the pane itself.
 //   in  texCoord            vec2, material texture coordinate
 //   in  viewDepth           float, the window's linear depth along the light's view axis
 //   uniform shadowMap       sampler2D, linear depth map of the opaque objects (unit 2)
@@ -29,11 +30,11 @@ uniform sampler2D color_texture;
 layout(location = 0) out vec4 fragColor;
 
 void main() {
+    // Read before any pixel of the quad is discarded (the lookup takes derivatives).
+    vec4 window = hasColorTexture == 1 ? texture(color_texture, texCoord) : color;
     float opaqueDepth = texelFetch(shadowMap, ivec2(gl_FragCoord.xy), 0).r * lightFarPlane;
     if (viewDepth >= opaqueDepth) {
         discard;
     }
-    vec4 window = hasColorTexture == 1 ? texture(color_texture, texCoord) : color;
-    vec3 transmission = mix(vec3(1.0), srgbToLinear(window.rgb), clamp(window.a, 0.0, 1.0));
-    fragColor = vec4(transmission, 1.0);
+    fragColor = vec4(paneTransmission(window), 1.0);
 }

@@ -5,9 +5,11 @@
 // Bump mapping needs no tangent attribute: the surface's tangent directions come from the screen
 // derivatives of the world position and the texture coordinate (both interpolated, so smooth
 // over a triangle), and the height's slopes from the slope map derived from the height map at
-// load (one filtered tap; its mipmaps average the slopes over a minified pixel's footprint). The tilt is the height's surface gradient, stored in the fixed tangent frame of the
-// interpolated normal (tangentFrame) so that the lighting pass rebuilds the bumped normal while
-// ambient occlusion and shadow offsets keep the smooth one.
+// load (one filtered tap; its mipmaps average the slopes over a minified pixel's footprint).
+// The tilt is the height's surface gradient, stored in the fixed tangent frame (tangentFrame) of
+// the interpolated normal as stored (gBufferNormal: what the lighting pass reads), so that the
+// lighting pass rebuilds the bumped normal in the same frame while ambient occlusion and shadow
+// offsets keep the smooth one.
 //   in  worldPosition, worldNormal  vec3, world space
 //   in  texCoord                    vec2
 //   uniform hasColorTexture         int, 1: diffuse colour from color_texture (unit 0)
@@ -52,21 +54,28 @@ vec3 heightGradient(vec3 n) {
     vec3 dPdy = dFdy(worldPosition);
     vec2 dUVdx = dFdx(texCoord);
     vec2 dUVdy = dFdy(texCoord);
+    // Per texel of level 0 -> per unit of u and v; read before any pixel of the quad returns.
+    vec2 dHduv = texture(bumpSlope_texture, texCoord).rg * vec2(textureSize(bumpSlope_texture, 0));
     vec3 r1 = cross(dPdy, n);
     vec3 r2 = cross(n, dPdx);
     float det = dot(dPdx, r1);
     if (abs(det) < 1e-12) {
         return vec3(0.0);
     }
-    // Per texel of level 0 -> per unit of u and v.
-    vec2 dHduv = texture(bumpSlope_texture, texCoord).rg * vec2(textureSize(bumpSlope_texture, 0));
     vec3 gradientU = (dUVdx.x * r1 + dUVdy.x * r2) / det;
     vec3 gradientV = (dUVdx.y * r1 + dUVdy.y * r2) / det;
     return bumpHeight * (dHduv.x * gradientU + dHduv.y * gradientV);
 }
 
 void main() {
-    vec3 n = normalize(worldNormal);
+    // The normal as the lighting pass reads it back, so that both passes take the bump tilt in
+    // the same frame.
+    // An interpolated normal of zero length (opposite vertex normals, or none) falls back to
+    // the face's own normal, towards the viewer.
+    vec3 faceNormal = cross(dFdx(worldPosition), dFdy(worldPosition));
+    vec3 normal = dot(worldNormal, worldNormal) > 1e-12 ? worldNormal : faceNormal;
+    vec3 storedNormal = gBufferNormal(normal * inversesqrt(max(dot(normal, normal), 1e-30)));
+    vec3 n = normalize(storedNormal);
     vec2 tilt = vec2(0.0);
     if (bumpMappingEnabled != 0 && hasBumpMapTexture == 1) {
         vec3 gradient = heightGradient(n);
@@ -78,6 +87,6 @@ void main() {
     vec3 diffuse = hasColorTexture == 1 ? texture(color_texture, texCoord).rgb : color.rgb;
 
     gPosition = vec4(worldPosition, 1.0);
-    gNormal = vec4(n, tilt.x);
+    gNormal = vec4(storedNormal, tilt.x);
     gDiffuse = vec4(srgbToLinear(diffuse), tilt.y);
 }

@@ -37,7 +37,8 @@
 //                                 baked indirect light alone; the drum's daylight is direct
 //                                 light and goes with the lamps)
 //   uniform toneMapOutput         int, 1: the target is the output, so location 0 gets display
-//                                 values (radianceToDisplay); 0: the HDR buffer, linear radiance
+//                                 values (outputColor, dithered); 0: the HDR buffer, linear
+//                                 radiance
 //   out location 0  litColor      vec4, linear radiance or display colour (above), a = 1
 //   out location 1  brightColor   vec4, linear radiance above the bloom threshold, a = 1
 //   defined by the shader registry: SHADOW_MAP_SIZE (face size of the cube maps), MAX_LIGHTS,
@@ -82,8 +83,12 @@ layout(location = 1) out vec4 brightColor;
 
 // Light bounced around the interior, as a share of the albedo, where no probes were baked.
 const float ambientStrength = 0.025;
-const float specularStrength = 0.35;
-// Shininess 32: five squarings instead of a general power.
+// Specular: normalised Blinn-Phong of shininess 32 with Schlick's Fresnel for a dielectric (a
+// reflectance of 0.04 head-on); the lobe's normalisation (shininess + 8) / 8 keeps its energy
+// (the diffuse term's 1 / pi is folded into the light values, so the lobe's is too).
+const float shininess = 32.0;
+const float normalReflectance = 0.04;
+// x^32, the shininess: five squarings instead of a general power.
 float specularPower(float x) {
     float x2 = x * x;
     float x4 = x2 * x2;
@@ -153,29 +158,44 @@ float cubeShadow(samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 diskU, vec3 d
 vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec3 diskU,
                 vec3 diskV, vec3 v, vec3 albedo) {
     vec3 toLight = lights[i].position - p;
-    float d = length(toLight);
+    // A light on the surface itself lights nothing there (no direction, no division by 0).
+    float d = max(length(toLight), 1e-4);
     vec3 l = toLight / d;
     float nDotL = dot(n, l);
     if (d >= lights[i].radius || nDotL <= 0.0) {
         return vec3(0.0);
     }
     float attenuation = 1.0 / (1.0 + lights[i].linear * d + lights[i].quadratic * d * d);
-    // Fades the last fifth of the radius out so the cut-off leaves no visible ring.
-    attenuation *= 1.0 - smoothstep(0.8 * lights[i].radius, lights[i].radius, d);
+    // Windowed to reach 0 at the radius with zero slope, (1 - (d / radius)^4)^2: the fall-off
+    // only flattens towards its end and never steepens into a ring (a fade over the last part
+    // of the radius halves the light where it is as bright as the ambient term).
+    float reach = d / lights[i].radius;
+    float window = clamp(1.0 - reach * reach * reach * reach, 0.0, 1.0);
+    attenuation *= window * window;
     float shadow = omniDirShadowsEnabled != 0
                        ? cubeShadow(shadowMap, p, ng, diskU, diskV, lights[i].position, d,
                                     lights[i].near_far)
                        : 1.0;
     vec3 light = lights[i].color * (attenuation * shadow);
-    vec3 h = normalize(l + v);
-    float specular = lightMode == AMBIENT_DIFFUSE_SPECULAR ? specularStrength * specularPower(max(dot(n, h), 0.0)) : 0.0;
-    return (albedo * nDotL + specular) * light;
+    // l + v vanishes where the light is straight behind the surface as seen from the eye.
+    vec3 halfway = l + v;
+    vec3 h = halfway * inversesqrt(max(dot(halfway, halfway), 1e-12));
+    float specular = 0.0;
+    if (lightMode == AMBIENT_DIFFUSE_SPECULAR) {
+        float grazing = 1.0 - clamp(dot(v, h), 0.0, 1.0);
+        float grazing2 = grazing * grazing;
+        float fresnel =
+            normalReflectance + (1.0 - normalReflectance) * grazing2 * grazing2 * grazing;
+        specular = fresnel * ((shininess + 8.0) / 8.0) * specularPower(max(dot(n, h), 0.0));
+    }
+    // Both terms weighed by the cosine, so a highlight fades out at the terminator.
+    return (albedo + specular) * (nDotL * light);
 }
 
 // Diffuse daylight of the drum's windows at p (no shadow: the drum sees the whole crossing).
 vec3 drumLight(vec3 p, vec3 n, vec3 albedo) {
     vec3 toDrum = drumCentre - p;
-    float d = length(toDrum);
+    float d = max(length(toDrum), 1e-4);
     float falloff = 1.0 / (1.0 + (d / drumReach) * (d / drumReach));
     float across = length(p.xz - drumCentre.xz);
     float reach = smoothstep(-6.0, 2.0, p.y) * (1.0 - smoothstep(5.0, 7.5, across));
@@ -238,7 +258,7 @@ vec3 indirectLight(vec3 p, vec3 ng, vec3 n) {
 }
 
 void writeOutputs(vec3 radiance, vec3 bright) {
-    litColor = vec4(litTargetColor(radiance, toneMapOutput), 1.0);
+    litColor = vec4(litTargetColor(radiance, toneMapOutput, gl_FragCoord.xy), 1.0);
     brightColor = vec4(bright, 1.0);
 }
 
@@ -248,7 +268,8 @@ void main() {
     vec4 normalTexel = texelFetch(gWorldNormal, pixel, 0);
     if (dot(normalTexel.xyz, normalTexel.xyz) < 1e-8) {
         // The sky keeps its display colour after the end of the frame's tone mapping.
-        litColor = vec4(toneMapOutput != 0 ? skyColor : displayToRadiance(skyColor), 1.0);
+        litColor = vec4(toneMapOutput != 0 ? ditherDisplay(skyColor, gl_FragCoord.xy)
+                                           : displayToRadiance(skyColor), 1.0);
         brightColor = vec4(0.0, 0.0, 0.0, 1.0);
         return;
     }

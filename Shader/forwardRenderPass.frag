@@ -5,10 +5,11 @@
 // buffers while bloom is on.
 //
 // Only the sky lies behind the panes, so a pane shows the daylight it transmits, not a blend
-// with the sky's colour: its transmission T = mix(white, pane colour, opacity), as in the colored
-// shadow map, taken as the display colour of backlit glass. Its radiance is the one the end of
-// the frame maps back to T (dimmed by transmittedShare), and it covers what lies behind it
-// (alpha 1), so the glass reads the same with and without bloom, minus the glow.
+// with the sky's colour: its transmission T (paneTransmission, the same as the tint the colored
+// shadow map casts), taken as the linear display colour of backlit glass. Its radiance is the one
+// the end of the frame's tone mapping maps back to T (dimmed by transmittedShare), and it covers
+// what lies behind it (alpha 1), so the glass reads the same with and without bloom, minus the
+// glow.
 //   in  texCoord            vec2
 //   uniform hasColorTexture int, 1: colour and coverage from color_texture (unit 0)
 //   uniform color           vec4, pane colour (sRGB rgb) and opacity (a) without a colour texture
@@ -31,8 +32,7 @@ const float transmittedShare = 0.8;
 
 void main() {
     vec4 pane = hasColorTexture == 1 ? texture(color_texture, texCoord) : color;
-    vec3 transmission = mix(vec3(1.0), pane.rgb, clamp(pane.a, 0.0, 1.0));
-    vec3 radiance = displayToRadiance(transmission) * transmittedShare;
-    litColor = vec4(litTargetColor(radiance, toneMapOutput), 1.0);
+    vec3 radiance = inverseToneMap(paneTransmission(pane)) * transmittedShare;
+    litColor = vec4(litTargetColor(radiance, toneMapOutput, gl_FragCoord.xy), 1.0);
     brightColor = vec4(brightParts(radiance), 1.0);
 }

@@ -64,10 +64,11 @@ void main() {
         return;
     }
 
-    // Perpendicular to the luma gradient of the 2 x 2 blocks: along the edge.
+    // The luma gradient of the 2 x 2 blocks (y up, as the corners are named), turned a quarter:
+    // along the edge. (FXAA's own formulas name the corners with y down.)
     float swMinusNe = sw - ne;
     float seMinusNw = se - nw;
-    vec2 along = vec2(swMinusNe + seMinusNw, swMinusNe - seMinusNw);
+    vec2 along = vec2(swMinusNe + seMinusNw, seMinusNw - swMinusNe);
     along /= max(length(along), 1e-6);
     vec3 inner = 0.5 * (tap(uv - along * 0.5 * texel) + tap(uv + along * 0.5 * texel));
 

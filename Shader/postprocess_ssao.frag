@@ -88,6 +88,8 @@ float sampleOcclusion(PixelFrame f, vec3 offset) {
 void main() {
     // the target and the G-buffer share one size: one G-buffer texel per pixel
     ivec2 pixel = ivec2(gl_FragCoord.xy);
+    // Read before the background's pixels return (the lookup takes derivatives).
+    vec3 rotation = texture(noise_texture, texCoord * noiseScale).xyz;
     vec3 worldNormal = texelFetch(normal_texture, pixel, 0).xyz;
     if (dot(worldNormal, worldNormal) < 1e-8) {
         fragColor = vec4(1.0);
@@ -98,7 +100,6 @@ void main() {
     f.worldNormal = normalize(worldNormal);
     vec3 position = (viewMatrix * vec4(f.worldPosition, 1.0)).xyz;
     vec3 normal = normalize(mat3(viewMatrix) * worldNormal);
-    vec3 rotation = texture(noise_texture, texCoord * noiseScale).xyz;
     mat3 frame = orientedFrame(normal, rotation) * radius;
 
     f.viewDepth = position.z;

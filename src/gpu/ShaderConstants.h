@@ -57,8 +57,11 @@ std::string shaderConstantLines();
 // Colour images hold sRGB-encoded values and are decoded when read; lighting, the forward pass
 // and bloom work on linear radiance; the end of the frame applies the one tone-mapping operator
 // and the sRGB encode exactly once.
-//   srgbToLinear        sRGB decode on 0..1 (a cubic fit, within 0.2 % of full scale of the
-//                       exact curve, read for every textured pixel of the geometry pass)
+//   srgbToLinear        sRGB decode on 0..1: the linear toe, then the power curve as t^2
+//                       times a quadratic in sqrt(t), within 0.21 % of the exact value in
+//                       relative terms over the whole range (a cubic in c crushed the darks,
+//                       off by half at code 10; a pow costs a software rasteriser a logarithm
+//                       and an exponential per channel)
 //   linearToSrgb        sRGB encode on 0..1: the linear toe, then a fit of the power curve in
 //                       three square roots (within 0.4 / 255 of the exact curve; a pow costs
 //                       a software rasteriser a logarithm and an exponential per channel)
@@ -66,12 +69,26 @@ std::string shaderConstantLines();
 //   inverseToneMap      its inverse on 0..1 (a display colour as radiance, e.g. the sky)
 //   radianceToDisplay   toneMap then the sRGB encode: what the output holds
 //   displayToRadiance   the inverse: the radiance that shows as a given display colour
-//   litTargetColor      what a pass that lights the image writes: display values when its
-//                       target is the output (toneMapOutput != 0), else the radiance itself
+//   ditherDisplay       a display colour with less than half an 8-bit step of noise added,
+//                       a fixed pattern of the pixel (interleaved gradient noise, transposed
+//                       from the shadow taps' rotation), so that rounding to 8 bits leaves no
+//                       bands in dark gradients and moves no pixel by more than one step
+//   outputColor         what the frame's 8-bit image holds for a radiance at a pixel:
+//                       radianceToDisplay, dithered
+//   litTargetColor      what a pass that lights the image writes at a pixel: the output colour
+//                       when its target is the output (toneMapOutput != 0), else the radiance
 //   brightParts         the share of the radiance that glows: none below threshold - knee,
 //                       then a quadratic knee into (brightness - threshold) / brightness
-//   tangentFrame        a fixed tangent and bitangent around a unit normal; the geometry pass
-//                       stores the bump tilt in it and the lighting pass reads it back
+//   paneTransmission    the share of the light a pane lets through per channel, from its sRGB
+//                       colour and opacity: mix(white, decoded colour, opacity), in linear
+//                       terms; both the pane as seen and the tint it casts (F7) are this
+//   gBufferNormal       a unit normal as the G-buffer holds it: each component rounded to the
+//                       half float the target stores (those below its normal range to 0), so
+//                       the geometry pass can work with exactly what the lighting pass reads
+//   tangentFrame        a fixed tangent and bitangent around a unit normal, continuous in the
+//                       normal everywhere but at one direction no flat surface faces (down the
+//                       diagonal -(1, 1, 1)); the geometry pass stores the bump tilt in the frame
+//                       of the normal it stores and the lighting pass reads it back
 //   cubeFaceDepth       window depth of a point at axisDistance along a cube face's axis, in the
 //                       face projection of the cube shadow pass (perspective, near and far from
 //                       nearFar): what a cube shadow map holds
@@ -81,7 +98,10 @@ std::string shaderConstantLines();
 //                       probes in open space (IrradianceProbeGrid::sample); false where none is
 inline constexpr const char* shaderFunctions = R"(vec3 srgbToLinear(vec3 c) {
     c = clamp(c, 0.0, 1.0);
-    return c * (c * (c * 0.305306011 + 0.682171111) + 0.012522878);
+    vec3 t = (c + 0.055) / 1.055;
+    vec3 s = sqrt(t);
+    vec3 curve = t * t * (0.0738652344 + s * (1.0727177188 - 0.1465829532 * s));
+    return mix(c / 12.92, curve, step(0.04045, c));
 }
 vec3 linearToSrgb(vec3 c) {
     c = clamp(c, 0.0, 1.0);
@@ -108,8 +128,15 @@ vec3 radianceToDisplay(vec3 radiance) {
 vec3 displayToRadiance(vec3 display) {
     return inverseToneMap(srgbToLinear(display));
 }
-vec3 litTargetColor(vec3 radiance, int toneMapOutput) {
-    return toneMapOutput != 0 ? radianceToDisplay(radiance) : radiance;
+vec3 ditherDisplay(vec3 display, vec2 pixel) {
+    float noise = fract(52.9829189 * fract(dot(pixel.yx, vec2(0.06711056, 0.00583715))));
+    return clamp(display + (noise - 0.5) * (0.999 / 255.0), 0.0, 1.0);
+}
+vec3 outputColor(vec3 radiance, vec2 pixel) {
+    return ditherDisplay(radianceToDisplay(radiance), pixel);
+}
+vec3 litTargetColor(vec3 radiance, int toneMapOutput, vec2 pixel) {
+    return toneMapOutput != 0 ? outputColor(radiance, pixel) : radiance;
 }
 vec3 brightParts(vec3 radiance) {
     float brightness = max(max(radiance.r, radiance.g), radiance.b) * toneMapExposure;
@@ -126,9 +153,23 @@ bool sampleProbeGrid(sampler3D lightProbes, sampler3D directionProbes, vec3 orig
     light = blended.rgb / max(blended.a, 1e-3) * max(1.0 + dot(towards, n), 0.0);
     return blended.a > 1e-3;
 }
+vec3 paneTransmission(vec4 pane) {
+    return mix(vec3(1.0), srgbToLinear(pane.rgb), clamp(pane.a, 0.0, 1.0));
+}
+vec3 gBufferNormal(vec3 n) {
+    vec3 rounded = uintBitsToFloat((floatBitsToUint(n) + 0x1000u) & 0xFFFFE000u);
+    return mix(rounded, vec3(0.0), lessThan(abs(n), vec3(6.103515625e-05)));
+}
 void tangentFrame(vec3 n, out vec3 tangent, out vec3 bitangent) {
-    tangent = normalize(abs(n.y) < 0.9 ? cross(n, vec3(0.0, 1.0, 0.0)) : cross(n, vec3(1.0, 0.0, 0.0)));
-    bitangent = cross(n, tangent);
+    // Frisvad's frame about the axis a = (1, 1, 1) / sqrt(3), in the basis (e1, e2, a).
+    const vec3 e1 = vec3(0.707106781, -0.707106781, 0.0);
+    const vec3 e2 = vec3(0.408248290, 0.408248290, -0.816496581);
+    const vec3 a = vec3(0.577350269);
+    vec3 m = vec3(dot(n, e1), dot(n, e2), dot(n, a));
+    float s = 1.0 / max(1.0 + m.z, 1e-6);
+    float xy = -m.x * m.y * s;
+    tangent = (1.0 - m.x * m.x * s) * e1 + xy * e2 - m.x * a;
+    bitangent = xy * e1 + (1.0 - m.y * m.y * s) * e2 - m.y * a;
 }
 float cubeFaceDepth(float axisDistance, vec2 nearFar) {
     float n = nearFar.x;

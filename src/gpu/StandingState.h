@@ -17,6 +17,8 @@ inline constexpr StandingCapability standingCapabilities[] = {
     {GL_CULL_FACE, true, "culling"},
     {GL_BLEND, true, "blending"},
     {GL_SCISSOR_TEST, false, "scissor test"},
+    // Filtering across a cube map's face borders, so a penumbra does not step at a face seam.
+    {GL_TEXTURE_CUBE_MAP_SEAMLESS, true, "seamless cube-map filtering"},
 };
 
 // Back faces culled; blending adds source-alpha-weighted colour; depth and colour writable.

@@ -9,7 +9,6 @@
 #include "OutputCapture.h"
 #include "app/RenderSettings.h"
 #include "gpu/Mesh.h"
-#include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/IndirectLightProbes.h"
 #include "render/Renderer.h"
@@ -23,6 +22,8 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <iomanip>
+#include <sstream>
 
 using namespace rendertest;
 
@@ -30,24 +31,6 @@ namespace {
 
 const int width = 160;
 const int height = 120;
-
-// The frame's colour transforms written out independently: sRGB decode and encode, and the ACES
-// fit (Narkowicz) on exposed radiance with its inverse.
-float srgbToLinear(float c) {
-    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
-}
-float linearToSrgb(float c) {
-    return c <= 0.0031308f ? c * 12.92f : 1.055f * std::pow(c, 1.0f / 2.4f) - 0.055f;
-}
-float toneMap(float radiance) {
-    float x = radiance * toneMapExposure;
-    return std::clamp((x * (2.51f * x + 0.03f)) / (x * (2.43f * x + 0.59f) + 0.14f), 0.0f, 1.0f);
-}
-float inverseToneMap(float y) {
-    float a = 2.51f - 2.43f * y;
-    float b = 0.03f - 0.59f * y;
-    return (-b + std::sqrt(b * b + 4.0f * a * 0.14f * y)) / (2.0f * a) / toneMapExposure;
-}
 
 class ColourPipelineGLTest : public GLTest {
 protected:
@@ -106,6 +89,74 @@ glm::vec3 radianceAt(const Renderer& renderer, glm::ivec2 pixel) {
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_FLOAT, texels.data());
     const float* t = &texels[3 * (pixel.y * width + pixel.x)];
     return glm::vec3(t[0], t[1], t[2]);
+}
+
+TEST_F(ColourPipelineGLTest, DecodeAndEncodeFollowTheExactCurvesAtEvery8BitCode) {
+    // Per code c: the shared decode of c, and the shared encode of c's exact linear value.
+    std::vector<glm::vec4> curves = evaluateGlsl(
+        "void main() {\n"
+        "    float c = (gl_FragCoord.x - 0.5) / 255.0;\n"
+        "    float x = c <= 0.04045 ? c / 12.92 : pow((c + 0.055) / 1.055, 2.4);\n"
+        "    result = vec4(srgbToLinear(vec3(c)).r, linearToSrgb(vec3(x)).r, x, 0.0);\n"
+        "}\n",
+        256);
+    for (int code = 0; code < 256; ++code) {
+        float c = static_cast<float>(code) / 255.0f;
+        float exact = srgbToLinear(c);
+        // The decode within 0.25 % of the exact value in relative terms, the encode within 0.4
+        // of a step, so every code comes back as itself.
+        EXPECT_NEAR(curves[code].r, exact, 2.5e-3f * exact + 1e-7f) << "decode of code " << code;
+        EXPECT_NEAR(curves[code].g, linearToSrgb(curves[code].b), 0.4f / 255.0f)
+            << "encode of code " << code;
+        EXPECT_EQ(std::lround(curves[code].g * 255.0f), code);
+    }
+}
+
+TEST_F(ColourPipelineGLTest, OutputIsDitheredToWithinOneStepAndKeepsTheMeanOfAFlatArea) {
+    TestScene test = buildTestScene();
+    // The floor beyond z = 0.5 in ambient light only: one radiance everywhere, between two codes.
+    RenderSettings::lightMode = AMBIENT;
+    RenderSettings::ssao = false;
+    RenderSettings::transparentObjects = false;
+    RenderSettings::antiAliasing = false;
+    Renderer renderer(width, height);
+    renderer.init(test.scene->lights);
+    lookAt(glm::vec3(0.0f, 5.0f, 6.0f), glm::vec3(0.0f, 0.0f, 2.5f));
+    renderFrame(renderer, test.scene);
+    std::vector<unsigned char> output = readPixels(width, height);
+    std::vector<glm::vec4> radiance(width * height);
+    std::vector<glm::vec4> position(width * height);
+    glBindTexture(GL_TEXTURE_2D, renderer.hdrBuffer.getTexture(GL_COLOR_ATTACHMENT0));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, radiance.data());
+    glBindTexture(GL_TEXTURE_2D, renderer.gBuffer.getTexture(GL_COLOR_ATTACHMENT0));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, position.data());
+    releaseTestScene(test);
+
+    // What the output would hold without rounding, in 8-bit steps: the shared conversion of the
+    // floor's radiance, evaluated like the shaders do (it is one value all over).
+    std::vector<int> floor;
+    for (int i = 0; i < width * height; ++i) {
+        if (position[i].w == 1.0f && position[i].y == 0.0f && position[i].z > 0.5f) {
+            floor.push_back(i);
+        }
+    }
+    ASSERT_GT(floor.size(), size_t(width * height / 10));
+    std::ostringstream value;
+    value << std::setprecision(9) << radiance[floor[0]].g;
+    std::string probe =
+        "void main() { result = vec4(radianceToDisplay(vec3(" + value.str() + ")), 0.0); }";
+    float exact = evaluateGlsl(probe, 1)[0].g * 255.0f;
+    double offset = 0.0;
+    for (int i : floor) {
+        ASSERT_EQ(radiance[i].g, radiance[floor[0]].g);
+        float error = output[3 * i + 1] - exact;
+        ASSERT_LT(std::fabs(error), 1.0f) << "pixel " << i % width << ", " << i / width;
+        offset += error;
+    }
+    float fraction = exact - std::floor(exact);
+    ASSERT_GT(std::min(fraction, 1.0f - fraction), 0.2f) << "rounding alone would keep the mean";
+    EXPECT_NEAR(offset / floor.size(), 0.0, 0.1)
+        << "mean of " << floor.size() << " pixels, each " << exact;
 }
 
 TEST_F(ColourPipelineGLTest, MidGreyAlbedoUnderAKnownLightGivesTheExpectedSrgbValue) {
@@ -180,6 +231,9 @@ TEST_F(ColourPipelineGLTest, BloomOffLeavesPixelsAwayFromBrightPartsUnchanged) {
     TestScene test = buildTestScene();
     Renderer renderer(width, height);
     renderer.init(test.scene->lights);
+    // Without anti-aliasing: its edge threshold can turn a rounding step between the two
+    // frames into a pixel smoothed in one and not in the other.
+    RenderSettings::antiAliasing = false;
     // The flame at (0.5, 1, 2) in view, with the lit floor and column around it.
     lookAt(glm::vec3(-1.0f, 3.0f, 6.0f), glm::vec3(0.5f, 1.0f, 2.0f));
     renderFrame(renderer, test.scene);

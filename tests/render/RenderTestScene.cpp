@@ -2,7 +2,11 @@
 #include "RenderTestScene.h"
 
 #include "StartSwitches.h"
+#include "gpu/Framebuffer.h"
 #include "gpu/Mesh.h"
+#include "gpu/ScreenQuad.h"
+#include "gpu/Shader.h"
+#include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/Billboard.h"
 #include "render/Renderer.h"
@@ -15,6 +19,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 namespace rendertest {
 
@@ -184,6 +190,25 @@ float meanBrightness(const std::vector<unsigned char>& pixels) {
     return static_cast<float>(sum / static_cast<double>(pixels.size()));
 }
 
+float srgbToLinear(float c) {
+    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+}
+
+float linearToSrgb(float c) {
+    return c <= 0.0031308f ? c * 12.92f : 1.055f * std::pow(c, 1.0f / 2.4f) - 0.055f;
+}
+
+float toneMap(float radiance) {
+    float x = radiance * toneMapExposure;
+    return std::clamp((x * (2.51f * x + 0.03f)) / (x * (2.43f * x + 0.59f) + 0.14f), 0.0f, 1.0f);
+}
+
+float inverseToneMap(float y) {
+    float a = 2.51f - 2.43f * y;
+    float b = 0.03f - 0.59f * y;
+    return (-b + std::sqrt(b * b + 4.0f * a * 0.14f * y)) / (2.0f * a) / toneMapExposure;
+}
+
 void releaseTestScene(TestScene& test) {
     delete test.scene;
     delete test.floor;
@@ -207,6 +232,71 @@ void TestSceneGLTest::TearDownTestSuite() {
 
 void TestSceneGLTest::TearDown() {
     restoreStartSwitches();
+}
+
+} // namespace rendertest
+
+namespace rendertest {
+
+namespace {
+
+GLuint compileStage(GLenum type, const std::string& text) {
+    GLuint stage = glCreateShader(type);
+    std::string compiled = Shader::withConstants(text);
+    const char* source = compiled.c_str();
+    glShaderSource(stage, 1, &source, nullptr);
+    glCompileShader(stage);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(stage, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[4096] = {};
+        glGetShaderInfoLog(stage, sizeof(log), nullptr, log);
+        ADD_FAILURE() << "probe shader does not compile: " << log;
+    }
+    return stage;
+}
+
+} // namespace
+
+std::vector<glm::vec4> evaluateGlsl(const std::string& source, int width, int height,
+                                    GLint format) {
+    std::ifstream in("Shader/postprocess.vert");
+    std::string vertex((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    GLuint program = glCreateProgram();
+    GLuint stages[2] = {
+        compileStage(GL_VERTEX_SHADER, vertex),
+        compileStage(GL_FRAGMENT_SHADER,
+                     "#version 330 core\nlayout(location = 0) out vec4 result;\n" + source)};
+    for (GLuint stage : stages) {
+        glAttachShader(program, stage);
+    }
+    glLinkProgram(program);
+    // Making the target binds its texture on the active unit: the caller's goes back on unit 0.
+    glActiveTexture(GL_TEXTURE0);
+    GLint input = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &input);
+    Framebuffer target(width, height);
+    target.addTexture(GL_COLOR_ATTACHMENT0, format, GL_RGBA, GL_FLOAT, glm::vec4(0.0f), true);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(input));
+    target.bind();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glUseProgram(program);
+    ScreenQuad::getInstance()->draw();
+    std::vector<glm::vec4> values(static_cast<size_t>(width) * height);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_FLOAT, values.data());
+    glUseProgram(0);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    target.release();
+    for (GLuint stage : stages) {
+        glDeleteShader(stage);
+    }
+    glDeleteProgram(program);
+    return values;
 }
 
 } // namespace rendertest

@@ -8,6 +8,7 @@
 
 #include <glm/glm.hpp>
 
+#include <string>
 #include <vector>
 
 class Light;
@@ -70,5 +71,24 @@ glm::ivec2 project(glm::vec3 world, int width, int height);
 // Mean of r, g, b at a pixel's 3 x 3 neighbourhood, 0..255 each.
 glm::vec3 colorAt(const std::vector<unsigned char>& pixels, int width, glm::ivec2 pixel);
 float meanBrightness(const std::vector<unsigned char>& pixels);
+
+// The frame's colour transforms written out independently of the shaders: the exact sRGB decode
+// and encode, and the ACES fit (Narkowicz) on exposed radiance with its inverse.
+float srgbToLinear(float c);
+float linearToSrgb(float c);
+float toneMap(float radiance);
+float inverseToneMap(float y);
+
+} // namespace rendertest
+
+namespace rendertest {
+
+// Runs a fragment shader body over a width x height float target and reads the result back,
+// row by row from the bottom: `source` is GLSL after the #version line, with the shared constants
+// and functions in scope (as every stage of the program sees them), writing `out vec4 result`
+// into a target of `format`. Samplers read unit 0, which the caller binds; the target is deleted
+// afterwards.
+std::vector<glm::vec4> evaluateGlsl(const std::string& source, int width, int height = 1,
+                                    GLint format = GL_RGBA32F);
 
 } // namespace rendertest
