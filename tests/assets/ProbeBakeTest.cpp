@@ -3,6 +3,7 @@
 // byte-identical bakes, and probe files that are damaged in every way the reader must refuse.
 #include "ProbeBaker.h"
 #include "scene/IrradianceProbeGrid.h"
+#include "scene/Light.h"
 
 #include <gtest/gtest.h>
 
@@ -48,9 +49,8 @@ void addBox(std::vector<Triangle>& tris, glm::vec3 lo, glm::vec3 hi, bool inward
 }
 
 BakeLight lamp(glm::vec3 position) {
-    BakeLight light{position, glm::vec3(1.0f, 1.0f, 0.75f), 0.0f, 0.3f, 0.0f};
-    light.radius = (std::sqrt(float(4.0 * 0.3 * (51.2 - 1.0)))) / (2.0f * 0.3f);
-    return light;
+    Light light(position, glm::vec3(1.0f, 1.0f, 0.75f), 0.0f, 0.3f);
+    return {light.position, light.color, light.linear, light.quadratic, light.radius()};
 }
 
 const glm::vec3 roomSize(6.0f, 4.0f, 5.0f);

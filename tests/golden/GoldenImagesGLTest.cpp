@@ -1,6 +1,7 @@
 // The golden images: a fixed set of frames rendered through the program's own pipeline at
 // 320 x 240 (tour views with the start switches, the nave in every other switch state and in
-// every debug view), each compared with its reference picture in this folder. Any change of the
+// every debug view, from the program's own tables), each compared with its reference picture in
+// this folder. Any change of the
 // picture fails here until tools/bench/golden-references.sh renders the references again, so the
 // change is seen in review. A failing frame is written beside its reference and their amplified
 // difference into the build's golden-failures/ folder.
@@ -9,12 +10,11 @@
 #include "TestPipeline.h"
 
 #include "app/RenderSettings.h"
-#include "render/DebugView.h"
+#include "base/DebugView.h"
 
 #include <FreeImage.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -42,14 +42,9 @@ struct GoldenFrame {
     std::function<void()> switches; // from the start state
 };
 
-std::string fileName(const char* viewName) {
-    std::string name;
-    for (const char* c = viewName; *c; ++c) {
-        name += *c == ' ' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
-    }
-    return name;
-}
-
+// The tour at twelve times with the start switches; at the tour's start, every other state of
+// each switch that changes the frame (as the key table lists them: "light-mode-1", "bloom-0",
+// ...) and every debug view but the final image ("view-world-position", ...).
 std::vector<GoldenFrame> goldenFrames() {
     std::vector<GoldenFrame> frames;
     for (double t : {0.0, 8.0, 16.0, 24.0, 30.0, 40.0, 48.0, 55.0, 64.0, 77.0, 90.0, 104.0}) {
@@ -57,21 +52,21 @@ std::vector<GoldenFrame> goldenFrames() {
         frames.push_back(
             {"tour-" + std::string(3 - seconds.size(), '0') + seconds + "s", t, [] {}});
     }
-    frames.push_back({"light-mode-1", 0.0, [] { RenderSettings::lightMode = AMBIENT_DIFFUSE; }});
-    frames.push_back({"light-mode-2", 0.0, [] { RenderSettings::lightMode = AMBIENT; }});
-    frames.push_back({"no-bump-mapping", 0.0, [] { RenderSettings::bumpMapping = false; }});
-    frames.push_back({"no-bloom", 0.0, [] { RenderSettings::bloom = false; }});
-    frames.push_back({"no-ssao", 0.0, [] { RenderSettings::ssao = false; }});
-    frames.push_back(
-        {"no-transparent-objects", 0.0, [] { RenderSettings::transparentObjects = false; }});
-    frames.push_back({"no-omnidirectional-shadows", 0.0,
-                      [] { RenderSettings::omnidirectionalShadows = false; }});
-    frames.push_back({"colored-shadows", 0.0, [] { RenderSettings::coloredShadows = true; }});
-    frames.push_back({"no-anti-aliasing", 0.0, [] { RenderSettings::antiAliasing = false; }});
-    for (int view = 1; view < kDebugViewCount; ++view) {
-        DebugView debugView = static_cast<DebugView>(view);
-        frames.push_back({"view-" + fileName(debugViewName(debugView)), 0.0,
-                          [debugView] { RenderSettings::debugView = debugView; }});
+    for (const KeySwitch* keySwitch : frameSwitches()) {
+        int start = keySwitch->setting.get();
+        for (int state = 0; state < keySwitch->setting.states; ++state) {
+            if (state != start) {
+                frames.push_back({std::string(keySwitch->benchName) + "-" + std::to_string(state),
+                                  0.0, [keySwitch, state] { keySwitch->setting.set(state); }});
+            }
+        }
+    }
+    for (const DebugViewRow& row : debugViews) {
+        if (row.view != DebugView::FinalImage) {
+            DebugView view = row.view;
+            frames.push_back({"view-" + debugViewArgument(view), 0.0,
+                              [view] { RenderSettings::debugView = view; }});
+        }
     }
     return frames;
 }

@@ -431,7 +431,7 @@ TEST_F(KnownAnswersGLTest, LightFallsOffSmoothlyToZeroAtItsRadius) {
     renderer.init(test.scene->lights);
     lookAt(glm::vec3(0.0f, 40.0f, 0.01f), glm::vec3(0.0f));
     const Light& light = *test.scene->lights[0];
-    const float radius = Renderer::lightRadius(light);
+    const float radius = light.radius();
     RenderSettings::lightMode = AMBIENT_DIFFUSE;
     renderFrame(renderer, test.scene);
     std::vector<glm::vec4> lit = readFloats(renderer.hdrBuffer, GL_COLOR_ATTACHMENT0, count);

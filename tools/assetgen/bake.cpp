@@ -5,6 +5,7 @@
 #include "ImageFile.h"
 #include "ProbeBaker.h"
 #include "scene/Chandeliers.h"
+#include "scene/Light.h"
 
 #include <chrono>
 #include <cmath>
@@ -72,15 +73,6 @@ struct SceneFiles {
     }
 };
 
-// The distance at which a lamp's brightest channel falls to the cut-off level (as the renderer
-// computes it for the lighting pass).
-float lampRadius() {
-    float lightMax = std::max(std::max(lampColor.r, lampColor.g), lampColor.b);
-    double discriminant =
-        double(lampLinear) * lampLinear - 4.0 * lampQuadratic * (1.0 - 51.2 * double(lightMax));
-    return (-lampLinear + std::sqrt(float(discriminant))) / (2.0f * lampQuadratic);
-}
-
 // The drum's daylight as the lighting pass adds it (Shader/deferredRenderPass.frag, drumLight).
 glm::vec3 drumDaylight(glm::vec3 p, glm::vec3 n) {
     const glm::vec3 centre(0.0f, 6.2f, -8.0f);
@@ -138,8 +130,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (const glm::vec3& offset : chandelierOffsets) {
+        Light lamp(offset + lampHeight, lampColor, lampLinear, lampQuadratic);
         files.scene.lights.push_back(
-            {offset + lampHeight, lampColor, lampLinear, lampQuadratic, lampRadius()});
+            {lamp.position, lamp.color, lamp.linear, lamp.quadratic, lamp.radius()});
     }
     files.scene.daylight = drumDaylight;
     std::vector<Triangle> shell(files.scene.opaque.begin(),

@@ -5,12 +5,10 @@
 # [BUILD_DIR] (default build). Needs a display or xvfb-run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/scripts/display.sh"
 build="${1:-$root/build}"
 cmake --build "$build" --target GoldenImagesGLTest
-run=(env CATHEDRAL_UPDATE_GOLDEN=1 ./GoldenImagesGLTest)
-(cd "$build/bin" && if [ -z "${DISPLAY:-}" ]; then
-    xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}"
-else
-    "${run[@]}"
-fi) > /dev/null
+# Every reference is rendered anew, so a frame the test no longer renders leaves no picture behind.
+rm -f "$root"/tests/golden/*.png
+(cd "$build/tests" && on_display env CATHEDRAL_UPDATE_GOLDEN=1 ./GoldenImagesGLTest) > /dev/null
 git -C "$root" status --short -- tests/golden
