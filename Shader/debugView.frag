@@ -69,6 +69,19 @@ vec3 crossDirection(vec2 pixel, out bool inside) {
     return vec3(0.0, 0.0, -1.0);
 }
 
+// The baked indirect light at world position p on a surface of normal n (length 0: no surface,
+// black), as a white surface shows it, looked up as the lighting pass does.
+vec3 indirectLightColor(vec3 p, vec3 n) {
+    if (dot(n, n) <= 0.0) {
+        return vec3(0.0);
+    }
+    n = normalize(n);
+    vec3 light = vec3(0.0);
+    sampleProbeGrid(probeLight, probeDirection, probeGridOrigin, probeGridSpacing,
+                    probeGridCounts, p + n * (0.5 * probeGridSpacing), n, light);
+    return radianceToDisplay(light);
+}
+
 vec3 viewColor() {
     if (view == VIEW_SHADOW_CUBE_MAP) {
         bool inside;
@@ -82,14 +95,7 @@ vec3 viewColor() {
     }
     vec4 texel = texture(image, texCoord);
     if (view == VIEW_INDIRECT_LIGHT) {
-        vec3 n = texture(normalImage, texCoord).xyz;
-        vec3 light = vec3(0.0);
-        if (dot(n, n) > 0.0) {
-            n = normalize(n);
-            sampleProbeGrid(probeLight, probeDirection, probeGridOrigin, probeGridSpacing,
-                            probeGridCounts, texel.xyz + n * (0.5 * probeGridSpacing), n, light);
-        }
-        return radianceToDisplay(light);
+        return indirectLightColor(texel.xyz, texture(normalImage, texCoord).xyz);
     }
     if (view == VIEW_WORLD_POSITION) {
         return texel.w > 0.0 ? fract(texel.xyz / positionBand) : vec3(0.0);

@@ -3,6 +3,7 @@
 // F8 steps through views that all look different, F9 and F11 change the frame and come back,
 // and no run prints an OpenGL error.
 #include "RobustnessSupport.h"
+#include "base/DebugView.h"
 
 #include <FreeImage.h>
 
@@ -136,31 +137,36 @@ TEST_F(WindowKeysRunGLTest, DebugViewsOverlayAndFullScreenChangeTheFrameAndComeB
         std::string keys = "key --window " + window + " ";
         // The tour moves on between the pictures, but far less than one view differs from
         // the next.
-        for (int view = 0; view < 8; ++view) {
+        for (int view = 0; view < kDebugViewCount; ++view) {
             xdotool(keys + "F12");
             views.push_back(waitForScreenshot(directory, view + 1));
             xdotool(keys + "F8");
         }
         xdotool(keys + "F9");
         xdotool(keys + "F12");
-        overlay = waitForScreenshot(directory, 9);
+        overlay = waitForScreenshot(directory, kDebugViewCount + 1);
         xdotool(keys + "F9");
         xdotool(keys + "F11");
         std::this_thread::sleep_for(std::chrono::seconds(1));
         xdotool(keys + "F12");
-        fullscreen = waitForScreenshot(directory, 10);
+        fullscreen = waitForScreenshot(directory, kDebugViewCount + 2);
         xdotool(keys + "F11");
         std::this_thread::sleep_for(std::chrono::seconds(1));
         xdotool(keys + "F12");
-        windowed = waitForScreenshot(directory, 11);
+        windowed = waitForScreenshot(directory, kDebugViewCount + 3);
     });
     expectNoErrorLine(result);
-    for (const char* line : {"Debug View: Shadow Cube Map", "Debug View: Final Image",
-                             "Overlay Enabled: 1", "Overlay Enabled: 0", "Fullscreen Enabled: 1",
-                             "Fullscreen Enabled: 0", "Screenshot saved: screenshot-0011.png"}) {
+    char lastShot[64];
+    std::snprintf(lastShot, sizeof lastShot, "Screenshot saved: screenshot-%04d.png",
+                  kDebugViewCount + 3);
+    for (std::string line :
+         {std::string("Debug View: ") + debugViewName(static_cast<DebugView>(kDebugViewCount - 1)),
+          std::string("Debug View: Final Image"), std::string("Overlay Enabled: 1"),
+          std::string("Overlay Enabled: 0"), std::string("Fullscreen Enabled: 1"),
+          std::string("Fullscreen Enabled: 0"), std::string(lastShot)}) {
         EXPECT_TRUE(hasLine(result.output, line)) << line << "\n" << result.output;
     }
-    ASSERT_EQ(views.size(), 8u);
+    ASSERT_EQ(views.size(), static_cast<size_t>(kDebugViewCount));
     for (size_t a = 0; a < views.size(); ++a) {
         for (size_t b = a + 1; b < views.size(); ++b) {
             EXPECT_GT(meanDifference(views[a], views[b]), 8.0) << "views " << a << " and " << b;

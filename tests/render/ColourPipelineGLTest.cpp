@@ -82,6 +82,19 @@ private:
     std::vector<SceneObject*> others;
 };
 
+// Gives the renderer's ambient term a probe grid over the test scene whose every probe holds
+// `light` and `direction` (the same light everywhere).
+void useUniformProbes(Renderer& renderer, glm::vec3 light, glm::vec3 direction) {
+    IrradianceProbeGrid grid(glm::ivec3(4), glm::vec3(-6.0f), 4.0f);
+    for (IrradianceProbeGrid::Probe& probe : grid.probes) {
+        probe = {light, direction, 1.0f};
+    }
+    std::string path = ::testing::TempDir() + "/uniform.probes";
+    ASSERT_TRUE(grid.write(path));
+    delete renderer.indirectLight;
+    renderer.indirectLight = new IndirectLightProbes(path);
+}
+
 // The lit radiance at a pixel, read back from the HDR buffer (bloom on).
 glm::vec3 radianceAt(const Renderer& renderer, glm::ivec2 pixel) {
     std::vector<float> texels(width * height * 3);
@@ -121,6 +134,7 @@ TEST_F(ColourPipelineGLTest, OutputIsDitheredToWithinOneStepAndKeepsTheMeanOfAFl
     RenderSettings::antiAliasing = false;
     Renderer renderer(width, height);
     renderer.init(test.scene->lights);
+    useUniformProbes(renderer, glm::vec3(0.025f), glm::vec3(0.0f));
     lookAt(glm::vec3(0.0f, 5.0f, 6.0f), glm::vec3(0.0f, 0.0f, 2.5f));
     renderFrame(renderer, test.scene);
     std::vector<unsigned char> output = readPixels(width, height);
@@ -197,14 +211,7 @@ TEST_F(ColourPipelineGLTest, AmbientTermIsTheAlbedoTimesTheBakedLightOrTheConsta
     renderer.init(floor.test.scene->lights);
     const glm::vec3 light(0.10f, 0.20f, 0.30f);
     const glm::vec3 direction(0.3f, 0.5f, -0.2f);
-    IrradianceProbeGrid grid(glm::ivec3(4), glm::vec3(-6.0f), 4.0f);
-    for (IrradianceProbeGrid::Probe& probe : grid.probes) {
-        probe = {light, direction, 1.0f};
-    }
-    std::string path = ::testing::TempDir() + "/uniform.probes";
-    ASSERT_TRUE(grid.write(path));
-    delete renderer.indirectLight;
-    renderer.indirectLight = new IndirectLightProbes(path);
+    useUniformProbes(renderer, light, direction);
     renderFrame(renderer, floor.test.scene);
     glm::vec3 baked = radianceAt(renderer, floor.below());
     float albedo = srgbToLinear(0.5f);
@@ -213,7 +220,8 @@ TEST_F(ColourPipelineGLTest, AmbientTermIsTheAlbedoTimesTheBakedLightOrTheConsta
         EXPECT_NEAR(baked[c], expected, 0.01f * expected) << "channel " << c;
     }
 
-    std::ofstream(path, std::ios::binary) << "CATHPRB1 cut short";
+    std::string path = ::testing::TempDir() + "/damaged.probes";
+    std::ofstream(path, std::ios::binary) << "CATHPRB2 cut short";
     OutputCapture capture;
     delete renderer.indirectLight;
     renderer.indirectLight = new IndirectLightProbes(path);

@@ -11,6 +11,7 @@
 #include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
+#include "gpu/StandingState.h"
 #include "render/Frustum.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
 #include "render/Renderer.h"
@@ -133,11 +134,7 @@ protected:
     // The pipeline's standing state, which the renderer's constructor sets in the program.
     void SetUp() override {
         GLTest::SetUp();
-        glEnable(GL_DEPTH_TEST);
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        setStandingState();
     }
     static inline bool loaded = false;
 };

@@ -83,15 +83,17 @@ bool isNameCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
-// The names a stage declares at file level as `uniform TYPE NAME` or `const TYPE NAME`: the same
+// The names a stage declares at file level as `uniform TYPE NAME`, `const TYPE NAME` or
+// `#define NAME` (the shared constants): the same
 // for every pixel of a draw.
 std::set<std::string> uniformNames(const std::string& text) {
     std::set<std::string> names;
-    for (const char* qualifier : {"uniform ", "const "}) {
+    for (const char* qualifier : {"uniform ", "const ", "#define "}) {
+        bool typed = std::string(qualifier) != "#define ";
         for (size_t at = text.find(qualifier); at != std::string::npos;
              at = text.find(qualifier, at + 1)) {
             size_t type = text.find_first_not_of(' ', at + std::string(qualifier).size());
-            size_t name = text.find_first_not_of(' ', text.find(' ', type));
+            size_t name = typed ? text.find_first_not_of(' ', text.find(' ', type)) : type;
             size_t end = name;
             while (end < text.size() && isNameCharacter(text[end])) {
                 ++end;
