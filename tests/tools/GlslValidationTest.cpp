@@ -84,8 +84,7 @@ bool isNameCharacter(char c) {
 }
 
 // The names a stage declares at file level as `uniform TYPE NAME`, `const TYPE NAME` or
-// `#define NAME` (the shared constants): the same
-// for every pixel of a draw.
+// `#define NAME` (the shared constants): the same for every pixel of a draw.
 std::set<std::string> uniformNames(const std::string& text) {
     std::set<std::string> names;
     for (const char* qualifier : {"uniform ", "const ", "#define "}) {
