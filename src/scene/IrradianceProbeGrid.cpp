@@ -39,6 +39,19 @@ bool finite(glm::vec3 v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
+// What a bake can write: light no negative and far below the half floats the lighting pass
+// filters (so no blend overflows), a direction no longer than the harmonics allow (2, with room
+// for rounding), a weight within 0..1.
+bool validProbe(const IrradianceProbeGrid::Probe& probe) {
+    const float largestLight = 1000.0f;
+    const float longestDirection = 2.001f;
+    return finite(probe.light) && finite(probe.direction) &&
+           glm::all(glm::greaterThanEqual(probe.light, glm::vec3(0.0f))) &&
+           glm::all(glm::lessThanEqual(probe.light, glm::vec3(largestLight))) &&
+           glm::dot(probe.direction, probe.direction) <= longestDirection * longestDirection &&
+           probe.weight >= 0.0f && probe.weight <= 1.0f;
+}
+
 } // namespace
 
 IrradianceProbeGrid::IrradianceProbeGrid(glm::ivec3 counts, glm::vec3 origin, float spacing)
@@ -165,8 +178,7 @@ bool IrradianceProbeGrid::parse(const std::vector<char>& bytes, const std::strin
         probe.direction = glm::vec3(getF32(p + 12), getF32(p + 16), getF32(p + 20));
         probe.weight = getF32(p + 24);
         p += floatsPerProbe * 4;
-        if (!finite(probe.light) || !finite(probe.direction) || !(probe.weight >= 0.0f) ||
-            !(probe.weight <= 1.0f)) {
+        if (!validProbe(probe)) {
             error = "Indirect light: " + path + " holds values that are not valid probes";
             return false;
         }

@@ -57,8 +57,9 @@ public:
     // Writes the file format above; false when the file cannot be written.
     bool write(const std::string& path) const;
     // Reads a file in the format above. On any fault (missing, unreadable, wrong magic, counts or
-    // spacing out of range, truncated, trailing bytes, values not finite or a weight outside
-    // 0..1) it returns false and `error` is a console line that names the file and the fault.
+    // spacing out of range, truncated, trailing bytes, values not finite, light negative or over
+    // 1000, a direction longer than 2, a weight outside 0..1) it returns false and `error` is a
+    // console line that names the file and the fault.
     static bool read(const std::string& path, IrradianceProbeGrid& grid, std::string& error);
     // The same for a file's bytes already in memory; `path` only names them in `error`.
     static bool parse(const std::vector<char>& bytes, const std::string& path,

@@ -247,6 +247,9 @@ TEST(ProbeBake, TheReaderRefusesDamagedFiles) {
     }
     std::vector<char> badWeight = good;
     badWeight[36 + 6 * 4 + 3] = char(0x40); // the first probe's weight 2 or more
+    std::vector<char> hugeLight = good;
+    hugeLight[36 + 3] = char(0x7f); // the first probe's red about 1e38: finite, but a blend of
+                                    // such probes overflows
     struct Case {
         const char* name;
         std::vector<char> bytes;
