@@ -21,8 +21,9 @@ fail() {
     exit 1
 }
 
-# Anything resolved outside the bundle must be glibc's, the loader or the vDSO.
-foreign="$(LD_LIBRARY_PATH="$bundle/lib" ldd "$bundle/bin/cathedral-bench" |
+# Anything resolved outside the bundle must be glibc's, the loader or the vDSO (what this
+# process preloads, as the sanitizer run does, is no need of the bench's).
+foreign="$(env -u LD_PRELOAD LD_LIBRARY_PATH="$bundle/lib" ldd "$bundle/bin/cathedral-bench" |
     grep -v "=> $bundle/lib/" |
     grep -vE '^\s*(linux-vdso|/lib64/ld-linux-x86-64|libc|libm|libdl|libpthread|librt)\.so|^\s*/lib64/ld-linux' ||
     true)"

@@ -52,7 +52,7 @@ while read -r name arrow path _; do
     fi
     cp -L "$path" "$out/lib/$name"
     echo "$name" >> "$out/lib/MANIFEST"
-done < <(ldd "$bench")
+done < <(env -u LD_PRELOAD ldd "$bench") # the libraries the bench needs, not this shell's preloads
 
 cp "$root/tools/bench/gpu-run.sh" "$out/run.sh"
 cat > "$out/cathedral-bench" <<'WRAPPER'
