@@ -57,6 +57,7 @@ if ! "$new/cathedral-bench" --compare "$(join "${reports_base[@]}")" \
         FNR == 1 { side = FILENAME ~ /\/base-[0-9]+\.log$/ ? "base" : "new" }
         NF > 3 && $3 ~ /^ *[0-9.]+ *$/ {
             name = $2; gsub(/^ +| +$/, "", name); value = $3 + 0
+            if (name == "CPU") name = "CPU, main thread" # the row as older builds named it
             key = side SUBSEP name
             if (!(key in best) || value < best[key]) best[key] = value
             if (!(name in seen)) { seen[name] = 1; order[++count] = name }
