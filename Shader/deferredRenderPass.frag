@@ -96,12 +96,10 @@ float specularPower(float x) {
     float x16 = x8 * x8;
     return x16 * x16;
 }
-// Daylight through the drum's windows, seen as one broad source on the crossing's axis at the
-// drum's mid-height: it lights the dome's shell, the drum's piers and the crossing's vaults, and
-// fades out below the vaults' springing and beyond the crossing.
-const vec3 drumCentre = vec3(0.0, 6.2, -8.0);
-const vec3 drumDaylight = vec3(1.0, 0.86, 0.62) * 0.3;
-const float drumReach = 9.0;
+// Daylight through the drum's windows (drumCentre, drumReach and its fades are shared
+// constants): it lights the dome's shell, the drum's piers and the crossing's vaults, and fades
+// out below the vaults' springing and beyond the crossing.
+const vec3 drumDaylight = drumDaylightColor * drumDaylightStrength;
 // Daylight arriving through the windows from the light view, before the glass's transmission.
 const vec3 windowDaylight = vec3(1.0, 0.95, 0.85) * 1.2;
 // Height of the light view's image per unit of depth.
@@ -198,7 +196,8 @@ vec3 drumLight(vec3 p, vec3 n, vec3 albedo) {
     float d = max(length(toDrum), 1e-4);
     float falloff = 1.0 / (1.0 + (d / drumReach) * (d / drumReach));
     float across = length(p.xz - drumCentre.xz);
-    float reach = smoothstep(-6.0, 2.0, p.y) * (1.0 - smoothstep(5.0, 7.5, across));
+    float reach = smoothstep(drumFadeIn.x, drumFadeIn.y, p.y) *
+                  (1.0 - smoothstep(drumFadeOut.x, drumFadeOut.y, across));
     return albedo * drumDaylight * max(dot(n, toDrum / d), 0.0) * falloff * reach;
 }
 

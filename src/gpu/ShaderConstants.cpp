@@ -18,6 +18,10 @@ ShaderConstant real(std::string name, float value) {
     return {std::move(name), 1, 0, {value}};
 }
 
+ShaderConstant vec2(std::string name, const float (&value)[2]) {
+    return {std::move(name), 2, 0, {value[0], value[1]}};
+}
+
 ShaderConstant vec3(std::string name, const float (&value)[3]) {
     return {std::move(name), 3, 0, {value[0], value[1], value[2]}};
 }
@@ -63,6 +67,12 @@ std::vector<ShaderConstant> buildTable() {
         real("bloomKnee", bloomKnee),
         vec3("skyColor", skyColor),
         real("lightViewFieldOfView", lightViewFieldOfView),
+        vec3("drumCentre", drumCentre),
+        vec3("drumDaylightColor", drumDaylightColor),
+        real("drumDaylightStrength", drumDaylightStrength),
+        real("drumReach", drumReach),
+        vec2("drumFadeIn", drumFadeIn),
+        vec2("drumFadeOut", drumFadeOut),
     };
     for (int mode = 0; mode < kLightModeCount; ++mode) {
         table.push_back(integer(lightModeNames[mode], mode));

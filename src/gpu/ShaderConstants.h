@@ -37,6 +37,17 @@ constexpr float bloomKnee = 0.4f;
 constexpr float skyColor[3] = {0.49f, 0.73f, 1.0f};
 // Vertical field of view of the light view that casts the colored shadows, in degrees.
 constexpr float lightViewFieldOfView = 70.0f;
+// Daylight through the drum's windows, seen as one broad source on the crossing's axis at the
+// drum's mid-height: its centre (world space), colour and strength, the distance at which it has
+// fallen to half, the heights (world y) over which it fades in, and the distances from the
+// crossing's axis over which it fades out. The lighting pass adds it; the indirect-light bake
+// bounces it.
+constexpr float drumCentre[3] = {0.0f, 6.2f, -8.0f};
+constexpr float drumDaylightColor[3] = {1.0f, 0.86f, 0.62f};
+constexpr float drumDaylightStrength = 0.3f;
+constexpr float drumReach = 9.0f;
+constexpr float drumFadeIn[2] = {-6.0f, 2.0f};
+constexpr float drumFadeOut[2] = {5.0f, 7.5f};
 
 // One constant as the shaders see it: an integer as "#define NAME value", a float as
 // "const float name = value;", a vector as "const vecN name = vecN(...);".

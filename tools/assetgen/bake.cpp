@@ -4,6 +4,7 @@
 // drum's daylight, then runs ProbeBaker with a fixed seed, so every build bakes the same bytes.
 #include "ImageFile.h"
 #include "ProbeBaker.h"
+#include "gpu/ShaderConstants.h"
 #include "scene/Chandeliers.h"
 #include "scene/Light.h"
 
@@ -73,16 +74,19 @@ struct SceneFiles {
     }
 };
 
-// The drum's daylight as the lighting pass adds it (Shader/deferredRenderPass.frag, drumLight).
+// The drum's daylight as the lighting pass adds it (drumLight in Shader/deferredRenderPass.frag),
+// from the same shared constants.
 glm::vec3 drumDaylight(glm::vec3 p, glm::vec3 n) {
-    const glm::vec3 centre(0.0f, 6.2f, -8.0f);
-    const glm::vec3 colour = glm::vec3(1.0f, 0.86f, 0.62f) * 0.3f;
-    const float reach = 9.0f;
+    const glm::vec3 centre(drumCentre[0], drumCentre[1], drumCentre[2]);
+    const glm::vec3 colour =
+        glm::vec3(drumDaylightColor[0], drumDaylightColor[1], drumDaylightColor[2]) *
+        drumDaylightStrength;
     glm::vec3 toDrum = centre - p;
     float d = glm::length(toDrum);
-    float falloff = 1.0f / (1.0f + (d / reach) * (d / reach));
+    float falloff = 1.0f / (1.0f + (d / drumReach) * (d / drumReach));
     float across = glm::length(glm::vec2(p.x - centre.x, p.z - centre.z));
-    float inside = glm::smoothstep(-6.0f, 2.0f, p.y) * (1.0f - glm::smoothstep(5.0f, 7.5f, across));
+    float inside = glm::smoothstep(drumFadeIn[0], drumFadeIn[1], p.y) *
+                   (1.0f - glm::smoothstep(drumFadeOut[0], drumFadeOut[1], across));
     return colour * (std::max(glm::dot(n, toDrum / d), 0.0f) * falloff * inside);
 }
 
