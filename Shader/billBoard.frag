@@ -4,6 +4,7 @@
 // in  vec2        texCoord: [0,1]^2 across the quad, v = 0 at the bottom
 // uniform sampler2D color_texture: unit 0, the current page of the flame animation (sRGB RGBA)
 // uniform int     toneMapOutput: 1, the target is the output (display values); 0, the HDR buffer
+// uniform float   flameGlowStrength: scale of the glow (a tunable, declared by the registry)
 // out location 0  fragColor: the flame's radiance (or display colour) with its coverage in alpha
 // out location 1  glowColor: the flame's glow for bloom (linear radiance), with the same alpha
 // Fully transparent texels are discarded. A GIF's transparency is 1-bit, so the coverage is
@@ -18,8 +19,6 @@ uniform int toneMapOutput;
 layout(location = 0) out vec4 fragColor;
 layout(location = 1) out vec4 glowColor;
 
-const float glowStrength = 1.5;
-
 void main() {
     vec4 texel = texture(color_texture, texCoord);
     float brightness = max(texel.r, max(texel.g, texel.b));
@@ -29,5 +28,5 @@ void main() {
     }
     vec3 radiance = displayToRadiance(texel.rgb);
     fragColor = vec4(litTargetColor(radiance, toneMapOutput, gl_FragCoord.xy), alpha);
-    glowColor = vec4(brightParts(radiance) * glowStrength, alpha);
+    glowColor = vec4(brightParts(radiance) * flameGlowStrength, alpha);
 }

@@ -41,6 +41,11 @@
 //                                 radiance
 //   out location 0  litColor      vec4, linear radiance or display colour (above), a = 1
 //   out location 1  brightColor   vec4, linear radiance above the bloom threshold, a = 1
+//   tunables (uniform floats declared by the shader registry): pointShadowBias and
+//   windowShadowBias (constant depth offsets of the shadow comparisons, world units),
+//   indirectStrength (scale of the baked light), ambientStrength (share of the albedo lit
+//   where none was baked), specularStrength (scale of the highlights), and the exposure and
+//   bloom parameters that toneMap and brightParts read
 //   defined by the shader registry: SHADOW_MAP_SIZE (face size of the cube maps), MAX_LIGHTS,
 //   the light modes, skyColor (display colour where no geometry is), lightViewFieldOfView
 //   (degrees, vertical, of the light view) and cubeFaceDepth (the cube maps' depth convention)
@@ -81,8 +86,6 @@ uniform int toneMapOutput;
 layout(location = 0) out vec4 litColor;
 layout(location = 1) out vec4 brightColor;
 
-// Light bounced around the interior, as a share of the albedo, where no probes were baked.
-const float ambientStrength = 0.025;
 // Specular: normalised Blinn-Phong of shininess 32 with Schlick's Fresnel for a dielectric (a
 // reflectance of 0.04 head-on); the lobe's normalisation (shininess + 8) / 8 keeps its energy
 // (the diffuse term's 1 / pi is folded into the light values, so the lobe's is too).
@@ -132,7 +135,7 @@ float cubeShadow(samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 diskU, vec3 d
     float texel = distanceToLight * 2.0 / cubeFaceSize;
     float spread = 1.5 * texel;
     vec3 lifted = p + n * spread - lightPosition;
-    float bias = 0.5 * texel + 0.02 + 1e-4 * distanceToLight * distanceToLight;
+    float bias = 0.5 * texel + pointShadowBias + 1e-4 * distanceToLight * distanceToLight;
     vec3 t = diskU * spread;
     vec3 b = diskV * spread;
     float lit = 0.0;
@@ -184,7 +187,7 @@ vec3 shadeLight(int i, samplerCubeShadow shadowMap, vec3 p, vec3 n, vec3 ng, vec
         float grazing2 = grazing * grazing;
         float fresnel =
             normalReflectance + (1.0 - normalReflectance) * grazing2 * grazing2 * grazing;
-        specular = fresnel * ((shininess + 8.0) / 8.0) * specularPower(max(dot(n, h), 0.0));
+        specular = specularStrength * fresnel * ((shininess + 8.0) / 8.0) * specularPower(max(dot(n, h), 0.0));
     }
     // Both terms weighed by the cosine, so a highlight fades out at the terminator.
     return (albedo + specular) * (nDotL * light);
@@ -219,7 +222,7 @@ vec3 windowTransmission(vec3 p, vec3 ng) {
     if (any(lessThan(st, vec2(0.0))) || any(greaterThan(st, vec2(1.0)))) {
         return vec3(0.0);
     }
-    float compared = q.w - (0.5 * texel + 0.02);
+    float compared = q.w - (0.5 * texel + windowShadowBias);
     vec2 position = st * size - 0.5;
     vec2 f = fract(position);
     ivec2 base = ivec2(floor(position));
@@ -251,7 +254,7 @@ vec3 indirectLight(vec3 p, vec3 ng, vec3 n) {
         sampleProbeGrid(probeLight, probeDirection, probeGridOrigin,
                         probeGridSpacing, probeGridCounts, p + ng * (0.5 * probeGridSpacing), n,
                         light)) {
-        return light;
+        return light * indirectStrength;
     }
     return vec3(ambientStrength);
 }

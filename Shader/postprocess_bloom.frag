@@ -6,6 +6,7 @@
 // in  texCoord: 0..1 over the window
 // uniform sampler2D color_texture: lit scene, linear radiance, the target's size
 // uniform sampler2D bloom_texture: blurred bright parts, linear radiance (usually half size)
+// uniform float bloomStrength: share of the glow added back (a tunable, declared by the registry)
 // out location 0: rgb = outputColor(color + bloom * bloomStrength); alpha 1
 in vec2 texCoord;
 
@@ -13,8 +14,6 @@ uniform sampler2D color_texture;
 uniform sampler2D bloom_texture;
 
 layout(location = 0) out vec4 fragColor;
-
-const float bloomStrength = 0.6;
 
 void main() {
     // the lit image has the window's size: one texel per pixel

@@ -9,6 +9,9 @@
 // uniform mat4 projectionMatrix: view -> clip space
 // uniform int numSamples: kernel entries used, at most 16
 // uniform vec3 samples[16]: hemisphere offsets around +z (tangent space), in units of the radius
+// uniform float ssaoRadius, ssaoBias: hemisphere radius and self-occlusion margin, world (= view)
+//   units; ssaoStrength: share of the measured occlusion applied (tunables, declared by the
+//   registry)
 // out location 0: red = ambient factor, 1 unoccluded .. 0 fully occluded; alpha 1
 in vec2 texCoord;
 
@@ -22,11 +25,6 @@ uniform int numSamples;
 uniform vec3 samples[16];
 
 layout(location = 0) out vec4 fragColor;
-
-// hemisphere radius in world (= view) units
-const float radius = 1.0;
-// depth and height margin that keeps a surface from occluding itself
-const float bias = 0.025;
 
 // Tangent frame around the view-space normal, turned by the per-pixel noise vector. Falls back
 // to a fixed axis when the noise vector is parallel to the normal.
@@ -77,11 +75,11 @@ float sampleOcclusion(PixelFrame f, vec3 offset) {
     ivec2 texel = clamp(ivec2(window), ivec2(0), f.lastTexel);
     vec4 scene = texelFetch(position_texture, texel, 0);
     float hasGeometry = scene.w >= 0.99 ? 1.0 : 0.0;
-    float aboveTangentPlane = dot(scene.xyz - f.worldPosition, f.worldNormal) >= bias ? 1.0 : 0.0;
+    float aboveTangentPlane = dot(scene.xyz - f.worldPosition, f.worldNormal) >= ssaoBias ? 1.0 : 0.0;
     float occluderDepth = dot(f.depthRow, vec4(scene.xyz, 1.0));
     // geometry far in front of the fragment (a silhouette edge) does not darken it
-    float rangeCheck = smoothstep(0.0, 1.0, radius / abs(f.viewDepth - occluderDepth));
-    float inFrontOfSample = occluderDepth >= sampleDepth + bias ? 1.0 : 0.0;
+    float rangeCheck = smoothstep(0.0, 1.0, ssaoRadius / abs(f.viewDepth - occluderDepth));
+    float inFrontOfSample = occluderDepth >= sampleDepth + ssaoBias ? 1.0 : 0.0;
     return inFront * onScreen * hasGeometry * aboveTangentPlane * inFrontOfSample * rangeCheck;
 }
 
@@ -100,7 +98,7 @@ void main() {
     f.worldNormal = normalize(worldNormal);
     vec3 position = (viewMatrix * vec4(f.worldPosition, 1.0)).xyz;
     vec3 normal = normalize(mat3(viewMatrix) * worldNormal);
-    mat3 frame = orientedFrame(normal, rotation) * radius;
+    mat3 frame = orientedFrame(normal, rotation) * ssaoRadius;
 
     f.viewDepth = position.z;
     f.clipOrigin = projectionMatrix * vec4(position, 1.0);
@@ -124,6 +122,6 @@ void main() {
         occlusion += (i < count ? 1.0 : 0.0) * sampleOcclusion(f, samples[i]);
     }
     int taken = (count - first + 3) / 4;
-    float ambient = taken > 0 ? 1.0 - occlusion / float(taken) : 1.0;
+    float ambient = taken > 0 ? clamp(1.0 - ssaoStrength * (occlusion / float(taken)), 0.0, 1.0) : 1.0;
     fragColor = vec4(ambient, ambient, ambient, 1.0);
 }

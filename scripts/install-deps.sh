@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
-    libglfw3-dev libglew-dev libassimp-dev libfreeimage-dev libglm-dev
+    libglfw3-dev libglew-dev libassimp-dev libfreeimage-dev libglm-dev libx11-dev
     libimgui-dev libstb-dev
     libgtest-dev
     xvfb xauth libgl1-mesa-dri xdotool x11-apps

@@ -4,7 +4,9 @@
 #include "app/FramePipeline.h"
 #include "app/KeyControls.h"
 #include "app/RenderSettings.h"
+#include "base/Console.h"
 #include "gpu/StandingState.h"
+#include "gpu/Tunables.h"
 #include "render/PassTimer.h"
 #include "render/Renderer.h"
 #include "scene/Camera.h"
@@ -29,19 +31,47 @@ const float windowMargin = 8.0f;
 const ImVec2 graphSize(260.0f, 48.0f);
 // Text smaller than this is not worth reading.
 const float smallestTextScale = 0.4f;
+// The tunables panel at full text size: its width and its sliders' width, in pixels. Its rows
+// follow ImGui's default style: a title bar and a slider are a line of text plus the frame
+// padding above and below, rows are apart by the item spacing.
+const float tunablesPanelWidth = 330.0f;
+const float tunableSliderWidth = 160.0f;
+// Height in pixels of ImGui's built-in font, the one the overlay uses.
+const float defaultFontSize = 13.0f;
+
+// The overlay whose panel gets the left mouse button; one exists at a time.
+Overlay* inputOverlay = nullptr;
+
+// Left-button presses go to ImGui, which sees a click shorter than a frame only this way (it
+// polls the buttons otherwise); the other buttons belong to the demo.
+void onMouseButton(GLFWwindow* window, int button, int action, int mods) {
+    if (inputOverlay != nullptr && button == GLFW_MOUSE_BUTTON_LEFT) {
+        ImGui_ImplGlfw_MouseButtonCallback(window, button, action, mods);
+    }
+}
+
+// Only the left button works the panel: the right one turns the camera, even over the panel.
+void keepOnlyTheLeftButton() {
+    ImGuiIO& io = ImGui::GetIO();
+    for (int button = 1; button < IM_ARRAYSIZE(io.MouseDown); ++button) {
+        io.MouseDown[button] = false;
+    }
+}
 
 } // namespace
 
 Overlay::Overlay(GLFWwindow* window, FramePipeline* pipeline)
-    : pipeline(pipeline), frameMs(recentFrames, 0.0f) {
+    : window(window), pipeline(pipeline), sliders(tunables().size()), frameMs(recentFrames, 0.0f) {
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr; // nothing is saved
-    io.ConfigFlags |= ImGuiConfigFlags_NoMouse | ImGuiConfigFlags_NoMouseCursorChange;
+    io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
     ImGui::StyleColorsDark();
     ImGui_ImplGlfw_InitForOpenGL(window, false);
     ImGui_ImplOpenGL3_Init("#version 330 core");
+    inputOverlay = this;
+    previousMouseButton = glfwSetMouseButtonCallback(window, onMouseButton);
     PassTimer::activate();
     pipeline->renderer->attachPassHooks(PassTimer::hooks());
 }
@@ -49,6 +79,8 @@ Overlay::Overlay(GLFWwindow* window, FramePipeline* pipeline)
 Overlay::~Overlay() {
     pipeline->renderer->attachPassHooks(nullptr);
     PassTimer::deactivate();
+    glfwSetMouseButtonCallback(window, previousMouseButton);
+    inputOverlay = nullptr;
     ImGui_ImplOpenGL3_Shutdown();
     ImGui_ImplGlfw_Shutdown();
     ImGui::DestroyContext();
@@ -64,8 +96,10 @@ void Overlay::endFrame(double dt) {
     collectPassTimes();
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplGlfw_NewFrame();
+    keepOnlyTheLeftButton();
     ImGui::NewFrame();
     drawWindow();
+    drawTunablesPanel();
     ImGui::Render();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
@@ -200,6 +234,91 @@ void Overlay::drawCamera() {
     ImGui::Text("Rotation %.1f %.1f %.1f", rotation.x, rotation.y, rotation.z);
     ImGui::TextUnformatted(
         tourLine(*pipeline->pathAnimation, pipeline->freeLookController->enabled).c_str());
+}
+
+// The panel at the top right: one slider per tunable, its meaning as the tooltip, and a button
+// that puts them all back. A slider acts on the frame while it is dragged; its console line
+// comes when it is let go, once per change.
+void Overlay::drawTunablesPanel() {
+    float scale = placed.textScale;
+    float displayWidth = ImGui::GetIO().DisplaySize.x;
+    float width = tunablesPanelWidth * scale;
+    ImGui::SetNextWindowPos(
+        ImVec2(std::max(windowMargin, displayWidth - windowMargin - width), windowMargin));
+    ImGui::SetNextWindowSize(ImVec2(width, 0.0f)); // height 0: fit the content
+    ImGui::SetNextWindowBgAlpha(0.65f);
+    std::fill(sliders.begin(), sliders.end(), OverlayPlacement{});
+    bool open = ImGui::Begin("Tunables", nullptr,
+                             ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
+                                 ImGuiWindowFlags_NoSavedSettings |
+                                 ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav);
+    if (open) {
+        ImGui::SetWindowFontScale(scale);
+        ImGui::PushItemWidth(tunableSliderWidth * scale);
+        for (size_t i = 0; i < tunables().size(); ++i) {
+            drawTunable(tunables()[i], static_cast<int>(i));
+        }
+        ImGui::PopItemWidth();
+        if (ImGui::Button("Reset")) {
+            resetTunablesWithLines();
+        }
+    }
+    ImGui::End();
+}
+
+void Overlay::drawTunable(const Tunable& tunable, int index) {
+    float value = tunableValue(tunable);
+    // No typed input: the panel gets no keys, which all stay with the demo.
+    if (ImGui::SliderFloat(tunable.name, &value, tunable.minimum, tunable.maximum, tunable.format,
+                           ImGuiSliderFlags_AlwaysClamp | ImGuiSliderFlags_NoInput)) {
+        setTunable(tunable, value);
+    }
+    ImVec2 min = ImGui::GetItemRectMin();
+    ImVec2 size = ImGui::GetItemRectSize();
+    sliders[static_cast<size_t>(index)] = {min.x, min.y, size.x, size.y, placed.textScale, 1};
+    if (ImGui::IsItemDeactivatedAfterEdit()) {
+        printLine(tunableLine(tunable));
+    }
+    if (ImGui::IsItemHovered()) {
+        ImGui::SetTooltip("%s", tunable.meaning);
+    }
+}
+
+void Overlay::resetTunablesWithLines() {
+    std::vector<const Tunable*> changed;
+    for (const Tunable& tunable : tunables()) {
+        if (tunableValue(tunable) != tunable.start) {
+            changed.push_back(&tunable);
+        }
+    }
+    resetTunables();
+    for (const Tunable* tunable : changed) {
+        printLine(tunableLine(*tunable));
+    }
+}
+
+OverlayPlacement Overlay::sliderPlacement(int index) const {
+    return sliders.at(static_cast<size_t>(index));
+}
+
+float Overlay::panelWidth() {
+    return tunablesPanelWidth;
+}
+
+float Overlay::sliderCentreY(int index) {
+    const ImGuiStyle style; // the default style, which the overlay keeps (dark colours aside)
+    float row = defaultFontSize;
+    float titleBar = row + 2.0f * style.FramePadding.y;
+    float slider = row + 2.0f * style.FramePadding.y;
+    return windowMargin + titleBar + style.WindowPadding.y +
+           static_cast<float>(index) * (slider + style.ItemSpacing.y) + 0.5f * slider;
+}
+
+float Overlay::sliderX(int windowWidth, float share) {
+    const ImGuiStyle style;
+    float left =
+        static_cast<float>(windowWidth) - windowMargin - tunablesPanelWidth + style.WindowPadding.x;
+    return left + share * tunableSliderWidth;
 }
 
 std::string Overlay::tourLine(const CameraPathAnimation& tour, bool freeLook) {

@@ -1,10 +1,12 @@
 // The on-screen overlay of F9, drawn with Dear ImGui over the finished frame: frames per second
 // and frame time with a graph of the recent frames, the GPU time of every pass, every switch with
-// its key, the debug view, the camera pose and the tour time. It exists only while shown: then
-// the pass timer is active and attached to the renderer; without it no timer query is issued and
-// the frame is untouched. It fits any window down to 320 x 240: when one column is taller than
-// the window the switches move to a second column, and the text shrinks until the whole overlay
-// fits.
+// its key, the debug view, the camera pose and the tour time at the top left, and at the top right
+// a panel with a slider per tunable (Tunables.h) and a reset button, worked with the left mouse
+// button. It exists only while shown: then the pass timer is active and attached to the renderer,
+// and the panel takes the left button; without it no timer query is issued, the frame is
+// untouched and nothing takes input. The statistics fit any window down to 320 x 240: when one
+// column is taller than the window the switches move to a second column, and the text shrinks
+// until the whole overlay fits; the panel follows the text size and can be folded away.
 #pragma once
 
 #include "gpu/GL.h"
@@ -15,6 +17,7 @@
 
 class CameraPathAnimation;
 class FramePipeline;
+struct Tunable;
 
 // Where the overlay was drawn in the last frame, in window pixels, and how it was laid out.
 struct OverlayPlacement {
@@ -28,11 +31,13 @@ struct OverlayPlacement {
 
 class Overlay {
 public:
-    // Creates the ImGui context with its GLFW (input callbacks left alone: the overlay takes no
-    // input) and OpenGL 3 back ends, activates the pass timer and attaches it to the renderer.
-    // Needs the window's context current.
+    // Creates the ImGui context with its GLFW and OpenGL 3 back ends, installs the window's mouse
+    // button callback (the left button's presses go to the panel; the keys and the other buttons
+    // are left to the demo, which polls them), activates the pass timer and attaches it to the
+    // renderer. Needs the window's context current.
     Overlay(GLFWwindow* window, FramePipeline* pipeline);
-    // Detaches and deactivates the pass timer and releases ImGui's GL objects and context.
+    // Detaches and deactivates the pass timer, gives the mouse button callback back and releases
+    // ImGui's GL objects and context.
     ~Overlay();
     Overlay(const Overlay&) = delete;
     Overlay& operator=(const Overlay&) = delete;
@@ -46,6 +51,15 @@ public:
     void endFrame(double dt);
 
     OverlayPlacement placement() const { return placed; }
+    // Where the panel's slider of tunable `index` (Tunables.h order) was drawn in the last frame,
+    // in window pixels: left, top, width, height; all 0 while the panel is folded.
+    OverlayPlacement sliderPlacement(int index) const;
+    // The panel's place and width for a window `windowWidth` pixels wide at text scale 1, and the
+    // centre of the slider of tunable `index` at `share` (0 .. 1) of its range: where a test
+    // driving the real demo points the mouse. The panel is laid out from these numbers.
+    static float panelWidth();
+    static float sliderCentreY(int index);
+    static float sliderX(int windowWidth, float share);
 
     // The tour line: the tour's own seconds (those of the benchmark's --capture and --from) with
     // the animation clock beside them, or "free look" once the user flies the camera.
@@ -59,14 +73,20 @@ private:
     void drawPassTimes();
     void drawSwitches();
     void drawCamera();
+    void drawTunablesPanel();
+    void drawTunable(const Tunable& tunable, int index);
+    void resetTunablesWithLines();
     void sectionBreak() const;
     void fitToWindow(float contentWidth, float contentHeight);
 
+    GLFWwindow* window;
+    GLFWmousebuttonfun previousMouseButton = nullptr;
     FramePipeline* pipeline;
-    OverlayPlacement placed;         // this frame's layout and the window's size
-    OverlayPlacement lastLayout;     // the layout of the content this frame's size was fit to
-    float singleColumnHeight = 0.0f; // one column's height at full size; 0 until measured
-    std::vector<float> frameMs;      // ring of the recent frames' times
+    std::vector<OverlayPlacement> sliders; // the panel's sliders in the last frame
+    OverlayPlacement placed;               // this frame's layout and the window's size
+    OverlayPlacement lastLayout;           // the layout of the content this frame's size was fit to
+    float singleColumnHeight = 0.0f;       // one column's height at full size; 0 until measured
+    std::vector<float> frameMs;            // ring of the recent frames' times
     int nextFrame = 0;
     double passMs[kFramePassCount] = {};
     bool passRan[kFramePassCount] = {};

@@ -3,6 +3,7 @@
 #include "gpu/ShaderConstants.h"
 
 #include "base/DebugView.h"
+#include "gpu/Tunables.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -62,9 +63,6 @@ std::vector<ShaderConstant> buildTable() {
     std::vector<ShaderConstant> table = {
         integer("SHADOW_MAP_SIZE", shadowMapSize),
         integer("MAX_LIGHTS", maxLights),
-        real("toneMapExposure", toneMapExposure),
-        real("bloomThreshold", bloomThreshold),
-        real("bloomKnee", bloomKnee),
         vec3("skyColor", skyColor),
         real("lightViewFieldOfView", lightViewFieldOfView),
         vec3("drumCentre", drumCentre),
@@ -94,6 +92,10 @@ std::string shaderConstantLines() {
     std::string lines;
     for (const ShaderConstant& constant : shaderConstants()) {
         lines += declaration(constant);
+    }
+    for (const Tunable& tunable : tunables()) {
+        lines += "uniform float " + std::string(tunable.uniform) + " = " +
+                 floatLiteral(tunable.start) + ";\n";
     }
     return lines;
 }

@@ -26,13 +26,6 @@ constexpr int kLightModeCount = 3;
 constexpr const char* lightModeNames[kLightModeCount] = {"AMBIENT_DIFFUSE_SPECULAR",
                                                          "AMBIENT_DIFFUSE", "AMBIENT"};
 
-// Scale from scene radiance to the tone-mapping operator's input; the exposed brightness above
-// which a pixel feeds the bloom fully, and the half width of the soft knee below it, where the
-// glow fades in (so the brightest stone beside a flame glows faintly, not only flames and
-// panes).
-constexpr float toneMapExposure = 1.8f;
-constexpr float bloomThreshold = 1.0f;
-constexpr float bloomKnee = 0.4f;
 // Display colour where no geometry is: the window's clear colour and the lit image's sky.
 constexpr float skyColor[3] = {0.49f, 0.73f, 1.0f};
 // Vertical field of view of the light view that casts the colored shadows, in degrees.
@@ -58,10 +51,14 @@ struct ShaderConstant {
     float vector[4];
 };
 
+// Exposure, the bloom's threshold and knee and the other live parameters the shared functions
+// below read are uniforms of the tunables' table (Tunables.h), not constants.
+
 // Every constant, in the order the shaders get them: the values above, then one integer per
 // light mode (under its enumerator's name) and per debug view (VIEW_FINAL_IMAGE, ...).
 const std::vector<ShaderConstant>& shaderConstants();
-// The constants as GLSL lines, one per constant.
+// The constants as GLSL lines, one per constant, followed by one uniform declaration per tunable
+// (Tunables.h: "uniform float toneMapExposure = 1.8;"), its start value as initialiser.
 std::string shaderConstantLines();
 
 // GLSL shared by every stage: the colour pipeline and the cube shadow maps' depth convention.

@@ -78,6 +78,11 @@ Shader* ShaderManager::getShader(std::string key) {
     return shaders.at(key);
 }
 
+Shader* ShaderManager::findShader(const std::string& key) {
+    auto found = shaders.find(key);
+    return found == shaders.end() ? nullptr : found->second;
+}
+
 void ShaderManager::deleteShaders() {
     for (auto& entry : shaders) {
         delete entry.second;

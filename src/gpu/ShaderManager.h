@@ -30,6 +30,8 @@ public:
     static void loadShaders();
     // The registered program; an unknown key throws std::out_of_range (a programming error).
     static Shader* getShader(std::string key);
+    // The registered program, or null when `key` is not registered (yet, or any more).
+    static Shader* findShader(const std::string& key);
     // Deletes every registered program (context must be current) and empties the registry.
     static void deleteShaders();
 

@@ -1,8 +1,10 @@
-// The window keys on the real demo, driven with xdotool under the test display: a resized
-// window's screenshot fills the new size, hiding and showing the window again renders again,
-// F8 steps through views that all look different, F9 and F11 change the frame and come back,
-// and no run prints an OpenGL error.
+// The window keys and the mouse on the real demo, driven with xdotool under the test display: a
+// resized window's screenshot fills the new size, hiding and showing the window again renders
+// again, F8 steps through views that all look different, F9 and F11 change the frame and come
+// back, the overlay panel's exposure slider brightens and darkens the frame, and no run prints an
+// OpenGL error.
 #include "RobustnessSupport.h"
+#include "app/Overlay.h"
 #include "base/DebugView.h"
 
 #include <FreeImage.h>
@@ -58,6 +60,16 @@ double topRightBrightness(const Picture& picture) {
         }
     }
     return count ? sum / (3.0 * count) : 0.0;
+}
+
+// Mean brightness of the picture's bottom half, where the overlay does not reach.
+double bottomBrightness(const Picture& picture) {
+    double sum = 0.0;
+    size_t half = picture.bgr.size() / 2; // bottom row first
+    for (size_t i = 0; i < half; ++i) {
+        sum += picture.bgr[i];
+    }
+    return half ? sum / static_cast<double>(half) : 0.0;
 }
 
 double meanDifference(const Picture& a, const Picture& b) {
@@ -182,4 +194,61 @@ TEST_F(WindowKeysRunGLTest, DebugViewsOverlayAndFullScreenChangeTheFrameAndComeB
     EXPECT_EQ(fullscreen.height, screenHeight);
     EXPECT_EQ(windowed.width, 200);
     EXPECT_EQ(windowed.height, 150);
+}
+
+// The panel's exposure slider clicked near its top and its bottom end: the frame follows
+// exposure, each change prints its line, and the right button dragged over the panel turns
+// nothing there (the tour drives the camera, so only the slider may change the frame).
+TEST_F(WindowKeysRunGLTest, TheOverlayPanelsExposureSliderMovesTheFrame) {
+    const int width = 1024;
+    RunDirectory directory("[Window]\nwidth=1024\nheight=768\n");
+    Picture start;
+    Picture brighter;
+    Picture darker;
+    ProcessResult result = runWithWindow(directory, [&](const std::string& window) {
+        std::string keys = "key --window " + window + " ";
+        int y = static_cast<int>(Overlay::sliderCentreY(0));
+        auto clickAt = [&](float share) {
+            int x = static_cast<int>(Overlay::sliderX(width, share));
+            xdotool("mousemove --window " + window + " " + std::to_string(x) + " " +
+                    std::to_string(y));
+            xdotool("mousedown 1");
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            xdotool("mouseup 1");
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        };
+        xdotool(keys + "F9");
+        // The right button across the slider: the panel leaves it to the demo.
+        xdotool("mousemove --window " + window + " " +
+                std::to_string(static_cast<int>(Overlay::sliderX(width, 0.1f))) + " " +
+                std::to_string(y));
+        xdotool("mousedown 3");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        xdotool("mousemove_relative 120 0");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        xdotool("mouseup 3");
+        xdotool(keys + "F12");
+        start = waitForScreenshot(directory, 1);
+        clickAt(0.9f);
+        xdotool(keys + "F12");
+        brighter = waitForScreenshot(directory, 2);
+        clickAt(0.02f);
+        xdotool(keys + "F12");
+        darker = waitForScreenshot(directory, 3);
+    });
+    expectNoErrorLine(result);
+    std::vector<std::string> lines;
+    for (const std::string& line : ProcessRunner::lines(result.output)) {
+        if (line.rfind("Tunable ", 0) == 0) {
+            lines.push_back(line);
+        }
+    }
+    ASSERT_EQ(lines.size(), 2u) << result.output;
+    EXPECT_EQ(lines[0].rfind("Tunable exposure: ", 0), 0u) << lines[0];
+    float high = std::stof(lines[0].substr(18));
+    float low = std::stof(lines[1].substr(18));
+    EXPECT_GT(high, 6.0f);
+    EXPECT_LT(low, 0.5f);
+    EXPECT_GT(bottomBrightness(brighter), bottomBrightness(start) + 20.0);
+    EXPECT_LT(bottomBrightness(darker), bottomBrightness(start) - 10.0);
 }

@@ -10,6 +10,7 @@
 #include "app/RenderSettings.h"
 #include "gpu/Mesh.h"
 #include "gpu/ShaderManager.h"
+#include "gpu/Tunables.h"
 #include "render/IndirectLightProbes.h"
 #include "render/Renderer.h"
 #include "scene/Camera.h"
@@ -43,8 +44,16 @@ protected:
         GLTest::SetUp();
         restoreStartSwitches();
     }
-    void TearDown() override { restoreStartSwitches(); }
+    void TearDown() override {
+        restoreStartSwitches();
+        resetTunables();
+    }
 };
+
+// Sets the tunable `name` for the frames that follow.
+void tune(const char* name, float value) {
+    setTunable(*findTunable(name), value);
+}
 
 } // namespace
 
@@ -173,37 +182,42 @@ TEST_F(ColourPipelineGLTest, OutputIsDitheredToWithinOneStepAndKeepsTheMeanOfAFl
         << "mean of " << floor.size() << " pixels, each " << exact;
 }
 
+// At the start exposure and at another one set live (toneMap reads the exposure in use).
 TEST_F(ColourPipelineGLTest, MidGreyAlbedoUnderAKnownLightGivesTheExpectedSrgbValue) {
     GreyFloor floor;
     TestScene& test = floor.test;
     Renderer renderer(width, height);
     renderer.init(test.scene->lights);
     glm::ivec2 below = floor.below();
-
-    RenderSettings::lightMode = AMBIENT;
-    renderFrame(renderer, test.scene);
-    glm::vec3 ambient = colorAt(readPixels(width, height), width, below) / 255.0f;
-    RenderSettings::lightMode = AMBIENT_DIFFUSE;
-    const Light& light = *test.scene->lights[0];
-    float attenuation = 1.0f / (1.0f + light.linear * 3.0f + light.quadratic * 9.0f);
-    for (bool bloom : {true, false}) {
-        RenderSettings::bloom = bloom;
+    for (float exposure : {findTunable("exposure")->start, 0.7f}) {
+        SCOPED_TRACE("exposure " + std::to_string(exposure));
+        tune("exposure", exposure);
+        RenderSettings::lightMode = AMBIENT;
         renderFrame(renderer, test.scene);
-        glm::vec3 lit = colorAt(readPixels(width, height), width, below) / 255.0f;
-        for (int c = 0; c < 3; ++c) {
-            // What the ambient term gave, plus the light straight above at distance 3.
-            float radiance = inverseToneMap(srgbToLinear(ambient[c])) +
-                             srgbToLinear(0.5f) * light.color[c] * attenuation;
-            EXPECT_NEAR(lit[c], linearToSrgb(toneMap(radiance)), 1.0f / 255.0f)
-                << "channel " << c << (bloom ? " through the HDR buffer" : " straight out");
+        glm::vec3 ambient = colorAt(readPixels(width, height), width, below) / 255.0f;
+        RenderSettings::lightMode = AMBIENT_DIFFUSE;
+        const Light& light = *test.scene->lights[0];
+        float attenuation = 1.0f / (1.0f + light.linear * 3.0f + light.quadratic * 9.0f);
+        for (bool bloom : {true, false}) {
+            RenderSettings::bloom = bloom;
+            renderFrame(renderer, test.scene);
+            glm::vec3 lit = colorAt(readPixels(width, height), width, below) / 255.0f;
+            for (int c = 0; c < 3; ++c) {
+                // What the ambient term gave, plus the light straight above at distance 3.
+                float radiance = inverseToneMap(srgbToLinear(ambient[c])) +
+                                 srgbToLinear(0.5f) * light.color[c] * attenuation;
+                EXPECT_NEAR(lit[c], linearToSrgb(toneMap(radiance)), 1.0f / 255.0f)
+                    << "channel " << c << (bloom ? " through the HDR buffer" : " straight out");
+            }
         }
     }
 }
 
 // The ambient term is the albedo times the baked light for the surface's normal: a probe grid
 // whose every probe holds light l and direction d gives the upward-facing floor exactly
-// albedo l (1 + d.y), read back as radiance. A damaged probe file prints one line naming it and
-// leaves the constant share 0.025 of the albedo.
+// albedo l (1 + d.y), read back as radiance, scaled by the tunable indirect-strength. A damaged
+// probe file prints one line naming it and leaves the constant share ambient-strength of the
+// albedo (0.025 at the start).
 TEST_F(ColourPipelineGLTest, AmbientTermIsTheAlbedoTimesTheBakedLightOrTheConstantWithout) {
     GreyFloor floor;
     RenderSettings::lightMode = AMBIENT;
@@ -212,12 +226,16 @@ TEST_F(ColourPipelineGLTest, AmbientTermIsTheAlbedoTimesTheBakedLightOrTheConsta
     const glm::vec3 light(0.10f, 0.20f, 0.30f);
     const glm::vec3 direction(0.3f, 0.5f, -0.2f);
     useUniformProbes(renderer, light, direction);
-    renderFrame(renderer, floor.test.scene);
-    glm::vec3 baked = radianceAt(renderer, floor.below());
     float albedo = srgbToLinear(0.5f);
-    for (int c = 0; c < 3; ++c) {
-        float expected = albedo * light[c] * (1.0f + direction.y);
-        EXPECT_NEAR(baked[c], expected, 0.01f * expected) << "channel " << c;
+    for (float strength : {1.0f, 2.5f}) {
+        tune("indirect-strength", strength);
+        renderFrame(renderer, floor.test.scene);
+        glm::vec3 baked = radianceAt(renderer, floor.below());
+        for (int c = 0; c < 3; ++c) {
+            float expected = strength * albedo * light[c] * (1.0f + direction.y);
+            EXPECT_NEAR(baked[c], expected, 0.01f * expected)
+                << "channel " << c << " at " << strength;
+        }
     }
 
     std::string path = ::testing::TempDir() + "/damaged.probes";
@@ -233,6 +251,9 @@ TEST_F(ColourPipelineGLTest, AmbientTermIsTheAlbedoTimesTheBakedLightOrTheConsta
     for (int c = 0; c < 3; ++c) {
         EXPECT_NEAR(constant[c], albedo * 0.025f, 0.01f * albedo * 0.025f) << "channel " << c;
     }
+    tune("ambient-strength", 0.1f);
+    renderFrame(renderer, floor.test.scene);
+    EXPECT_NEAR(radianceAt(renderer, floor.below()).g, albedo * 0.1f, 0.001f);
 }
 
 TEST_F(ColourPipelineGLTest, BloomOffLeavesPixelsAwayFromBrightPartsUnchanged) {

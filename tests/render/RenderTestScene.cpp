@@ -8,6 +8,7 @@
 #include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
+#include "gpu/Tunables.h"
 #include "render/Billboard.h"
 #include "render/Renderer.h"
 #include "scene/Camera.h"
@@ -199,14 +200,15 @@ float linearToSrgb(float c) {
 }
 
 float toneMap(float radiance) {
-    float x = radiance * toneMapExposure;
+    float x = radiance * tunableValue(*findTunable("exposure"));
     return std::clamp((x * (2.51f * x + 0.03f)) / (x * (2.43f * x + 0.59f) + 0.14f), 0.0f, 1.0f);
 }
 
 float inverseToneMap(float y) {
     float a = 2.51f - 2.43f * y;
     float b = 0.03f - 0.59f * y;
-    return (-b + std::sqrt(b * b + 4.0f * a * 0.14f * y)) / (2.0f * a) / toneMapExposure;
+    return (-b + std::sqrt(b * b + 4.0f * a * 0.14f * y)) / (2.0f * a) /
+           tunableValue(*findTunable("exposure"));
 }
 
 void releaseTestScene(TestScene& test) {

@@ -4,7 +4,8 @@
 // OpenGL error, and the standing GL state back after every frame. Half of the combinations run with
 // cube shadow-map updating off, as options.ini allows, and a crossing half with the F9 overlay
 // shown (made and released as the demo does on F9), so its drawing must leave the same state
-// behind.
+// behind. Every tunable pushed to either end of its range keeps the frame finite and readable,
+// and putting them back gives the start frame again.
 #include "GLTestContext.h"
 #include "OutputCapture.h"
 #include "RobustnessSupport.h"
@@ -13,9 +14,14 @@
 
 #include "app/Overlay.h"
 #include "app/RenderSettings.h"
+#include "gpu/Tunables.h"
+#include "render/Renderer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -62,11 +68,47 @@ bool clearColorIsBlack() {
     return clear[0] == 0.0f && clear[1] == 0.0f && clear[2] == 0.0f && clear[3] == 0.0f;
 }
 
+// The output's pixels over the test's size (the window's back buffer, bottom row first).
+std::vector<unsigned char> outputPixels() {
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+// Whether every texel of the HDR buffer's lit colour and bright parts is a finite number.
+bool hdrBufferIsFinite(const Renderer& renderer) {
+    std::vector<float> texels(static_cast<size_t>(width) * height * 4);
+    for (GLenum attachment : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1}) {
+        glBindTexture(GL_TEXTURE_2D, renderer.hdrBuffer.getTexture(attachment));
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
+        if (!std::all_of(texels.begin(), texels.end(), [](float t) { return std::isfinite(t); })) {
+            return false;
+        }
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return true;
+}
+
+// The spread of the output's green channel: a frame that is one flat colour shows nothing.
+int greenSpread(const std::vector<unsigned char>& pixels) {
+    int lowest = 255;
+    int highest = 0;
+    for (size_t i = 1; i < pixels.size(); i += 4) {
+        lowest = std::min<int>(lowest, pixels[i]);
+        highest = std::max<int>(highest, pixels[i]);
+    }
+    return highest - lowest;
+}
+
 } // namespace
 
 class SwitchCombinationsGLTest : public GLTest {
 protected:
-    void TearDown() override { restoreStartSwitches(); }
+    void TearDown() override {
+        restoreStartSwitches();
+        resetTunables();
+    }
 };
 
 TEST_F(SwitchCombinationsGLTest, EveryCombinationRendersCleanlyAndRestoresTheStandingState) {
@@ -115,4 +157,27 @@ TEST_F(SwitchCombinationsGLTest, EveryCombinationRendersCleanlyAndRestoresTheSta
         failures += (errors != 0 || !stateKept) ? 1 : 0;
     }
     EXPECT_EQ(failures, 0) << "stopped early after 5 failing combinations";
+}
+
+TEST_F(SwitchCombinationsGLTest, EveryTunableAtEitherEndOfItsRangeKeepsTheFrameFiniteAndReadable) {
+    RenderSettings::coloredShadows = true; // the window shadow's bias acts only then
+    TestPipeline pipeline(width, height);
+    pipeline.frame(0.0);
+    std::vector<unsigned char> start = outputPixels();
+    OutputCapture capture;
+    for (const Tunable& tunable : tunables()) {
+        for (float end : {tunable.minimum, tunable.maximum}) {
+            SCOPED_TRACE(std::string(tunable.name) + " " + tunableText(tunable, end));
+            setTunable(tunable, end);
+            pipeline.frame(0.0);
+            EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+            EXPECT_TRUE(hdrBufferIsFinite(*pipeline.pipeline.renderer));
+            EXPECT_GE(greenSpread(outputPixels()), 8);
+        }
+        setTunable(tunable, tunable.start);
+    }
+    std::string output = capture.finish();
+    EXPECT_EQ(countGLErrorLines(output), 0) << output;
+    pipeline.frame(0.0);
+    EXPECT_EQ(outputPixels(), start) << "the start values did not give the start frame back";
 }

@@ -1,7 +1,9 @@
 // cathedral-bench run as a user runs it, on the real pipeline at a small size: the report states
 // where it ran and names every pass with a sample per frame, a sweep's child runs hand their
 // samples back, the switches reach the renderer, the capture is a PNG of the window's size, no
-// GL error is printed, and a bad command line fails before rendering. Without a display the tool
+// GL error is printed, and a bad command line fails before rendering. A tunable set to its start
+// value captures the frame a run without it captures; another value changes the frame, and the
+// report records it. Without a display the tool
 // renders headless through EGL, frame for frame what the window renders, and says so; an EGL
 // that cannot give it a context fails the run with one line.
 #include "GLTestContext.h"
@@ -201,10 +203,49 @@ TEST_F(BenchRunGLTest, BadCommandLineFailsWithoutRendering) {
                               "no frame to render\n");
     EXPECT_FALSE(fs::exists(report));
 
+    ProcessResult unknown = runBench({"--set", "glare=1", "--json", report.string()});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.output.rfind("cathedral-bench: --set: Unknown tunable \"glare\"; the "
+                                   "tunables are exposure, ",
+                                   0),
+              0u)
+        << unknown.output;
+    EXPECT_EQ(std::count(unknown.output.begin(), unknown.output.end(), '\n'), 1);
+    EXPECT_FALSE(fs::exists(report));
+
     ProcessResult compare = runBench({"--compare", (directory / "none.json").string(), "b.json"});
     EXPECT_EQ(compare.exitCode, 1);
     EXPECT_EQ(compare.output,
               "cathedral-bench: cannot read " + (directory / "none.json").string() + "\n");
+}
+
+TEST_F(BenchRunGLTest, TunablesAtTheirStartValuesCaptureTheSameFrameAndOthersAreRecorded) {
+    auto capture = [&](const std::string& name, std::vector<std::string> set) {
+        fs::path captures = directory / name;
+        std::vector<std::string> arguments = {"--size",        "160x120",
+                                              "--frames",      "1",
+                                              "--capture",     "20",
+                                              "--from",        "20",
+                                              "--capture-dir", captures.string(),
+                                              "--json",        (captures / "report.json").string(),
+                                              "--no-progress"};
+        arguments.insert(arguments.end(), set.begin(), set.end());
+        fs::create_directories(captures);
+        ProcessResult result = runBench(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.output;
+        return captures;
+    };
+    fs::path plain = capture("plain", {});
+    fs::path start = capture("start", {"--set", "exposure=1.8", "--set", "ssao-radius=1"});
+    fs::path brighter = capture("brighter", {"--set", "exposure=3"});
+    std::string png = "capture_020.00s.png";
+    EXPECT_EQ(readText(plain / png), readText(start / png));
+    EXPECT_NE(readText(plain / png), readText(brighter / png));
+    json report = readReport(brighter / "report.json");
+    ASSERT_FALSE(report.is_discarded());
+    const json& tunables = report["runs"][0]["settings"]["tunables"];
+    EXPECT_FLOAT_EQ(tunables["exposure"].get<float>(), 3.0f);
+    EXPECT_FLOAT_EQ(tunables["bloom-knee"].get<float>(), 0.4f);
 }
 
 TEST_F(BenchRunGLTest, WithoutADisplayTheRunGoesHeadlessAndCapturesTheWindowsFrames) {

@@ -99,7 +99,8 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
         "--bloom=1", "--ssao", "off", "--transparent", "0", "--omni=0", "--colored", "1",
         "--light-mode", "2", "--aa=0", "--update-shadow-maps", "0", "--gpu-timer", "0",
         "--capture", "30,5,5,12.5", "--capture-dir", "shots", "--json", "out.json", "--csv=f.csv",
-        "--no-progress", "--warmup=0", "--repeat", "3"});
+        "--no-progress", "--warmup=0", "--repeat", "3", "--set", "exposure=2.5",
+        "--set=ssao-radius=0.5", "--set", "exposure=3"});
     // clang-format on
     ASSERT_TRUE(result.ok) << result.error;
     const BenchOptions& o = result.options;
@@ -126,6 +127,35 @@ TEST(BenchOptionsTest, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.warmupFrames, 0);
     EXPECT_FALSE(o.gpuTimer);
     EXPECT_EQ(o.repeats, 3);
+    // repeatable, the last value of a name wins
+    EXPECT_EQ(o.tunables,
+              (std::map<std::string, float>{{"exposure", 3.0f}, {"ssao-radius", 0.5f}}));
+}
+
+// An unknown name or a value outside the range: one line naming the valid names or the range,
+// and exit code 1 instead of the other options' 2.
+TEST(BenchOptionsTest, SetRefusesUnknownTunablesAndValuesOutsideTheirRange) {
+    ParseResult unknown = parse({"--set", "brightness=2"});
+    EXPECT_FALSE(unknown.ok);
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(
+        unknown.error.rfind("--set: Unknown tunable \"brightness\"; the tunables are exposure, "
+                            "bloom-threshold,",
+                            0),
+        0u)
+        << unknown.error;
+    for (const char* value :
+         {"exposure=9", "exposure=0.05", "exposure=nan", "exposure=", "exposure=2x"}) {
+        ParseResult outside = parse({"--set", value});
+        EXPECT_FALSE(outside.ok) << value;
+        EXPECT_EQ(outside.exitCode, 1) << value;
+        EXPECT_NE(outside.error.find("Tunable exposure takes a value from 0.10 to 8.00"),
+                  std::string::npos)
+            << outside.error;
+    }
+    EXPECT_FALSE(parse({"--set", "exposure"}).ok);
+    EXPECT_FALSE(parse({"--set"}).ok);
+    EXPECT_TRUE(parse({"--set", "exposure=8"}).ok);
 }
 
 TEST(BenchOptionsTest, RejectsMalformedValuesNamingTheOption) {
@@ -568,6 +598,13 @@ TEST(BenchCompareTest, ReportsOfDifferentRunsSizesSwitchesOrFramesAreRefused) {
     EXPECT_NE(compareMismatch(reportOf({base}), reportOf({otherSize})).find("640x480"),
               std::string::npos);
     EXPECT_NE(compareMismatch(reportOf({base}), reportOf({otherSwitch})).find("switch states"),
+              std::string::npos);
+    // a tunable one report lacks matches either value (a build from before it), two must agree
+    RunResult otherTunable = base;
+    otherTunable.settings.tunables["exposure"] = 2.5f;
+    EXPECT_EQ(compareMismatch(reportOf({base}), reportOf({otherTunable})), "");
+    base.settings.tunables["exposure"] = 1.8f;
+    EXPECT_NE(compareMismatch(reportOf({base}), reportOf({otherTunable})).find("tunable values"),
               std::string::npos);
     EXPECT_NE(compareMismatch(reportOf({base}), reportOf({otherFrames})).find("tour frames"),
               std::string::npos);

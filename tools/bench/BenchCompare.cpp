@@ -56,7 +56,7 @@ std::string runMismatch(const RunResult& a, const RunResult& b, size_t index) {
         return which + "is " + runLabel(a) + " in one and " + runLabel(b) + " in the other";
     }
     if (!sameConfiguration(a.settings, b.settings)) {
-        return which + "(" + runLabel(a) + ") has different switch states";
+        return which + "(" + runLabel(a) + ") has different switch states or tunable values";
     }
     if (!a.ok || !b.ok) {
         return which + "(" + runLabel(a) + ") failed and measured nothing";

@@ -4,6 +4,7 @@
 #include "BenchCompare.h"
 
 #include "app/KeyControls.h"
+#include "gpu/Tunables.h"
 
 #include <algorithm>
 #include <cctype>
@@ -410,6 +411,20 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
             }
             continue;
         }
+        if (name == "--set") {
+            if (!value && i + 1 >= arguments.size()) {
+                result.error = "--set needs NAME=VALUE";
+                return result;
+            }
+            TunableSetting setting = parseTunableSetting(value ? *value : arguments[++i]);
+            if (!setting.error.empty()) {
+                result.error = "--set: " + setting.error;
+                result.exitCode = 1;
+                return result;
+            }
+            options.tunables[setting.tunable->name] = setting.value;
+            continue;
+        }
         auto handler = valueOptions().find(name);
         if (handler == valueOptions().end()) {
             result.error = "unknown option " + name + " (see --help)";
@@ -451,6 +466,24 @@ std::string checkTourRange(const BenchOptions& options, double tourLength) {
     return text;
 }
 
+namespace {
+
+// Each tunable with its start value and range, a line each, for --help.
+std::string tunableUsage() {
+    std::string text;
+    for (const Tunable& tunable : tunables()) {
+        char line[160];
+        std::string start = tunableText(tunable, tunable.start);
+        std::snprintf(line, sizeof line, "%28s%-19s %s (%s to %s)\n", "", tunable.name,
+                      start.c_str(), tunableText(tunable, tunable.minimum).c_str(),
+                      tunableText(tunable, tunable.maximum).c_str());
+        text += line;
+    }
+    return text;
+}
+
+} // namespace
+
 std::string benchUsage() {
     return "Usage: cathedral-bench [options]\n"
            "Renders the camera tour with a hidden window and a fixed time step, timing every\n"
@@ -473,6 +506,9 @@ std::string benchUsage() {
            "  --capture-dir DIR         where captures go (default .)\n"
            "  --view NAME               what the frames show (F8), one of:\n" +
            wrapped(viewList(), 28, 80) +
+           "  --set NAME=VALUE          a tunable's value for the run (repeatable; default:\n"
+           "                            its start value), NAME one of:\n" +
+           tunableUsage() +
            "  --json FILE               write the report as JSON too: where it ran (GL\n"
            "                            strings, sizes, vsync, build, commit, CPU, date,\n"
            "                            command line), the summaries and every frame's\n"

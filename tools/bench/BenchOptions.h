@@ -35,6 +35,9 @@ struct BenchOptions {
     int warmupFrames = 1;      // frames rendered at `from` before measuring, not reported
     int repeats = 1; // the frames are rendered this often; each frame reports its fastest repeat
     SwitchStates switches;
+    // --set NAME=VALUE: tunables (Tunables.h) to apply, by name; a tunable not named keeps its
+    // start value.
+    std::map<std::string, float> tunables;
     bool updateShadowMaps = true;     // false: cube maps rendered on the first frame only
     std::vector<double> captureTimes; // tour times to save as PNG, ascending, no duplicates
     std::string captureDirectory = ".";
@@ -54,6 +57,7 @@ struct BenchOptions {
 struct ParseResult {
     bool ok = false;
     std::string error; // one line naming the offending option when !ok
+    int exitCode = 2;  // the exit code for the error: 1 for a tunable --set does not know
     BenchOptions options;
 };
 

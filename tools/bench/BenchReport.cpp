@@ -3,6 +3,7 @@
 #include "BenchReport.h"
 
 #include "app/KeyControls.h"
+#include "gpu/Tunables.h"
 
 #include <algorithm>
 #include <cctype>
@@ -69,13 +70,27 @@ std::string switchesText(const RunSettings& s) {
     return text;
 }
 
+// "; tunables exposure 2.10, ssao-radius 0.50": those away from their start value, if any.
+std::string changedTunablesText(const RunSettings& s) {
+    std::string text;
+    for (const auto& [name, value] : s.tunables) {
+        const Tunable* tunable = findTunable(name);
+        if (tunable == nullptr || value != tunable->start) {
+            std::string shown = tunable ? tunableText(*tunable, value) : std::to_string(value);
+            text += (text.empty() ? "; tunables " : ", ") + name + " " + shown;
+        }
+    }
+    return text;
+}
+
 std::string settingsLine(const RunSettings& s) {
     char range[96];
     std::snprintf(range, sizeof range, "tour %.2f-%.2f s at dt %.3g s", s.from, s.to, s.timeStep);
     std::string repeats =
         s.repeats > 1 ? ", fastest of " + std::to_string(s.repeats) + " repeats" : "";
     return "view " + std::string(debugViewName(s.view)) + "; " + range + repeats + "; " +
-           switchesText(s) + ", cube maps " + (s.updateShadowMaps ? "every frame" : "static");
+           switchesText(s) + ", cube maps " + (s.updateShadowMaps ? "every frame" : "static") +
+           changedTunablesText(s);
 }
 
 std::string startupLine(const StartupTimes& t) {
@@ -131,6 +146,12 @@ bool sameConfiguration(const RunSettings& a, const RunSettings& b) {
     for (const auto& [name, state] : a.switches) {
         auto other = b.switches.find(name);
         if (other != b.switches.end() && other->second != state) {
+            return false;
+        }
+    }
+    for (const auto& [name, value] : a.tunables) {
+        auto other = b.tunables.find(name);
+        if (other != b.tunables.end() && other->second != value) {
             return false;
         }
     }
@@ -349,6 +370,7 @@ ordered_json settingsToJson(const RunSettings& s) {
     out["from"] = s.from;
     out["to"] = s.to;
     out["view"] = debugViewArgument(s.view);
+    out["tunables"] = s.tunables;
     return out;
 }
 
@@ -510,6 +532,8 @@ void readSettings(const json& s, RunSettings& settings) {
         view == s.end()
             ? DebugView::FinalImage
             : debugViewFromArgument(view->get<std::string>()).value_or(DebugView::FinalImage);
+    // Reports from before the tunables rendered with the start values.
+    settings.tunables = s.value("tunables", std::map<std::string, float>());
 }
 
 void readContext(const json& c, GlContextInfo& context) {

@@ -30,11 +30,14 @@ struct RunSettings {
     double from = 0.0; // tour time of the first and last measured frames
     double to = 0.0;
     DebugView view = DebugView::FinalImage; // what the frames showed
+    // Every tunable's value by name (Tunables.h); one missing here was not in the build that
+    // wrote the report and rendered as it started.
+    std::map<std::string, float> tunables;
 };
 
-// Whether two runs rendered the same size and view with the same switch states and cube-map
-// updating. A switch that one run's build did not have matches either state, so a build from
-// before a switch (the anti-aliasing pass, say) can be compared with one that has it.
+// Whether two runs rendered the same size and view with the same switch states, tunable values
+// and cube-map updating. A switch that one run's build did not have matches either state, so a
+// build from before a switch (the anti-aliasing pass, say) can be compared with one that has it.
 bool sameConfiguration(const RunSettings& a, const RunSettings& b);
 
 // Milliseconds of wall-clock time per start-up step.

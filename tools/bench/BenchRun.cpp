@@ -14,6 +14,7 @@
 #include "gpu/FrameCapture.h"
 #include "gpu/Framebuffer.h"
 #include "gpu/GL.h"
+#include "gpu/Tunables.h"
 #include "render/PassTimer.h"
 #include "render/Renderer.h"
 #include "scene/CameraPathAnimation.h"
@@ -81,6 +82,9 @@ RunSettings currentSettings(const BenchOptions& options, WindowSize size) {
     settings.timeStep = options.timeStep;
     settings.repeats = options.repeats;
     settings.view = options.view;
+    for (const Tunable& tunable : tunables()) {
+        settings.tunables[tunable.name] = tunableValue(tunable);
+    }
     return settings;
 }
 
@@ -344,6 +348,9 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
     }
     result.context = describeGlContext(bench, size);
     applySwitches(options.switches, updateShadowMaps);
+    for (const auto& [name, value] : options.tunables) {
+        setTunable(*findTunable(name), value);
+    }
     RenderSettings::debugView = options.view;
     result.settings = currentSettings(options, size);
     if (!sceneHasGeometry(*bench.pipeline->scene)) {

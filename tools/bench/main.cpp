@@ -8,6 +8,7 @@
 #include "BenchOptions.h"
 #include "BenchReport.h"
 #include "BenchRun.h"
+#include "DisplayConnection.h"
 
 #include "app/WorkingDirectory.h"
 #include "base/Console.h"
@@ -117,15 +118,6 @@ void reportCaptures(const RunResult& run) {
     }
 }
 
-// Whether the window library can reach a display; without one the runs go headless.
-bool displayAvailable() {
-    if (!glfwInit()) {
-        return false;
-    }
-    glfwTerminate();
-    return true;
-}
-
 bool allOk(const std::vector<RunResult>& runs) {
     for (const RunResult& run : runs) {
         if (!run.ok) {
@@ -141,7 +133,7 @@ int main(int argc, char** argv) {
     ParseResult parsed = parseBenchOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok) {
         std::fprintf(stderr, "cathedral-bench: %s\n", parsed.error.c_str());
-        return 2;
+        return parsed.exitCode;
     }
     const BenchOptions& options = parsed.options;
     if (options.help) {
@@ -167,7 +159,7 @@ int main(int argc, char** argv) {
         resolved.csvPath = std::filesystem::absolute(resolved.csvPath).string();
     }
     resolved.captureDirectory = std::filesystem::absolute(resolved.captureDirectory).string();
-    resolved.headless = resolved.headless || !displayAvailable();
+    resolved.headless = resolved.headless || !holdDisplayConnection();
     if (!prepareCaptureDirectory(resolved)) {
         return 1;
     }
