@@ -236,15 +236,27 @@ void Overlay::drawCamera() {
         tourLine(*pipeline->pathAnimation, pipeline->freeLookController->enabled).c_str());
 }
 
-// The panel at the top right: one slider per tunable, its meaning as the tooltip, and a button
-// that puts them all back. A slider acts on the frame while it is dragged; its console line
-// comes when it is let go, once per change.
+// The panel: one slider per tunable, its meaning as the tooltip, and a button that puts them all
+// back. A slider acts on the frame while it is dragged; its console line comes when it is let go,
+// once per change. It stands at the top right beside the statistics where the window is wide
+// enough; otherwise it moves to the bottom right corner and folds to its title bar (a click on
+// the title unfolds it over the frame), each time the window becomes too narrow.
 void Overlay::drawTunablesPanel() {
     float scale = placed.textScale;
-    float displayWidth = ImGui::GetIO().DisplaySize.x;
+    ImVec2 display = ImGui::GetIO().DisplaySize;
     float width = tunablesPanelWidth * scale;
-    ImGui::SetNextWindowPos(
-        ImVec2(std::max(windowMargin, displayWidth - windowMargin - width), windowMargin));
+    float left = display.x - windowMargin - width;
+    bool besideStatistics = placed.x + placed.width + windowMargin <= left;
+    if (besideStatistics != panelBesideStatistics) {
+        panelBesideStatistics = besideStatistics;
+        ImGui::SetNextWindowCollapsed(!besideStatistics);
+    }
+    if (besideStatistics) {
+        ImGui::SetNextWindowPos(ImVec2(left, windowMargin));
+    } else {
+        ImGui::SetNextWindowPos(ImVec2(display.x - windowMargin, display.y - windowMargin),
+                                ImGuiCond_Always, ImVec2(1.0f, 1.0f));
+    }
     ImGui::SetNextWindowSize(ImVec2(width, 0.0f)); // height 0: fit the content
     ImGui::SetNextWindowBgAlpha(0.65f);
     std::fill(sliders.begin(), sliders.end(), OverlayPlacement{});

@@ -83,6 +83,7 @@ private:
     GLFWmousebuttonfun previousMouseButton = nullptr;
     FramePipeline* pipeline;
     std::vector<OverlayPlacement> sliders; // the panel's sliders in the last frame
+    bool panelBesideStatistics = true;     // where the panel stood in the last frame
     OverlayPlacement placed;               // this frame's layout and the window's size
     OverlayPlacement lastLayout;           // the layout of the content this frame's size was fit to
     float singleColumnHeight = 0.0f;       // one column's height at full size; 0 until measured
