@@ -4,6 +4,7 @@
 #include "base/Console.h"
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -72,6 +73,29 @@ void ShaderManager::loadShaders() {
         }
         shaders[files.key] = shader;
     }
+}
+
+int ShaderManager::reloadShaders() {
+    // A program still bound would outlive its deletion until it is unbound.
+    Shader::unuse();
+    int rebuilt = 0;
+    for (const ProgramFiles& files : programTable) {
+        auto registered = shaders.find(files.key);
+        if (registered == shaders.end()) {
+            continue;
+        }
+        Shader* attempt = buildProgram(files);
+        if (attempt->link()) {
+            registered->second->exchangeBuild(*attempt);
+            ++rebuilt;
+        } else {
+            printLine(std::string("Kept the previous build of ") + files.key);
+        }
+        // The previous build after an exchange, the failed attempt otherwise.
+        delete attempt;
+    }
+    printLine("Shaders reloaded: " + intToString(rebuilt));
+    return rebuilt;
 }
 
 Shader* ShaderManager::getShader(std::string key) {
