@@ -11,6 +11,7 @@
 #include "app/Screenshot.h"
 #include "base/Console.h"
 #include "gpu/Framebuffer.h"
+#include "gpu/ShaderManager.h"
 #include "render/Renderer.h"
 
 #include <algorithm>
@@ -135,6 +136,7 @@ void Application::run() {
         glfwPollEvents();
         followFullscreenSwitch();
         followOverlaySwitch();
+        previousTime += followShaderReload();
         if (!followFramebuffer()) {
             // Nothing to show: the tour and the scene go on, the renderer waits.
             pipeline->advance(dt, dt);
@@ -191,6 +193,16 @@ void Application::followOverlaySwitch() {
         delete overlay;
         overlay = nullptr;
     }
+}
+
+double Application::followShaderReload() {
+    if (!RenderSettings::shaderReloadRequested) {
+        return 0.0;
+    }
+    RenderSettings::shaderReloadRequested = false;
+    double start = glfwGetTime();
+    ShaderManager::reloadShaders();
+    return glfwGetTime() - start;
 }
 
 bool Application::followFramebuffer() {

@@ -66,6 +66,10 @@ public:
     void followFullscreenSwitch();
     // Creates or releases the overlay when RenderSettings::overlay has changed (F9).
     void followOverlaySwitch();
+    // Rebuilds the shader programs when R asked for it (ShaderManager::reloadShaders) and returns
+    // the seconds that took, 0 without a request. The loop keeps that time out of the next
+    // frame's time, so the tour and the scene do not jump by it.
+    double followShaderReload();
     // One rendered frame: the pipeline, the overlay over it when shown, the screenshot F12 asked
     // for, and the buffer swap.
     void presentFrame(double dt);

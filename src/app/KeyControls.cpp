@@ -1,4 +1,4 @@
-// KeyControls: the switch table, Escape and F12.
+// KeyControls: the switch table, Escape, F12 and R.
 #include "app/KeyControls.h"
 
 #include "app/RenderSettings.h"
@@ -61,6 +61,10 @@ void keyCallback(GLFWwindow* window, int key, int /*scancode*/, int action, int 
     }
     if (key == GLFW_KEY_F12) {
         RenderSettings::screenshotRequested = true;
+        return;
+    }
+    if (key == GLFW_KEY_R) {
+        RenderSettings::shaderReloadRequested = true;
         return;
     }
     for (const KeySwitch& keySwitch : keySwitches()) {

@@ -4,7 +4,8 @@
 // and its report from it, and the tests iterate it. A switch's start value is its member's
 // initialiser in RenderSettings.h. Every key acts when it is released; each switch advances its
 // setting one step and confirms the new state with one console line. Escape asks the window to
-// close; F12 asks for a screenshot of the next frame.
+// close; F12 asks for a screenshot of the next frame; R asks for the shader programs to be rebuilt
+// from their files before the next frame.
 #pragma once
 
 #include "gpu/GL.h"

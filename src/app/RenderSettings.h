@@ -22,5 +22,6 @@ struct RenderSettings {
     static inline bool overlay = false;     // F9; frame times, pass times and switches on screen
     static inline bool antiAliasing = true; // F10; FXAA over the finished frame
     static inline bool fullscreen = false;  // F11 (and options.ini); the loop applies it
-    static inline bool screenshotRequested = false; // F12; the loop saves the next frame
+    static inline bool screenshotRequested = false;   // F12; the loop saves the next frame
+    static inline bool shaderReloadRequested = false; // R; the loop rebuilds the programs
 };

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -168,6 +169,14 @@ void Shader::use() {
 
 void Shader::unuse() {
     glUseProgram(0);
+}
+
+void Shader::exchangeBuild(Shader& other) {
+    std::swap(program, other.program);
+    std::swap(vertexShader, other.vertexShader);
+    std::swap(fragmentShader, other.fragmentShader);
+    std::swap(geometryShader, other.geometryShader);
+    std::swap(stageMissing, other.stageMissing);
 }
 
 GLint Shader::location(const std::string& name) const {

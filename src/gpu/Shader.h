@@ -1,6 +1,7 @@
-// One linked GLSL program built from two or three stage files read at start-up. Created and
-// deleted only by the ShaderManager registry; users look a program up by key, call use() and set
-// uniforms by name each time they draw (the setters below look the location up on every call).
+// One linked GLSL program built from two or three stage files, read at start-up and again on each
+// reload. Created and deleted only by the ShaderManager registry; users look a program up by key,
+// call use() and set uniforms by name each time they draw (the setters below look the location up
+// on every call), so a reload that swaps the GL objects underneath needs nothing from them.
 #pragma once
 
 #include "gpu/GL.h"
@@ -35,6 +36,9 @@ public:
     bool link();
     void use();
     static void unuse();
+    // Swaps every GL object and the build state with `other`: the registry moves a rebuilt
+    // program into the object its users hold and deletes `other` with the previous build.
+    void exchangeBuild(Shader& other);
 
     // Uniform uploads to this program, which must be in use. Each looks the location up by name
     // on every call; a name the program does not declare is ignored, as OpenGL ignores -1.

@@ -2,8 +2,10 @@
 #include "gpu/ShaderManager.h"
 
 #include "base/Console.h"
+#include "gpu/Tunables.h"
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -72,6 +74,31 @@ void ShaderManager::loadShaders() {
         }
         shaders[files.key] = shader;
     }
+}
+
+int ShaderManager::reloadShaders() {
+    // A program still bound would outlive its deletion until it is unbound.
+    Shader::unuse();
+    int rebuilt = 0;
+    for (const ProgramFiles& files : programTable) {
+        auto registered = shaders.find(files.key);
+        if (registered == shaders.end()) {
+            continue;
+        }
+        Shader* attempt = buildProgram(files);
+        if (attempt->link()) {
+            registered->second->exchangeBuild(*attempt);
+            // A new build starts from the tunables' start values, its uniforms' initialisers.
+            uploadTunables(*registered->second);
+            ++rebuilt;
+        } else {
+            printLine(std::string("Kept the previous build of ") + files.key);
+        }
+        // The previous build after an exchange, the failed attempt otherwise.
+        delete attempt;
+    }
+    printLine("Shaders reloaded: " + intToString(rebuilt));
+    return rebuilt;
 }
 
 Shader* ShaderManager::getShader(std::string key) {

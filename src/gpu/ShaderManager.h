@@ -1,7 +1,8 @@
-// The process-wide registry of the shader programs, built once at start-up before any scene or
-// render object exists and handed out by case-sensitive key; deleted only by deleteShaders while
-// the context is current. A program that does not build ends the process: there is no frame to
-// draw without it.
+// The process-wide registry of the shader programs, built at start-up before any scene or render
+// object exists, rebuilt from the files on request (R) and handed out by case-sensitive key;
+// deleted only by deleteShaders while the context is current. A program that does not build at
+// start-up ends the process (there is no frame to draw without it); one that does not rebuild
+// keeps its previous build.
 #pragma once
 
 #include "gpu/Shader.h"
@@ -28,6 +29,14 @@ public:
     // first program that does not link, prints its failure message, deletes it and every program
     // registered so far, and calls exit(-1).
     static void loadShaders();
+    // Rebuilds every registered program from its files, in table order, with the context current.
+    // A program that builds moves into the Shader object the registry already hands out (the
+    // pointers users hold stay valid) and its previous GL objects are deleted. One that does not
+    // build prints its stages' and link lines as at start-up, then "Kept the previous build of
+    // <key>", and stays as it was. A rebuilt program gets the tunables' values in use. Then prints
+    // "Shaders reloaded: <programs rebuilt>" and returns that number. Leaves no program bound and
+    // raises no GL error either way.
+    static int reloadShaders();
     // The registered program; an unknown key throws std::out_of_range (a programming error).
     static Shader* getShader(std::string key);
     // The registered program, or null when `key` is not registered (yet, or any more).

@@ -1,10 +1,12 @@
-// The shell in-process with a real context: the window and the OpenGL state start-up leaves, and
-// the shader registry over the current Shader/ files. One Application per test program, because
-// its destructor shuts the window library down.
+// The shell in-process with a real context: the window and the OpenGL state start-up leaves, the
+// shader registry over the current Shader/ files, and its reload over a copy of them changed
+// between reloads. One Application per test program, because its destructor shuts the window
+// library down.
 #include "app/Application.h"
 #include "app/RenderSettings.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
+#include "gpu/Tunables.h"
 
 #include "GLTestContext.h"
 #include "OutputCapture.h"
@@ -14,7 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <regex>
 #include <stdexcept>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -172,4 +178,140 @@ TEST_F(ShaderBuildGLTest, OnlyTheThreeStageTypesAreAcceptedAndBothAreNeeded) {
     EXPECT_TRUE(shader.addShader(write("ok.frag", fragment), GL_FRAGMENT_SHADER));
     EXPECT_TRUE(shader.link());
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The registry rebuilt over a copy of Shader/ whose files the tests change between reloads.
+class ShaderReloadGLTest : public ApplicationGLTest {
+protected:
+    void SetUp() override {
+        ApplicationGLTest::SetUp();
+        ASSERT_FALSE(scratch.path.empty());
+        fs::copy(runtimeDirectory / "Shader", fs::path(scratch.path) / "Shader",
+                 fs::copy_options::recursive);
+        fs::current_path(scratch.path);
+        ASSERT_EQ(captureOutput([] { ShaderManager::loadShaders(); }), "Loading Shaders!\n");
+    }
+    void TearDown() override {
+        ShaderManager::deleteShaders();
+        fs::current_path(runtimeDirectory);
+    }
+
+    // Reloads; the returned lines must end in the count, which must be what reloadShaders says.
+    std::string reload(int expectedRebuilt) {
+        int rebuilt = -1;
+        std::string output = captureOutput([&] { rebuilt = ShaderManager::reloadShaders(); });
+        EXPECT_EQ(rebuilt, expectedRebuilt);
+        EXPECT_EQ(lastLine(output), "Shaders reloaded: " + std::to_string(expectedRebuilt));
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        return output;
+    }
+    // What reloading prints for the programs that read `path` (a vertex or fragment stage) when
+    // it no longer builds: each one's lines as a start-up build of the same files prints them,
+    // then its kept line.
+    static std::string keptLines(const std::string& path, int& programs) {
+        std::string lines;
+        programs = 0;
+        for (const ShaderManager::ProgramFiles& files : ShaderManager::programs()) {
+            if (files.vertex != path && files.fragment != path) {
+                continue;
+            }
+            lines += captureOutput([&] {
+                Shader shader;
+                shader.addShader(files.vertex, GL_VERTEX_SHADER);
+                shader.addShader(files.fragment, GL_FRAGMENT_SHADER);
+                shader.link();
+            });
+            lines += std::string("Kept the previous build of ") + files.key + "\n";
+            ++programs;
+        }
+        return lines;
+    }
+
+    // The driver numbers its compiler messages as it sends them.
+    static std::string withoutMessageIds(const std::string& output) {
+        return std::regex_replace(output, std::regex(", ID = [0-9]+\\]"), ", ID = ]");
+    }
+
+    ScratchDirectory scratch;
+    const int programCount = static_cast<int>(ShaderManager::programs().size());
+    const std::string fxaaFile = "Shader/postprocess_fxaa.frag";
+    const std::string brokenStage = "#version 330 core\nvoid main( {\n";
+};
+
+TEST_F(ShaderReloadGLTest, ARebuildMovesIntoTheObjectUsersHoldAndReplacesItsGLObjects) {
+    Shader* fxaa = ShaderManager::getShader("fxaa");
+    const GLuint oldProgram = fxaa->program;
+    const GLuint oldStages[] = {fxaa->vertexShader, fxaa->fragmentShader};
+    EXPECT_EQ(glGetUniformLocation(oldProgram, "solidColor"), -1);
+    fxaa->use(); // a bound program is replaced as well, and left unbound
+
+    scratch.write(fxaaFile, "#version 330 core\nuniform vec4 solidColor;\n"
+                            "layout(location = 0) out vec4 fragColor;\n"
+                            "void main() { fragColor = solidColor; }\n");
+    EXPECT_EQ(reload(programCount), "Shaders reloaded: " + std::to_string(programCount) + "\n");
+    EXPECT_EQ(ShaderManager::getShader("fxaa"), fxaa);
+    EXPECT_NE(fxaa->program, oldProgram);
+    EXPECT_EQ(programParameter(fxaa->program, GL_LINK_STATUS), GL_TRUE);
+    EXPECT_GE(glGetUniformLocation(fxaa->program, "solidColor"), 0);
+    EXPECT_FALSE(glIsProgram(oldProgram));
+    for (GLuint stage : oldStages) {
+        EXPECT_FALSE(glIsShader(stage));
+    }
+    GLint current = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(current, 0);
+
+    // A rebuilt program draws with the tunables' values in use, not its initialisers.
+    const Tunable& exposure = *findTunable("exposure");
+    setTunable(exposure, 3.0f);
+    reload(programCount);
+    GLfloat value = 0.0f;
+    Shader* bloom = ShaderManager::getShader("bloom");
+    glGetUniformfv(bloom->program, glGetUniformLocation(bloom->program, exposure.uniform), &value);
+    EXPECT_EQ(value, 3.0f);
+    resetTunables();
+}
+
+// Reloads over and over, built and failed, also leave no program or stage object behind.
+TEST_F(ShaderReloadGLTest, ABrokenFileKeepsThePreviousBuildUntilItIsFixed) {
+    const LiveGLObjects before = countLiveGLObjects();
+    EXPECT_GE(before.programs, programCount);
+    const std::string sharedVertex = "Shader/postprocess.vert";
+    const std::pair<const char*, std::function<void(const std::string& file)>> breakages[] = {
+        {"deleted", [&](const std::string& file) { fs::remove(scratch.file(file)); }},
+        {"emptied", [&](const std::string& file) { scratch.write(file, ""); }},
+        // A directory in its place cannot be read even by root, whom chmod 000 does not stop.
+        {"unreadable",
+         [&](const std::string& file) {
+             fs::remove(scratch.file(file));
+             fs::create_directory(scratch.file(file));
+         }},
+        {"syntax error", [&](const std::string& file) { scratch.write(file, brokenStage); }},
+    };
+    for (const std::string& file : {fxaaFile, sharedVertex}) {
+        const std::string original = scratch.read(file);
+        for (const auto& [name, breakFile] : breakages) {
+            SCOPED_TRACE(file + " " + name);
+            Shader* fxaa = ShaderManager::getShader("fxaa");
+            const GLuint kept = fxaa->program;
+            breakFile(file);
+            int failing = 0;
+            const std::string expected = keptLines(file, failing);
+            ASSERT_GE(failing, 1);
+            std::string output = reload(programCount - failing);
+            EXPECT_EQ(withoutMessageIds(output),
+                      withoutMessageIds(expected + "Shaders reloaded: " +
+                                        std::to_string(programCount - failing) + "\n"));
+            EXPECT_NE(output.find(file + " - Failed to"), std::string::npos) << output;
+            EXPECT_EQ(ShaderManager::getShader("fxaa"), fxaa);
+            EXPECT_EQ(fxaa->program, kept);
+            EXPECT_EQ(programParameter(kept, GL_LINK_STATUS), GL_TRUE);
+
+            fs::remove_all(scratch.file(file));
+            scratch.write(file, original);
+            reload(programCount);
+            EXPECT_NE(fxaa->program, kept);
+        }
+    }
+    EXPECT_EQ(countLiveGLObjects(), before);
 }

@@ -1,5 +1,5 @@
 // The key switches of the switch table: release-only handling, the console lines, the light-mode
-// and debug-view cycles and Escape.
+// and debug-view cycles, and the silent keys Escape, F12 and R.
 // Escape needs a real window for its close flag: a hidden GLFW window without a GL context.
 #include "app/KeyControls.h"
 #include "StartSwitches.h"
@@ -80,8 +80,8 @@ TEST_F(KeyControlsTest, EachOnOffKeyTogglesItsSwitchAndReportsTheNewState) {
 
 TEST_F(KeyControlsTest, PressRepeatAndOtherKeysDoNothing) {
     std::vector<int> before = switchStates();
-    for (int key :
-         {GLFW_KEY_ESCAPE, GLFW_KEY_F1, GLFW_KEY_F3, GLFW_KEY_F7, GLFW_KEY_F8, GLFW_KEY_F12}) {
+    for (int key : {GLFW_KEY_ESCAPE, GLFW_KEY_F1, GLFW_KEY_F3, GLFW_KEY_F7, GLFW_KEY_F8,
+                    GLFW_KEY_F12, GLFW_KEY_R}) {
         EXPECT_EQ(send(key, GLFW_PRESS), "");
         EXPECT_EQ(send(key, GLFW_REPEAT), "");
     }
@@ -90,6 +90,7 @@ TEST_F(KeyControlsTest, PressRepeatAndOtherKeysDoNothing) {
     }
     EXPECT_EQ(switchStates(), before);
     EXPECT_FALSE(RenderSettings::screenshotRequested);
+    EXPECT_FALSE(RenderSettings::shaderReloadRequested);
     EXPECT_FALSE(glfwWindowShouldClose(window));
 }
 
@@ -99,9 +100,11 @@ TEST_F(KeyControlsTest, ModifiersAreIgnored) {
               "Light Mode changed to: AMBIENT_DIFFUSE\n");
 }
 
-TEST_F(KeyControlsTest, F12AndEscapeActSilently) {
+TEST_F(KeyControlsTest, F12RAndEscapeActSilently) {
     EXPECT_EQ(send(GLFW_KEY_F12, GLFW_RELEASE), "");
     EXPECT_TRUE(RenderSettings::screenshotRequested);
+    EXPECT_EQ(send(GLFW_KEY_R, GLFW_RELEASE), "");
+    EXPECT_TRUE(RenderSettings::shaderReloadRequested);
     EXPECT_EQ(send(GLFW_KEY_ESCAPE, GLFW_RELEASE, GLFW_MOD_SHIFT), "");
     EXPECT_TRUE(glfwWindowShouldClose(window));
 }

@@ -1,11 +1,13 @@
 // The window keys and the mouse on the real demo, driven with xdotool under the test display: a
 // resized window's screenshot fills the new size, hiding and showing the window again renders
 // again, F8 steps through views that all look different, F9 and F11 change the frame and come
-// back, the overlay panel's exposure slider brightens and darkens the frame, and no run prints an
+// back, the overlay panel's exposure slider brightens and darkens the frame, R rebuilds the
+// shaders from edited files and keeps a program that no longer builds, and no run prints an
 // OpenGL error.
 #include "RobustnessSupport.h"
 #include "app/Overlay.h"
 #include "base/DebugView.h"
+#include "gpu/ShaderManager.h"
 
 #include <FreeImage.h>
 
@@ -83,6 +85,15 @@ double meanDifference(const Picture& a, const Picture& b) {
     return sum / static_cast<double>(a.bgr.size());
 }
 
+bool allRed(const Picture& picture) {
+    for (size_t i = 0; i + 2 < picture.bgr.size(); i += 3) {
+        if (picture.bgr[i] != 0 || picture.bgr[i + 1] != 0 || picture.bgr[i + 2] != 255) {
+            return false;
+        }
+    }
+    return !picture.bgr.empty();
+}
+
 void xdotool(const std::string& arguments) {
     ProcessRunner::capture("xdotool " + arguments);
 }
@@ -99,10 +110,19 @@ ProcessResult runWithWindow(const RunDirectory& directory,
     return ProcessRunner::runCathedral(options);
 }
 
-void expectNoErrorLine(const ProcessResult& result) {
+// Exit code 0 and no error line but the shader compiler's own, `compilerErrors` of them.
+void expectNoErrorLine(const ProcessResult& result, int compilerErrors = 0) {
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0) << result.output;
-    EXPECT_EQ(result.output.find("Error"), std::string::npos) << result.output;
+    int others = 0;
+    int compiler = 0;
+    for (const std::string& line : ProcessRunner::lines(result.output)) {
+        if (line.find("Error") != std::string::npos) {
+            ++(line.find("Source = Shader Compiler") != std::string::npos ? compiler : others);
+        }
+    }
+    EXPECT_EQ(others, 0) << result.output;
+    EXPECT_EQ(compiler, compilerErrors) << result.output;
 }
 
 } // namespace
@@ -251,4 +271,41 @@ TEST_F(WindowKeysRunGLTest, TheOverlayPanelsExposureSliderMovesTheFrame) {
     EXPECT_LT(low, 0.5f);
     EXPECT_GT(bottomBrightness(brighter), bottomBrightness(start) + 20.0);
     EXPECT_LT(bottomBrightness(darker), bottomBrightness(start) - 10.0);
+}
+
+TEST_F(WindowKeysRunGLTest, RRebuildsTheShadersFromTheirFilesAndKeepsOneThatNoLongerBuilds) {
+    RunDirectory directory("[Window]\nwidth=200\nheight=150\n");
+    const std::string fxaa = "Shader/postprocess_fxaa.frag";
+    std::vector<Picture> shots;
+    ProcessResult result = runWithWindow(directory, [&](const std::string& window) {
+        std::string keys = "key --window " + window + " ";
+        xdotool(keys + "F12");
+        shots.push_back(waitForScreenshot(directory, 1));
+        // The last pass of the frame turned into a solid red; then broken.
+        directory.write(fxaa, "#version 330 core\nlayout(location = 0) out vec4 fragColor;\n"
+                              "void main() { fragColor = vec4(1.0, 0.0, 0.0, 1.0); }\n");
+        xdotool(keys + "r F12");
+        shots.push_back(waitForScreenshot(directory, 2));
+        directory.write(fxaa, "#version 330 core\nvoid main( {\n");
+        xdotool(keys + "r F12");
+        shots.push_back(waitForScreenshot(directory, 3));
+    });
+    expectNoErrorLine(result, 1);
+    const std::string all = std::to_string(ShaderManager::programs().size());
+    const std::string allButOne = std::to_string(ShaderManager::programs().size() - 1);
+    const std::string reloaded = "Shaders reloaded: " + all + "\n";
+    const std::string kept = fxaa + " - Failed to compile Shader: ";
+    size_t rebuilt = result.output.find(reloaded);
+    size_t failed = result.output.find(kept);
+    EXPECT_NE(rebuilt, std::string::npos) << result.output;
+    EXPECT_NE(failed, std::string::npos) << result.output;
+    EXPECT_LT(rebuilt, failed) << result.output;
+    EXPECT_NE(result.output.find("Kept the previous build of fxaa\nShaders reloaded: " + allButOne +
+                                 "\n"),
+              std::string::npos)
+        << result.output;
+    ASSERT_EQ(shots.size(), 3u);
+    EXPECT_FALSE(allRed(shots[0]));
+    EXPECT_TRUE(allRed(shots[1]));
+    EXPECT_TRUE(allRed(shots[2])); // the red build kept
 }

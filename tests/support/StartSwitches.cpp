@@ -1,5 +1,5 @@
 // StartSwitches: the switch table's states taken during static initialisation, before main, with
-// the two settings that no key switch steps.
+// the settings that no key switch steps.
 #include "StartSwitches.h"
 
 #include "app/RenderSettings.h"
@@ -10,6 +10,7 @@ namespace {
 const std::vector<int> atStart = switchStates();
 const bool updateShadowMapsAtStart = RenderSettings::updateShadowMaps;
 const bool screenshotRequestedAtStart = RenderSettings::screenshotRequested;
+const bool shaderReloadRequestedAtStart = RenderSettings::shaderReloadRequested;
 
 } // namespace
 
@@ -27,6 +28,7 @@ void restoreStartSwitches() {
     }
     RenderSettings::updateShadowMaps = updateShadowMapsAtStart;
     RenderSettings::screenshotRequested = screenshotRequestedAtStart;
+    RenderSettings::shaderReloadRequested = shaderReloadRequestedAtStart;
 }
 
 std::vector<const KeySwitch*> frameSwitches() {

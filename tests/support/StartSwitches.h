@@ -6,8 +6,8 @@
 
 #include <vector>
 
-// Sets every switch of the key table, the screenshot request and the cube-map updating option
-// back to their values at process start.
+// Sets every switch of the key table, the screenshot and shader-reload requests and the cube-map
+// updating option back to their values at process start.
 void restoreStartSwitches();
 
 // Every key switch's state now, in table order.
