@@ -2,6 +2,7 @@
 #include "app/DebugOutput.h"
 
 #include "base/Console.h"
+#include "gpu/ObjectLabel.h"
 
 #include <iostream>
 #include <sstream>
@@ -127,6 +128,7 @@ bool installDebugOutput() {
     GLDEBUGPROC coreCallback = glDebugOutputCallback;
     GLDEBUGPROCAMD amdCallback = glDebugOutputCallback;
     DebugEntryPoint entryPoint = chooseDebugEntryPoint(advertisedDebugSupport());
+    setObjectLabelsOffered(entryPoint == DebugEntryPoint::Core);
     switch (entryPoint) {
     case DebugEntryPoint::Core:
         glDebugMessageCallback(coreCallback, nullptr);

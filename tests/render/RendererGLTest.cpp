@@ -9,6 +9,7 @@
 #include "OutputCapture.h"
 #include "TestPipeline.h"
 #include "app/RenderSettings.h"
+#include "gpu/ObjectLabel.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
@@ -24,7 +25,9 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <fstream>
+#include <set>
 #include <string>
+#include <vector>
 
 using namespace rendertest;
 
@@ -48,6 +51,16 @@ std::vector<unsigned char> testFrame(Renderer& renderer, Scene* scene) {
     lookAt(glm::vec3(-1.0f, 7.0f, 6.0f), glm::vec3(1.5f, 0.0f, 0.5f));
     renderFrame(renderer, scene);
     return readPixels(width, height);
+}
+
+// The object's label, read back through a buffer of the driver's largest label.
+std::string objectLabel(GLenum identifier, GLuint name) {
+    GLint longest = 0;
+    glGetIntegerv(GL_MAX_LABEL_LENGTH, &longest);
+    std::vector<char> text(static_cast<size_t>(longest) + 1, '\0');
+    GLsizei length = 0;
+    glGetObjectLabel(identifier, name, longest, &length, text.data());
+    return std::string(text.data(), static_cast<size_t>(length));
 }
 
 class RendererGLTest : public GLTest {
@@ -327,4 +340,32 @@ TEST_F(RendererGLTest, SceneWithoutLightsLightsNothingAndRaisesNoError) {
     EXPECT_EQ(countGLErrorLines(output), 0) << output;
     EXPECT_GT(meanBrightness(ambient), 5.0f);
     EXPECT_GT(meanBrightness(unlit), meanBrightness(ambient));
+}
+
+TEST_F(RendererGLTest, TargetsCarryLabelsNamingTheTargetAndTheAttachment) {
+    ASSERT_TRUE(objectLabelsOffered()) << "Mesa offers GL 4.3 and KHR_debug";
+    EXPECT_EQ(objectLabel(GL_FRAMEBUFFER, testRenderer->gBuffer.getId()), "G-buffer");
+    std::set<std::string> attachments;
+    for (const auto& entry : testRenderer->gBuffer.textures) {
+        std::string label = objectLabel(GL_TEXTURE, entry.second);
+        EXPECT_EQ(label.rfind("G-buffer ", 0), 0u) << label;
+        attachments.insert(label);
+    }
+    EXPECT_EQ(attachments.size(), 3u) << "each attachment names itself";
+    ASSERT_FALSE(testRenderer->omnidirectionalShadowMaps.empty());
+    EXPECT_EQ(objectLabel(GL_TEXTURE, testRenderer->omnidirectionalShadowMaps[0]->cubeMap),
+              "cube shadow map light 0 depth");
+
+    // A label beyond the driver's limit (a long texture path) is cut, never refused with an error.
+    GLint longest = 0;
+    glGetIntegerv(GL_MAX_LABEL_LENGTH, &longest);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    std::string output = captureOutput(
+        [&] { labelObject(GL_TEXTURE, texture, std::string(size_t(longest) + 50, 'x')); });
+    EXPECT_EQ(objectLabel(GL_TEXTURE, texture).size(), size_t(longest) - 1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDeleteTextures(1, &texture);
+    EXPECT_EQ(countGLErrorLines(output), 0) << output;
 }

@@ -139,7 +139,7 @@ bool openContext(BenchWindow& bench, WindowSize size, bool headless) {
 // Colour and a depth-stencil buffer of the window's format, which the forward pass's depth blit
 // needs.
 Framebuffer createOutput(WindowSize size) {
-    Framebuffer output(size.width, size.height);
+    Framebuffer output(size.width, size.height, "bench output");
     output.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, glm::vec4(0.0f),
                       true);
     output.addRenderbuffer();
