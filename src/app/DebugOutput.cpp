@@ -51,6 +51,10 @@ const char* typeWord(GLenum type) {
     case GL_DEBUG_TYPE_OTHER:
     case GL_DEBUG_CATEGORY_OTHER_AMD:
         return "Other";
+    case GL_DEBUG_TYPE_PUSH_GROUP: // a debug group's echo (Renderer::setDebugGroups)
+        return "Push Group";
+    case GL_DEBUG_TYPE_POP_GROUP:
+        return "Pop Group";
     default:
         return "Unknown";
     }

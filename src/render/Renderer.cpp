@@ -5,6 +5,7 @@
 #include "app/RenderSettings.h"
 #include "base/Console.h"
 #include "gpu/Mesh.h"
+#include "gpu/ObjectLabel.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
@@ -179,17 +180,31 @@ void Renderer::attachPassHooks(const PassHooks* hooks) {
     passHooks = hooks;
 }
 
+void Renderer::setDebugGroups(bool on) {
+    if (on && !objectLabelsOffered()) {
+        printLine("GL debug groups need OpenGL 4.3 or GL_KHR_debug; the passes run without them");
+    }
+    debugGroups = on && objectLabelsOffered();
+}
+
 void Renderer::setOutputFramebuffer(GLuint framebuffer) {
     outputFramebuffer = framebuffer;
 }
 
+// The group encloses the hooks, so a measuring tool's queries show inside the pass's group.
 template <typename Pass> void Renderer::runPass(FramePass pass, Pass&& body) {
+    if (debugGroups) {
+        pushDebugGroup(kFramePassNames[static_cast<int>(pass)].label);
+    }
     if (passHooks) {
         passHooks->begin(pass);
     }
     body();
     if (passHooks) {
         passHooks->end(pass);
+    }
+    if (debugGroups) {
+        popDebugGroup();
     }
 }
 

@@ -14,6 +14,7 @@
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
+#include "render/PassTimer.h"
 #include "render/Renderer.h"
 #include "render/ShadowMappingTechnique.h"
 #include "scene/Camera.h"
@@ -26,6 +27,7 @@
 
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -61,6 +63,20 @@ std::string objectLabel(GLenum identifier, GLuint name) {
     GLsizei length = 0;
     glGetObjectLabel(identifier, name, longest, &length, text.data());
     return std::string(text.data(), static_cast<size_t>(length));
+}
+
+// The names of the debug groups opened, as the debug callback printed their echoes, in order.
+std::vector<std::string> pushedGroups(const std::string& output) {
+    const std::string prefix = "OpenGL Error: ";
+    std::vector<std::string> names;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        size_t end = line.find(" [Source = Application, Type = Push Group");
+        if (line.rfind(prefix, 0) == 0 && end != std::string::npos) {
+            names.push_back(line.substr(prefix.size(), end - prefix.size()));
+        }
+    }
+    return names;
 }
 
 class RendererGLTest : public GLTest {
@@ -368,4 +384,42 @@ TEST_F(RendererGLTest, TargetsCarryLabelsNamingTheTargetAndTheAttachment) {
     glBindTexture(GL_TEXTURE_2D, 0);
     glDeleteTextures(1, &texture);
     EXPECT_EQ(countGLErrorLines(output), 0) << output;
+}
+
+// Groups are asked for on their own, so they stay while the overlay attaches and detaches its
+// timer; without them a frame prints nothing.
+TEST_F(RendererGLTest, DebugGroupsFrameEveryPassInOrderOnlyWhenAskedBesideTheTimer) {
+    std::vector<std::string> everyPass;
+    for (const FramePassName& name : kFramePassNames) {
+        everyPass.push_back(name.label);
+    }
+    lookAt(glm::vec3(-1.0f, 7.0f, 6.0f), glm::vec3(1.5f, 0.0f, 0.5f));
+    auto frame = [&] { return captureOutput([&] { renderFrame(*testRenderer, test.scene); }); };
+    std::string quiet = frame();
+
+    testRenderer->setDebugGroups(true);
+    PassTimer::activate(0);
+    testRenderer->attachPassHooks(PassTimer::hooks());
+    PassTimer::beginFrame();
+    std::string timed = frame();
+    PassTimer::endFrame();
+    std::vector<FrameGpuTimes> times = PassTimer::collect(true);
+    testRenderer->attachPassHooks(nullptr);
+    PassTimer::deactivate();
+    RenderSettings::ssao = false;
+    std::string untimed = frame();
+    testRenderer->setDebugGroups(false);
+    std::string quietAgain = frame();
+
+    EXPECT_EQ(quiet, "");
+    EXPECT_EQ(quietAgain, "");
+    EXPECT_EQ(pushedGroups(timed), everyPass) << timed;
+    EXPECT_EQ(countOccurrences(timed, "Type = Pop Group"), kFramePassCount);
+    everyPass.erase(everyPass.begin() + static_cast<int>(FramePass::SSAO));
+    EXPECT_EQ(pushedGroups(untimed), everyPass) << untimed;
+    EXPECT_EQ(countGLErrorLines(timed + untimed), 0);
+    ASSERT_EQ(times.size(), 1u);
+    for (int pass = 0; pass < kFramePassCount; ++pass) {
+        EXPECT_TRUE(times[0].passRan[pass]) << kFramePassNames[pass].label;
+    }
 }

@@ -396,7 +396,8 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
             continue;
         }
         runOptionGiven = runOptionGiven || (name != "--help" && name != "-h");
-        if (name == "--sweep" || name == "--no-progress" || name == "--headless") {
+        if (name == "--sweep" || name == "--no-progress" || name == "--headless" ||
+            name == "--gl-groups") {
             if (value) {
                 result.error = name + " takes no value";
                 return result;
@@ -405,6 +406,8 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
                 options.sweep = true;
             } else if (name == "--headless") {
                 options.headless = true;
+            } else if (name == "--gl-groups") {
+                options.glGroups = true;
             } else {
                 options.progress = false;
             }
@@ -489,6 +492,9 @@ std::string benchUsage() {
            "  --headless                no window: an EGL context on the GPU's EGL device,\n"
            "                            else on Mesa's surfaceless platform (chosen by\n"
            "                            itself when no display can be opened)\n"
+           "  --gl-groups               every pass in a GL debug group named as in the table,\n"
+           "                            for frame debuggers (the driver's echo of each group\n"
+           "                            goes to standard error)\n"
            "  --help                    this text\n"
            "\n"
            "  --compare BASE.json NEW.json\n" +

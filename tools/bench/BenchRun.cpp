@@ -343,6 +343,7 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
         return result;
     }
     result.context = describeGlContext(bench, size);
+    bench.pipeline->renderer->setDebugGroups(options.glGroups);
     applySwitches(options.switches, updateShadowMaps);
     RenderSettings::debugView = options.view;
     result.settings = currentSettings(options, size);
