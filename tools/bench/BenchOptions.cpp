@@ -492,9 +492,9 @@ std::string benchUsage() {
            "  --headless                no window: an EGL context on the GPU's EGL device,\n"
            "                            else on Mesa's surfaceless platform (chosen by\n"
            "                            itself when no display can be opened)\n"
-           "  --gl-groups               every pass in a GL debug group named as in the table,\n"
-           "                            for frame debuggers (the driver's echo of each group\n"
-           "                            goes to standard error)\n"
+           "  --gl-groups               every pass in a GL debug group named as in the\n"
+           "                            table, for frame debuggers (the driver's echo of\n"
+           "                            each group goes to standard error)\n"
            "  --help                    this text\n"
            "\n"
            "  --compare BASE.json NEW.json\n" +
