@@ -11,7 +11,7 @@ packages=(
     xvfb xauth libgl1-mesa-dri xdotool x11-apps
     libegl-dev libegl-mesa0
     clang libclang-rt-14-dev
-    nlohmann-json3-dev glslang-tools gnuplot-nox
+    nlohmann-json3-dev glslang-tools gnuplot-nox apitrace
 )
 
 missing=()

@@ -15,6 +15,8 @@
 #include "render/Renderer.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -55,6 +57,14 @@ bool withinLimit(int value, const char* key, int largest) {
     return false;
 }
 
+// CATHEDRAL_GL_GROUPS set to anything but "" or "0" puts every pass in a GL debug group for frame
+// debuggers (Renderer::setDebugGroups). The driver echoes each group as a debug message, which the
+// console shows, so a run without the variable prints only what it always printed.
+bool debugGroupsAsked() {
+    const char* value = std::getenv("CATHEDRAL_GL_GROUPS");
+    return value != nullptr && std::strcmp(value, "") != 0 && std::strcmp(value, "0") != 0;
+}
+
 } // namespace
 
 Application::~Application() {
@@ -75,6 +85,7 @@ bool Application::init() {
         new FramePipeline(window, std::max(1, framebufferWidth), std::max(1, framebufferHeight));
     scene = pipeline->scene;
     renderer = pipeline->renderer;
+    renderer->setDebugGroups(debugGroupsAsked());
     freeLookController = pipeline->freeLookController;
     pathAnimation = pipeline->pathAnimation;
     return true;

@@ -2,6 +2,7 @@
 #include "app/DebugOutput.h"
 
 #include "base/Console.h"
+#include "gpu/ObjectLabel.h"
 
 #include <iostream>
 #include <sstream>
@@ -50,6 +51,10 @@ const char* typeWord(GLenum type) {
     case GL_DEBUG_TYPE_OTHER:
     case GL_DEBUG_CATEGORY_OTHER_AMD:
         return "Other";
+    case GL_DEBUG_TYPE_PUSH_GROUP: // a debug group's echo (Renderer::setDebugGroups)
+        return "Push Group";
+    case GL_DEBUG_TYPE_POP_GROUP:
+        return "Pop Group";
     default:
         return "Unknown";
     }
@@ -127,6 +132,7 @@ bool installDebugOutput() {
     GLDEBUGPROC coreCallback = glDebugOutputCallback;
     GLDEBUGPROCAMD amdCallback = glDebugOutputCallback;
     DebugEntryPoint entryPoint = chooseDebugEntryPoint(advertisedDebugSupport());
+    setObjectLabelsOffered(entryPoint == DebugEntryPoint::Core);
     switch (entryPoint) {
     case DebugEntryPoint::Core:
         glDebugMessageCallback(coreCallback, nullptr);

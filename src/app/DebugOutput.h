@@ -39,4 +39,6 @@ bool deliversSynchronously(DebugEntryPoint entryPoint);
 // form allows it. The choice rests on the driver's advertised version and extension list, never
 // on whether an entry point can be looked up: on GLX a lookup succeeds for any name. Needs a
 // current context and GLEW. Returns false when no form is available (nothing is installed).
+// Object labels and debug groups (ObjectLabel.h) come with the core form and are switched on for
+// this context exactly when it is chosen.
 bool installDebugOutput();

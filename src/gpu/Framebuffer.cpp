@@ -4,10 +4,14 @@
 #include "gpu/Framebuffer.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 #include "base/Console.h"
+#include "gpu/ObjectLabel.h"
 
-Framebuffer::Framebuffer(int width, int height) : width(width), height(height) {
+Framebuffer::Framebuffer(int width, int height, std::string label)
+    : width(width), height(height), label(std::move(label)) {
     glGenFramebuffers(1, &fbo);
     if (!isComplete()) {
         printLine("Failed to build Framebuffer");
@@ -19,6 +23,20 @@ namespace {
 bool isDepthOrStencilAttachment(GLenum attachment) {
     return attachment == GL_DEPTH_ATTACHMENT || attachment == GL_STENCIL_ATTACHMENT ||
            attachment == GL_DEPTH_STENCIL_ATTACHMENT;
+}
+
+// How a texture label names the attachment point when its caller gives no name.
+std::string attachmentWord(GLenum attachment) {
+    switch (attachment) {
+    case GL_DEPTH_ATTACHMENT:
+        return "depth";
+    case GL_STENCIL_ATTACHMENT:
+        return "stencil";
+    case GL_DEPTH_STENCIL_ATTACHMENT:
+        return "depth-stencil";
+    default:
+        return "colour " + std::to_string(attachment - GL_COLOR_ATTACHMENT0);
+    }
 }
 
 // Allocates storage of the given size on the texture bound to GL_TEXTURE_2D, linear filtering,
@@ -46,6 +64,14 @@ bool Framebuffer::isComplete() {
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
+void Framebuffer::labelAttachment(GLenum identifier, GLuint name,
+                                  const std::string& attachmentName) const {
+    if (!label.empty()) {
+        labelObject(GL_FRAMEBUFFER, fbo, label);
+        labelObject(identifier, name, label + " " + attachmentName);
+    }
+}
+
 std::vector<GLenum> Framebuffer::drawBufferList() const {
     std::vector<GLenum> list;
     for (const auto& entry : textures) {
@@ -69,7 +95,8 @@ void Framebuffer::restoreDrawBuffers() const {
 // texture, if any, is put back) and deleted, so the framebuffer stays as it was and nothing leaks.
 // A texture that replaces an earlier one at the same point deletes the earlier one.
 void Framebuffer::addTexture(GLenum attachment, GLint internalFormat, GLenum format, GLenum type,
-                             glm::vec4 clearColor, bool drawBuffer) {
+                             glm::vec4 clearColor, bool drawBuffer,
+                             const std::string& attachmentName) {
     if (!isColorAttachment(attachment) && !isDepthOrStencilAttachment(attachment)) {
         printLine("Failed to add Texture to  Framebuffer");
         return;
@@ -80,6 +107,8 @@ void Framebuffer::addTexture(GLenum attachment, GLint internalFormat, GLenum for
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
     allocateAttachmentStorage(internalFormat, width, height, format, type);
+    labelAttachment(GL_TEXTURE, texture,
+                    attachmentName.empty() ? attachmentWord(attachment) : attachmentName);
     glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_2D, texture, 0);
     if (!drawBuffer) {
         glDrawBuffer(GL_NONE);
@@ -110,6 +139,8 @@ void Framebuffer::addRenderbuffer() {
     glGenRenderbuffers(1, &depthRenderbuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, depthRenderbuffer);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    labelAttachment(GL_RENDERBUFFER, depthRenderbuffer,
+                    attachmentWord(GL_DEPTH_STENCIL_ATTACHMENT));
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                               depthRenderbuffer);
     if (!isComplete()) {

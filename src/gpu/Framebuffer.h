@@ -8,6 +8,7 @@
 #include <glm/glm.hpp>
 
 #include <map>
+#include <string>
 #include <vector>
 
 // A value: copies share the GL names and create or delete nothing. Only release() deletes the GL
@@ -22,19 +23,24 @@ public:
     GLuint depthRenderbuffer = 0;
     int width = 0;
     int height = 0;
+    // The target's name in frame debuggers ("G-buffer"); each attachment's label starts with it
+    // ("G-buffer world position"). Empty: no object of this framebuffer is labelled.
+    std::string label;
 
     // An empty 0 x 0 framebuffer that names no GL object, to be assigned later.
     Framebuffer() = default;
     // Generates the framebuffer object (not bound) and reports an incomplete bound framebuffer.
-    Framebuffer(int width, int height);
+    Framebuffer(int width, int height, std::string label = "");
 
     // Creates a texture of the framebuffer's size, attaches it and records it when the
-    // framebuffer is complete afterwards. Leaves framebuffer 0 bound.
+    // framebuffer is complete afterwards. The texture is labelled with the framebuffer's label and
+    // `attachmentName`, by default the attachment point's ("colour 0", "depth"). Leaves
+    // framebuffer 0 bound.
     void addTexture(GLenum attachment, GLint internalFormat, GLenum format, GLenum type,
-                    glm::vec4 clearColor, bool drawBuffer);
+                    glm::vec4 clearColor, bool drawBuffer, const std::string& attachmentName = "");
     // Creates and attaches the depth renderbuffer (24-bit depth, 8-bit stencil, like the window's,
-    // so its depth can be blitted there). Leaves framebuffer 0 bound and the viewport at this
-    // framebuffer's size.
+    // so its depth can be blitted there), labelled "<label> depth-stencil". Leaves framebuffer 0
+    // bound and the viewport at this framebuffer's size.
     void addRenderbuffer();
 
     // Binds to GL_FRAMEBUFFER and sets the viewport to the framebuffer's size.
@@ -64,6 +70,8 @@ public:
 private:
     static bool isColorAttachment(GLenum attachment);
     static bool isComplete();
+    // Labels the framebuffer object (which exists once bound) and an attachment's object.
+    void labelAttachment(GLenum identifier, GLuint name, const std::string& attachmentName) const;
     std::vector<GLenum> drawBufferList() const;
     void restoreDrawBuffers() const;
 };

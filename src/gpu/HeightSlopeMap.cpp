@@ -2,10 +2,12 @@
 // uploads them with their mipmap chain beside it; cached by the height texture's name.
 #include "gpu/HeightSlopeMap.h"
 
+#include "gpu/ObjectLabel.h"
 #include "gpu/Texture.h"
 
 #include <algorithm>
 #include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -89,11 +91,12 @@ SlopeLevel halve(const SlopeLevel& level) {
     return next;
 }
 
-GLuint uploadSlopes(SlopeLevel level) {
+GLuint uploadSlopes(SlopeLevel level, const std::string& label) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
+    labelObject(GL_TEXTURE, texture, label);
     for (int mip = 0;; ++mip) {
         glTexImage2D(GL_TEXTURE_2D, mip, GL_RG16F, level.width, level.height, 0, GL_RG, GL_FLOAT,
                      level.texels.data());
@@ -120,7 +123,7 @@ GLuint HeightSlopeMap::of(const Texture& heights) {
     Heights read = readHeights(heights.id);
     GLuint slopes = 0;
     if (!read.red.empty()) {
-        slopes = uploadSlopes(slopesOf(read));
+        slopes = uploadSlopes(slopesOf(read), heights.path + " slopes");
     }
     slopeCache[heights.id] = slopes;
     return slopes;

@@ -5,6 +5,8 @@
 
 #include "gpu/GL.h"
 
+#include <string>
+
 struct FIBITMAP;
 
 // Whether the driver can hold an image of this size as a 2D texture (GL_MAX_TEXTURE_SIZE); a
@@ -14,5 +16,6 @@ bool fitsLargestTexture(unsigned width, unsigned height);
 // Makes unit 0 active, generates a texture and uploads the 32-bit BGRA bitmap to it as RGBA8,
 // bottom row first as FreeImage stores it (so image row 0 lies at t = 0), with a full mipmap
 // chain, trilinear minification and linear magnification; wrap modes stay at the default.
-// Returns the texture's name and leaves it bound to GL_TEXTURE_2D on unit 0.
-GLuint uploadImageTexture(FIBITMAP* bitmap);
+// Labels it `label` (ObjectLabel.h). Returns the texture's name and leaves it bound to
+// GL_TEXTURE_2D on unit 0.
+GLuint uploadImageTexture(FIBITMAP* bitmap, const std::string& label);

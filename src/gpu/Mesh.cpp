@@ -6,6 +6,7 @@
 #include "base/Console.h"
 #include "gpu/HeightSlopeMap.h"
 #include "gpu/ModelFileSystem.h"
+#include "gpu/ObjectLabel.h"
 #include "gpu/Shader.h"
 #include "gpu/Texture.h"
 
@@ -68,12 +69,14 @@ std::vector<std::uint32_t> triangleIndices(const aiMesh* imported) {
     return indices;
 }
 
-// Generates a buffer, uploads the floats with GL_STATIC_DRAW and points the attribute at it
-// (tightly packed, not normalised). Expects the mesh's vertex array to be bound.
-GLuint uploadAttribute(GLuint location, GLint components, const void* data, std::size_t bytes) {
+// Generates a buffer labelled `label`, uploads the floats with GL_STATIC_DRAW and points the
+// attribute at it (tightly packed, not normalised). Expects the mesh's vertex array to be bound.
+GLuint uploadAttribute(GLuint location, GLint components, const void* data, std::size_t bytes,
+                       const std::string& label) {
     GLuint buffer = 0;
     glGenBuffers(1, &buffer);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    labelObject(GL_BUFFER, buffer, label);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), data, GL_STATIC_DRAW);
     glEnableVertexAttribArray(location);
     glVertexAttribPointer(location, components, GL_FLOAT, GL_FALSE, 0, nullptr);
@@ -91,33 +94,37 @@ std::vector<GLfloat> textureCoordinates(const aiMesh* imported) {
     return uvs;
 }
 
-// Leaves the mesh's vertex array bound, with the index buffer recorded in it.
-void uploadGeometry(Mesh* mesh, const aiMesh* imported) {
+// Leaves the mesh's vertex array bound, with the index buffer recorded in it. The vertex array is
+// labelled `label`, each buffer "<label> <content>".
+void uploadGeometry(Mesh* mesh, const aiMesh* imported, const std::string& label) {
     std::vector<std::uint32_t> indices = triangleIndices(imported);
     mesh->numFaces = static_cast<std::uint32_t>(indices.size() / 3);
 
     glGenVertexArrays(1, &mesh->vao);
     glBindVertexArray(mesh->vao);
+    labelObject(GL_VERTEX_ARRAY, mesh->vao, label);
     glGenBuffers(1, &mesh->indexBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh->indexBuffer);
+    labelObject(GL_BUFFER, mesh->indexBuffer, label + " indices");
     glBufferData(GL_ELEMENT_ARRAY_BUFFER,
                  static_cast<GLsizeiptr>(indices.size() * sizeof(std::uint32_t)), indices.data(),
                  GL_STATIC_DRAW);
 
     std::size_t vertexCount = imported->mNumVertices;
     if (imported->mVertices != nullptr && vertexCount > 0) {
-        mesh->positionBuffer =
-            uploadAttribute(0, 3, imported->mVertices, vertexCount * 3 * sizeof(GLfloat));
+        mesh->positionBuffer = uploadAttribute(
+            0, 3, imported->mVertices, vertexCount * 3 * sizeof(GLfloat), label + " positions");
         static_assert(sizeof(aiVector3D) == sizeof(glm::vec3), "positions are three floats");
         mesh->computeBounds(reinterpret_cast<const glm::vec3*>(imported->mVertices), vertexCount);
     }
     if (imported->mNormals != nullptr && vertexCount > 0) {
-        mesh->normalBuffer =
-            uploadAttribute(1, 3, imported->mNormals, vertexCount * 3 * sizeof(GLfloat));
+        mesh->normalBuffer = uploadAttribute(1, 3, imported->mNormals,
+                                             vertexCount * 3 * sizeof(GLfloat), label + " normals");
     }
     if (imported->HasTextureCoords(0)) {
         std::vector<GLfloat> uvs = textureCoordinates(imported);
-        mesh->uvBuffer = uploadAttribute(2, 2, uvs.data(), uvs.size() * sizeof(GLfloat));
+        mesh->uvBuffer = uploadAttribute(2, 2, uvs.data(), uvs.size() * sizeof(GLfloat),
+                                         label + " texture coordinates");
     }
 }
 
@@ -163,13 +170,14 @@ void printSceneCounts(const aiScene* scene) {
 }
 
 // "Faces: " reports the triangles actually uploaded and drawn, which is the imported face count
-// unless faces were skipped as not drawable.
-Mesh* buildMesh(const aiScene* scene, const aiMesh* imported, const std::string& path,
+// unless faces were skipped as not drawable. The GL objects are labelled "<path> mesh <index>".
+Mesh* buildMesh(const aiScene* scene, unsigned int index, const std::string& path,
                 const std::string& directory) {
+    const aiMesh* imported = scene->mMeshes[index];
     Mesh* mesh = new Mesh();
     mesh->path = path;
     mesh->numVertices = imported->mNumVertices;
-    uploadGeometry(mesh, imported);
+    uploadGeometry(mesh, imported, path + " mesh " + std::to_string(index));
     printLine("Name: " + std::string(imported->mName.C_Str()));
     printLine("Faces: " + std::to_string(mesh->numFaces));
     printLine("Vertices: " + std::to_string(mesh->numVertices));
@@ -232,7 +240,7 @@ std::vector<Mesh*> Mesh::load(std::string path) {
     std::string directory = directoryOf(path);
     std::vector<Mesh*> meshes;
     for (unsigned int m = 0; m < scene->mNumMeshes; ++m) {
-        Mesh* mesh = buildMesh(scene, scene->mMeshes[m], path, directory);
+        Mesh* mesh = buildMesh(scene, m, path, directory);
         meshes.push_back(mesh);
         meshRegistry.push_back(mesh);
     }

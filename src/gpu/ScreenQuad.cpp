@@ -2,6 +2,8 @@
 // static, so its GL objects are made on the first getInstance() with the context current.
 #include "gpu/ScreenQuad.h"
 
+#include "gpu/ObjectLabel.h"
+
 namespace {
 
 // Top-left, bottom-left, top-right, bottom-right: both strip triangles are counter-clockwise.
@@ -18,14 +20,17 @@ ScreenQuad* ScreenQuad::getInstance() {
 
 // Leaves the quad's vertex array bound.
 ScreenQuad::ScreenQuad() {
-    createCornerArray(cornerPositions, vao, vbo);
+    createCornerArray(cornerPositions, vao, vbo, "screen quad");
 }
 
-void ScreenQuad::createCornerArray(const GLfloat (&corners)[12], GLuint& vao, GLuint& vbo) {
+void ScreenQuad::createCornerArray(const GLfloat (&corners)[12], GLuint& vao, GLuint& vbo,
+                                   const std::string& label) {
     glGenVertexArrays(1, &vao);
     glBindVertexArray(vao);
+    labelObject(GL_VERTEX_ARRAY, vao, label);
     glGenBuffers(1, &vbo);
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    labelObject(GL_BUFFER, vbo, label + " corners");
     glBufferData(GL_ARRAY_BUFFER, sizeof(corners), corners, GL_STATIC_DRAW);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);

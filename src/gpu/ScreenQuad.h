@@ -4,6 +4,8 @@
 
 #include "gpu/GL.h"
 
+#include <string>
+
 class ScreenQuad {
 public:
     GLuint vao = 0;
@@ -21,9 +23,11 @@ public:
     void drawOverwriting();
 
     // Uploads four corners (12 floats) into a new buffer and a new vertex array that feeds them
-    // to attribute location 0 as 3 floats each; the billboards' quad is built the same way.
-    // Leaves the new vertex array bound.
-    static void createCornerArray(const GLfloat (&corners)[12], GLuint& vao, GLuint& vbo);
+    // to attribute location 0 as 3 floats each; the billboards' quad is built the same way. The
+    // vertex array is labelled `label`, the buffer "<label> corners". Leaves the new vertex array
+    // bound.
+    static void createCornerArray(const GLfloat (&corners)[12], GLuint& vao, GLuint& vbo,
+                                  const std::string& label);
 
     ~ScreenQuad();
 

@@ -67,7 +67,7 @@ Texture* Texture::load(std::string path) {
     }
 
     Texture* texture = new Texture();
-    texture->id = uploadImageTexture(bitmap);
+    texture->id = uploadImageTexture(bitmap, path);
     FreeImage_Unload(bitmap);
 
     texture->path = path;

@@ -60,7 +60,7 @@ void uploadPages(AnimatedTextureTechnique& texture, FIMULTIBITMAP* multiBitmap, 
             printLine(texture.path + ": page " + intToString(i) + " could not be decoded");
             continue;
         }
-        texture.frames[i] = uploadImageTexture(page);
+        texture.frames[i] = uploadImageTexture(page, texture.path + " page " + intToString(i));
         FreeImage_Unload(page);
     }
 }

@@ -32,7 +32,7 @@ Billboard::~Billboard() {
 
 // Leaves the new vertex array bound.
 void Billboard::createQuad() {
-    ScreenQuad::createCornerArray(quadCorners, vao, vbo);
+    ScreenQuad::createCornerArray(quadCorners, vao, vbo, "flame billboard");
 }
 
 void Billboard::setAnimatedTexture(std::string path) {

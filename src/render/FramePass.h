@@ -7,7 +7,8 @@ enum class FramePass { ShadowMaps, Geometry, SSAO, Lighting, Forward, Bloom, Ant
 
 constexpr int kFramePassCount = static_cast<int>(FramePass::Count);
 
-// How a pass is named: `key` in reports (JSON and CSV, the overlay), `label` in tables.
+// How a pass is named: `key` in reports (JSON and CSV, the overlay), `label` in tables and as
+// the pass's GL debug group (Renderer::setDebugGroups).
 struct FramePassName {
     const char* key;
     const char* label;

@@ -11,19 +11,20 @@
 
 namespace {
 
-Framebuffer makeBlurTarget(int width, int height) {
-    Framebuffer target(width, height);
+Framebuffer makeBlurTarget(int width, int height, const char* label) {
+    Framebuffer target(width, height, label);
     target.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA16F, GL_RGBA, GL_FLOAT,
-                      glm::vec4(0.0f, 0.0f, 0.0f, 0.0f), true);
+                      glm::vec4(0.0f, 0.0f, 0.0f, 0.0f), true, "colour");
     return target;
 }
 
 } // namespace
 
 GaussBlurTechnique::GaussBlurTechnique(int width, int height)
-    : screenQuad(ScreenQuad::getInstance()), horizontalBuffer(makeBlurTarget(width, height)),
-      verticalBuffer(makeBlurTarget(width, height)), shader(ShaderManager::getShader("gaussBlur")) {
-}
+    : screenQuad(ScreenQuad::getInstance()),
+      horizontalBuffer(makeBlurTarget(width, height, "blur horizontal")),
+      verticalBuffer(makeBlurTarget(width, height, "blur vertical")),
+      shader(ShaderManager::getShader("gaussBlur")) {}
 
 GaussBlurTechnique::~GaussBlurTechnique() {
     horizontalBuffer.release();

@@ -2,6 +2,7 @@
 #include "render/IndirectLightProbes.h"
 
 #include "base/Console.h"
+#include "gpu/ObjectLabel.h"
 #include "gpu/Shader.h"
 #include "scene/IrradianceProbeGrid.h"
 
@@ -12,10 +13,11 @@ namespace {
 const char* const samplerNames[IndirectLightProbes::textureCount] = {"probeLight",
                                                                      "probeDirection"};
 
-GLuint create3DTexture(glm::ivec3 size, const std::vector<float>& texels) {
+GLuint create3DTexture(glm::ivec3 size, const std::vector<float>& texels, const char* label) {
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_3D, texture);
+    labelObject(GL_TEXTURE, texture, label);
     glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA16F, size.x, size.y, size.z, 0, GL_RGBA, GL_FLOAT,
                  texels.data());
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -54,8 +56,8 @@ void IndirectLightProbes::upload(const IrradianceProbeGrid& grid) {
         light.insert(light.end(), {l.x, l.y, l.z, l.w});
         direction.insert(direction.end(), {d.x, d.y, d.z, d.w});
     }
-    textures[0] = create3DTexture(grid.counts, light);
-    textures[1] = create3DTexture(grid.counts, direction);
+    textures[0] = create3DTexture(grid.counts, light, "indirect light probes light");
+    textures[1] = create3DTexture(grid.counts, direction, "indirect light probes direction");
     origin = grid.origin;
     spacing = grid.spacing;
     counts = glm::vec3(grid.counts);

@@ -20,9 +20,9 @@ double roundHalfAwayFromZero(double value) {
 LightShaftsTechnique::LightShaftsTechnique(int width, int height)
     : exposure(1.0333f), decay(0.99f), density(0.64f), weight(0.0166667f),
       shader(ShaderManager::getShader("lightShaft")), screenQuad(ScreenQuad::getInstance()),
-      width(width), height(height), framebuffer(width, height) {
+      width(width), height(height), framebuffer(width, height, "light shafts") {
     framebuffer.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA16F, GL_RGBA, GL_FLOAT,
-                           glm::vec4(0.0f, 0.0f, 0.0f, 0.0f), true);
+                           glm::vec4(0.0f, 0.0f, 0.0f, 0.0f), true, "colour");
 }
 
 LightShaftsTechnique::~LightShaftsTechnique() {

@@ -5,6 +5,7 @@
 
 #include "base/Console.h"
 #include "gpu/Mesh.h"
+#include "gpu/ObjectLabel.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderManager.h"
 #include "render/Frustum.h"
@@ -28,10 +29,11 @@ const glm::vec3 faceUps[6] = {{0, -1, 0}, {0, -1, 0}, {0, 0, 1},
 
 } // namespace
 
-OmnidirectionalShadowMappingTechnique::OmnidirectionalShadowMappingTechnique(int width, int height)
+OmnidirectionalShadowMappingTechnique::OmnidirectionalShadowMappingTechnique(
+    int width, int height, const std::string& label)
     : width(width), height(height) {
     viewProjectionMatrices.fill(glm::mat4(1.0f));
-    createFramebuffer();
+    createFramebuffer(label);
 }
 
 OmnidirectionalShadowMappingTechnique::~OmnidirectionalShadowMappingTechnique() {
@@ -40,9 +42,10 @@ OmnidirectionalShadowMappingTechnique::~OmnidirectionalShadowMappingTechnique() 
     glDeleteFramebuffers(1, &framebuffer);
 }
 
-void OmnidirectionalShadowMappingTechnique::createFramebuffer() {
+void OmnidirectionalShadowMappingTechnique::createFramebuffer(const std::string& label) {
     glGenTextures(1, &cubeMap);
     glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap);
+    labelObject(GL_TEXTURE, cubeMap, label + " depth");
     for (int face = 0; face < 6; ++face) {
         glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_DEPTH_COMPONENT24, width, height,
                      0, GL_DEPTH_COMPONENT, GL_UNSIGNED_INT, nullptr);
@@ -54,6 +57,7 @@ void OmnidirectionalShadowMappingTechnique::createFramebuffer() {
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
     glGenSamplers(1, &comparisonSampler);
+    labelObject(GL_SAMPLER, comparisonSampler, label + " comparison");
     glSamplerParameteri(comparisonSampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glSamplerParameteri(comparisonSampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glSamplerParameteri(comparisonSampler, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
@@ -64,6 +68,7 @@ void OmnidirectionalShadowMappingTechnique::createFramebuffer() {
 
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    labelObject(GL_FRAMEBUFFER, framebuffer, label);
     glFramebufferTexture(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, cubeMap, 0);
     glDrawBuffer(GL_NONE);
     glReadBuffer(GL_NONE);

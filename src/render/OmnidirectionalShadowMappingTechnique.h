@@ -10,6 +10,7 @@
 #include <glm/glm.hpp>
 
 #include <array>
+#include <string>
 
 class Frustum;
 class Light;
@@ -36,8 +37,10 @@ public:
     int facesHeld = 0;        // the faces the last render() drew (allFaces without a light)
 
     // Creates the cube map and its framebuffer; prints "Framebuffer not complete!" when the
-    // driver rejects them (rendering carries on regardless).
-    OmnidirectionalShadowMappingTechnique(int width, int height);
+    // driver rejects them (rendering carries on regardless). The framebuffer is labelled `label`,
+    // the cube map "<label> depth" and the sampler "<label> comparison".
+    OmnidirectionalShadowMappingTechnique(int width, int height,
+                                          const std::string& label = "cube shadow map");
     // Deletes the cube map and the framebuffer object.
     ~OmnidirectionalShadowMappingTechnique();
     OmnidirectionalShadowMappingTechnique(const OmnidirectionalShadowMappingTechnique&) = delete;
@@ -78,5 +81,5 @@ public:
     static glm::mat4 faceRotation(int face);
 
 private:
-    void createFramebuffer();
+    void createFramebuffer(const std::string& label);
 };

@@ -5,6 +5,7 @@
 #include "app/RenderSettings.h"
 #include "base/Console.h"
 #include "gpu/Mesh.h"
+#include "gpu/ObjectLabel.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
@@ -41,19 +42,23 @@ glm::mat4 cameraViewProjection() {
 }
 
 Framebuffer createGBuffer(int width, int height) {
-    Framebuffer buffer(width, height);
-    buffer.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA16F, GL_RGBA, GL_FLOAT, glm::vec4(0.0f), true);
-    buffer.addTexture(GL_COLOR_ATTACHMENT1, GL_RGBA16F, GL_RGBA, GL_FLOAT, glm::vec4(0.0f), true);
+    Framebuffer buffer(width, height, "G-buffer");
+    buffer.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA16F, GL_RGBA, GL_FLOAT, glm::vec4(0.0f), true,
+                      "world position");
+    buffer.addTexture(GL_COLOR_ATTACHMENT1, GL_RGBA16F, GL_RGBA, GL_FLOAT, glm::vec4(0.0f), true,
+                      "world normal");
     buffer.addTexture(GL_COLOR_ATTACHMENT2, GL_RGBA16F, GL_RGBA, GL_FLOAT,
-                      glm::vec4(0.9f, 0.9f, 0.9f, 1.0f), true);
+                      glm::vec4(0.9f, 0.9f, 0.9f, 1.0f), true, "diffuse colour");
     buffer.addRenderbuffer();
     return buffer;
 }
 
 Framebuffer createHdrBuffer(int width, int height) {
-    Framebuffer buffer(width, height);
-    buffer.addTexture(GL_COLOR_ATTACHMENT0, GL_RGB16F, GL_RGB, GL_FLOAT, glm::vec4(0.0f), true);
-    buffer.addTexture(GL_COLOR_ATTACHMENT1, GL_RGB16F, GL_RGB, GL_FLOAT, glm::vec4(0.0f), true);
+    Framebuffer buffer(width, height, "HDR buffer");
+    buffer.addTexture(GL_COLOR_ATTACHMENT0, GL_RGB16F, GL_RGB, GL_FLOAT, glm::vec4(0.0f), true,
+                      "lit colour");
+    buffer.addTexture(GL_COLOR_ATTACHMENT1, GL_RGB16F, GL_RGB, GL_FLOAT, glm::vec4(0.0f), true,
+                      "bright parts");
     buffer.addRenderbuffer();
     return buffer;
 }
@@ -61,9 +66,9 @@ Framebuffer createHdrBuffer(int width, int height) {
 // The finished frame in display colour for the anti-aliasing pass, which samples it between
 // texels: clamped, so the border pixels do not blend with the opposite side.
 Framebuffer createAaBuffer(int width, int height) {
-    Framebuffer buffer(width, height);
+    Framebuffer buffer(width, height, "anti-aliasing buffer");
     buffer.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, glm::vec4(0.0f),
-                      true);
+                      true, "display colour");
     buffer.addRenderbuffer();
     glBindTexture(GL_TEXTURE_2D, buffer.getTexture(GL_COLOR_ATTACHMENT0));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -158,7 +163,10 @@ void Renderer::releaseScreenTargets() {
 
 void Renderer::init(const std::vector<Light*>& lights) {
     for (Light* light : lights) {
-        auto* cubeMap = new OmnidirectionalShadowMappingTechnique(shadowMapSize, shadowMapSize);
+        std::string label =
+            "cube shadow map light " + std::to_string(omnidirectionalShadowMaps.size());
+        auto* cubeMap =
+            new OmnidirectionalShadowMappingTechnique(shadowMapSize, shadowMapSize, label);
         cubeMap->setLight(light);
         omnidirectionalShadowMaps.push_back(cubeMap);
     }
@@ -172,17 +180,31 @@ void Renderer::attachPassHooks(const PassHooks* hooks) {
     passHooks = hooks;
 }
 
+void Renderer::setDebugGroups(bool on) {
+    if (on && !objectLabelsOffered()) {
+        printLine("GL debug groups need OpenGL 4.3 or GL_KHR_debug; the passes run without them");
+    }
+    debugGroups = on && objectLabelsOffered();
+}
+
 void Renderer::setOutputFramebuffer(GLuint framebuffer) {
     outputFramebuffer = framebuffer;
 }
 
+// The group encloses the hooks, so a measuring tool's queries show inside the pass's group.
 template <typename Pass> void Renderer::runPass(FramePass pass, Pass&& body) {
+    if (debugGroups) {
+        pushDebugGroup(kFramePassNames[static_cast<int>(pass)].label);
+    }
     if (passHooks) {
         passHooks->begin(pass);
     }
     body();
     if (passHooks) {
         passHooks->end(pass);
+    }
+    if (debugGroups) {
+        popDebugGroup();
     }
 }
 

@@ -45,6 +45,9 @@ public:
     GLuint outputFramebuffer = 0;
     // Told where each pass begins and ends; null while nothing measures the frame.
     const PassHooks* passHooks = nullptr;
+    // Whether each pass runs inside a debug group named by its label (kFramePassNames), for frame
+    // debuggers; independent of the hooks, so a timer can be attached or detached meanwhile.
+    bool debugGroups = false;
 
     // Sets the pipeline's standing GL state and the camera projection, builds the render targets
     // and the effect objects. Needs the shader programs.
@@ -73,6 +76,10 @@ public:
     int height() const { return screenHeight; }
     // Attaches the hooks called around every pass (null detaches them).
     void attachPassHooks(const PassHooks* hooks);
+    // Wraps every pass that runs in a debug group (glPushDebugGroup), outside the hooks, where
+    // the context offers groups (ObjectLabel.h). Off by default: the driver echoes each push and
+    // pop as a debug message, which the debug callback prints.
+    void setDebugGroups(bool on);
     // Sends the finished frame to `framebuffer` instead of the window (0 restores the window).
     // While anti-aliasing is on, the frame is finished in aaBuffer and anti-aliased into it.
     void setOutputFramebuffer(GLuint framebuffer);
@@ -96,7 +103,7 @@ private:
     // The faces of a cube map to draw this frame (a face mask; 0: leave the map as it is).
     int cubeMapFacesToDraw(const OmnidirectionalShadowMappingTechnique& cubeMap,
                            const Frustum& frustum) const;
-    // Runs one pass between the attached hooks.
+    // Runs one pass between the attached hooks, inside its debug group while groups are on.
     template <typename Pass> void runPass(FramePass pass, Pass&& body);
     // Binds the output with the screen-sized viewport.
     void bindOutput();

@@ -4,6 +4,7 @@
 #include "render/SSAOTechnique.h"
 
 #include "base/Console.h"
+#include "gpu/ObjectLabel.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderManager.h"
@@ -25,11 +26,11 @@ float lerp(float a, float b, float f) {
 
 SSAOTechnique::SSAOTechnique(int width, int height)
     : width(width), height(height), screenQuad(ScreenQuad::getInstance()),
-      framebuffer(width, height) {
+      framebuffer(width, height, "SSAO") {
     framebuffer.addTexture(GL_COLOR_ATTACHMENT0, GL_R16F, GL_RED, GL_FLOAT,
-                           glm::vec4(1.0f, 1.0f, 1.0f, 1.0f), true);
+                           glm::vec4(1.0f, 1.0f, 1.0f, 1.0f), true, "raw occlusion");
     framebuffer.addTexture(GL_COLOR_ATTACHMENT1, GL_R16F, GL_RED, GL_FLOAT,
-                           glm::vec4(0.0f, 0.0f, 0.0f, 0.0f), true);
+                           glm::vec4(0.0f, 0.0f, 0.0f, 0.0f), true, "blurred occlusion");
     ssaoShader = ShaderManager::getShader("ssao");
     blurShader = ShaderManager::getShader("avgBlur");
     generateKernelAndNoise();
@@ -75,6 +76,7 @@ void SSAOTechnique::generateKernelAndNoise() {
     }
     glGenTextures(1, &noiseTexture);
     glBindTexture(GL_TEXTURE_2D, noiseTexture);
+    labelObject(GL_TEXTURE, noiseTexture, "SSAO noise");
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16F, noiseSize, noiseSize, 0, GL_RGB, GL_FLOAT, noise);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -115,6 +117,7 @@ void SSAOTechnique::bindInputs(GLuint positionTexture, GLuint normalTexture) {
     ssaoShader->setInt("normal_texture", 1);
     glActiveTexture(GL_TEXTURE2);
     glBindTexture(GL_TEXTURE_2D, noiseTexture);
+    labelObject(GL_TEXTURE, noiseTexture, "SSAO noise");
     ssaoShader->setInt("noise_texture", 2);
 }
 

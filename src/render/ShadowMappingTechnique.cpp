@@ -3,6 +3,7 @@
 #include "render/ShadowMappingTechnique.h"
 
 #include "gpu/Mesh.h"
+#include "gpu/ObjectLabel.h"
 #include "gpu/ScreenQuad.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
@@ -60,8 +61,10 @@ ShadowMappingTechnique::~ShadowMappingTechnique() {
 bool ShadowMappingTechnique::createFramebuffers(int mapWidth, int mapHeight) {
     glGenFramebuffers(1, &depthFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, depthFramebuffer);
+    labelObject(GL_FRAMEBUFFER, depthFramebuffer, "light-view shadow map");
     glGenTextures(1, &depthTexture);
     glBindTexture(GL_TEXTURE_2D, depthTexture);
+    labelObject(GL_TEXTURE, depthTexture, "light-view shadow map depth");
     glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT16, mapWidth, mapHeight, 0, GL_DEPTH_COMPONENT,
                  GL_FLOAT, nullptr);
     setSamplingParameters(GL_CLAMP_TO_EDGE);
@@ -74,8 +77,10 @@ bool ShadowMappingTechnique::createFramebuffers(int mapWidth, int mapHeight) {
 
     glGenFramebuffers(1, &colorFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, colorFramebuffer);
+    labelObject(GL_FRAMEBUFFER, colorFramebuffer, "colored shadow map");
     glGenTextures(1, &colorTexture);
     glBindTexture(GL_TEXTURE_2D, colorTexture);
+    labelObject(GL_TEXTURE, colorTexture, "colored shadow map colour");
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F, mapWidth, mapHeight, 0, GL_RGBA, GL_FLOAT, nullptr);
     setSamplingParameters(GL_CLAMP_TO_EDGE);
     glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, colorTexture, 0);

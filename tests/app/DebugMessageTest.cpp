@@ -67,6 +67,8 @@ TEST(DebugMessageTest, TypeWordsIncludingTheAmdCategories) {
         {0x914C, "Undefined Behavior"},
         {0x914D, "Performance"},
         {0x9150, "Other"},
+        {0x8269, "Push Group"},
+        {0x826A, "Pop Group"},
         {0x8268, "Unknown"},
         {0x9149, "Unknown"},
         {0x914A, "Unknown"},

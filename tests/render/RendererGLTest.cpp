@@ -9,10 +9,12 @@
 #include "OutputCapture.h"
 #include "TestPipeline.h"
 #include "app/RenderSettings.h"
+#include "gpu/ObjectLabel.h"
 #include "gpu/Shader.h"
 #include "gpu/ShaderConstants.h"
 #include "gpu/ShaderManager.h"
 #include "render/OmnidirectionalShadowMappingTechnique.h"
+#include "render/PassTimer.h"
 #include "render/Renderer.h"
 #include "render/ShadowMappingTechnique.h"
 #include "scene/Camera.h"
@@ -24,7 +26,10 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 using namespace rendertest;
 
@@ -48,6 +53,30 @@ std::vector<unsigned char> testFrame(Renderer& renderer, Scene* scene) {
     lookAt(glm::vec3(-1.0f, 7.0f, 6.0f), glm::vec3(1.5f, 0.0f, 0.5f));
     renderFrame(renderer, scene);
     return readPixels(width, height);
+}
+
+// The object's label, read back through a buffer of the driver's largest label.
+std::string objectLabel(GLenum identifier, GLuint name) {
+    GLint longest = 0;
+    glGetIntegerv(GL_MAX_LABEL_LENGTH, &longest);
+    std::vector<char> text(static_cast<size_t>(longest) + 1, '\0');
+    GLsizei length = 0;
+    glGetObjectLabel(identifier, name, longest, &length, text.data());
+    return std::string(text.data(), static_cast<size_t>(length));
+}
+
+// The names of the debug groups opened, as the debug callback printed their echoes, in order.
+std::vector<std::string> pushedGroups(const std::string& output) {
+    const std::string prefix = "OpenGL Error: ";
+    std::vector<std::string> names;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        size_t end = line.find(" [Source = Application, Type = Push Group");
+        if (line.rfind(prefix, 0) == 0 && end != std::string::npos) {
+            names.push_back(line.substr(prefix.size(), end - prefix.size()));
+        }
+    }
+    return names;
 }
 
 class RendererGLTest : public GLTest {
@@ -327,4 +356,70 @@ TEST_F(RendererGLTest, SceneWithoutLightsLightsNothingAndRaisesNoError) {
     EXPECT_EQ(countGLErrorLines(output), 0) << output;
     EXPECT_GT(meanBrightness(ambient), 5.0f);
     EXPECT_GT(meanBrightness(unlit), meanBrightness(ambient));
+}
+
+TEST_F(RendererGLTest, TargetsCarryLabelsNamingTheTargetAndTheAttachment) {
+    ASSERT_TRUE(objectLabelsOffered()) << "Mesa offers GL 4.3 and KHR_debug";
+    EXPECT_EQ(objectLabel(GL_FRAMEBUFFER, testRenderer->gBuffer.getId()), "G-buffer");
+    std::set<std::string> attachments;
+    for (const auto& entry : testRenderer->gBuffer.textures) {
+        std::string label = objectLabel(GL_TEXTURE, entry.second);
+        EXPECT_EQ(label.rfind("G-buffer ", 0), 0u) << label;
+        attachments.insert(label);
+    }
+    EXPECT_EQ(attachments.size(), 3u) << "each attachment names itself";
+    ASSERT_FALSE(testRenderer->omnidirectionalShadowMaps.empty());
+    EXPECT_EQ(objectLabel(GL_TEXTURE, testRenderer->omnidirectionalShadowMaps[0]->cubeMap),
+              "cube shadow map light 0 depth");
+
+    // A label beyond the driver's limit (a long texture path) is cut, never refused with an error.
+    GLint longest = 0;
+    glGetIntegerv(GL_MAX_LABEL_LENGTH, &longest);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    std::string output = captureOutput(
+        [&] { labelObject(GL_TEXTURE, texture, std::string(size_t(longest) + 50, 'x')); });
+    EXPECT_EQ(objectLabel(GL_TEXTURE, texture).size(), size_t(longest) - 1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDeleteTextures(1, &texture);
+    EXPECT_EQ(countGLErrorLines(output), 0) << output;
+}
+
+// Groups are asked for on their own, so they stay while the overlay attaches and detaches its
+// timer; without them a frame prints nothing.
+TEST_F(RendererGLTest, DebugGroupsFrameEveryPassInOrderOnlyWhenAskedBesideTheTimer) {
+    std::vector<std::string> everyPass;
+    for (const FramePassName& name : kFramePassNames) {
+        everyPass.push_back(name.label);
+    }
+    lookAt(glm::vec3(-1.0f, 7.0f, 6.0f), glm::vec3(1.5f, 0.0f, 0.5f));
+    auto frame = [&] { return captureOutput([&] { renderFrame(*testRenderer, test.scene); }); };
+    std::string quiet = frame();
+
+    testRenderer->setDebugGroups(true);
+    PassTimer::activate(0);
+    testRenderer->attachPassHooks(PassTimer::hooks());
+    PassTimer::beginFrame();
+    std::string timed = frame();
+    PassTimer::endFrame();
+    std::vector<FrameGpuTimes> times = PassTimer::collect(true);
+    testRenderer->attachPassHooks(nullptr);
+    PassTimer::deactivate();
+    RenderSettings::ssao = false;
+    std::string untimed = frame();
+    testRenderer->setDebugGroups(false);
+    std::string quietAgain = frame();
+
+    EXPECT_EQ(quiet, "");
+    EXPECT_EQ(quietAgain, "");
+    EXPECT_EQ(pushedGroups(timed), everyPass) << timed;
+    EXPECT_EQ(countOccurrences(timed, "Type = Pop Group"), kFramePassCount);
+    everyPass.erase(everyPass.begin() + static_cast<int>(FramePass::SSAO));
+    EXPECT_EQ(pushedGroups(untimed), everyPass) << untimed;
+    EXPECT_EQ(countGLErrorLines(timed + untimed), 0);
+    ASSERT_EQ(times.size(), 1u);
+    for (int pass = 0; pass < kFramePassCount; ++pass) {
+        EXPECT_TRUE(times[0].passRan[pass]) << kFramePassNames[pass].label;
+    }
 }

@@ -397,7 +397,8 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
             continue;
         }
         runOptionGiven = runOptionGiven || (name != "--help" && name != "-h");
-        if (name == "--sweep" || name == "--no-progress" || name == "--headless") {
+        if (name == "--sweep" || name == "--no-progress" || name == "--headless" ||
+            name == "--gl-groups") {
             if (value) {
                 result.error = name + " takes no value";
                 return result;
@@ -406,6 +407,8 @@ ParseResult parseBenchOptions(const std::vector<std::string>& arguments) {
                 options.sweep = true;
             } else if (name == "--headless") {
                 options.headless = true;
+            } else if (name == "--gl-groups") {
+                options.glGroups = true;
             } else {
                 options.progress = false;
             }
@@ -525,6 +528,9 @@ std::string benchUsage() {
            "  --headless                no window: an EGL context on the GPU's EGL device,\n"
            "                            else on Mesa's surfaceless platform (chosen by\n"
            "                            itself when no display can be opened)\n"
+           "  --gl-groups               every pass in a GL debug group named as in the\n"
+           "                            table, for frame debuggers (the driver's echo of\n"
+           "                            each group goes to standard error)\n"
            "  --help                    this text\n"
            "\n"
            "  --compare BASE.json NEW.json\n" +

@@ -51,6 +51,7 @@ struct BenchOptions {
     bool progress = true;
     bool gpuTimer = true;  // false: no timer queries at all, to check what measuring costs
     bool headless = false; // an EGL context without a window instead of a hidden GLX window
+    bool glGroups = false; // every pass in a GL debug group, for frame debuggers
     bool help = false;
 };
 

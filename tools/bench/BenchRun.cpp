@@ -143,7 +143,7 @@ bool openContext(BenchWindow& bench, WindowSize size, bool headless) {
 // Colour and a depth-stencil buffer of the window's format, which the forward pass's depth blit
 // needs.
 Framebuffer createOutput(WindowSize size) {
-    Framebuffer output(size.width, size.height);
+    Framebuffer output(size.width, size.height, "bench output");
     output.addTexture(GL_COLOR_ATTACHMENT0, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, glm::vec4(0.0f),
                       true);
     output.addRenderbuffer();
@@ -347,6 +347,7 @@ RunResult runBenchmark(const BenchOptions& options, WindowSize size, bool update
         return result;
     }
     result.context = describeGlContext(bench, size);
+    bench.pipeline->renderer->setDebugGroups(options.glGroups);
     applySwitches(options.switches, updateShadowMaps);
     for (const auto& [name, value] : options.tunables) {
         setTunable(*findTunable(name), value);
