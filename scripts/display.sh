@@ -8,7 +8,10 @@ no_display() {
 
 on_display() {
     if no_display; then
-        xvfb-run -a -s "-screen 0 ${XVFB_SCREEN:-1280x1024x24}" "$@"
+        # -noreset: the server resets when its last client leaves, and a program that connects
+        # while it resets cannot open the display ("GLFW Init failed!" when one test's window
+        # closed just as the next one opened).
+        xvfb-run -a -s "-screen 0 ${XVFB_SCREEN:-1280x1024x24} -noreset" "$@"
     else
         "$@"
     fi

@@ -2,10 +2,12 @@
 #include "gpu/ShaderManager.h"
 
 #include "base/Console.h"
+#include "gpu/ObjectLabel.h"
 #include "gpu/Tunables.h"
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,14 +49,26 @@ const std::vector<ProgramFiles> programTable = {
      "Failed to load Postprocess FXAA Shader"},
 };
 
-// Builds one program; the stage results are not checked here because the link decides.
+// Builds one program; the stage results are not checked here because the link decides. The
+// program is labelled with its key and each stage with its file, for frame debuggers.
 Shader* buildProgram(const ProgramFiles& files) {
     Shader* shader = new Shader();
-    shader->addShader(files.vertex, GL_VERTEX_SHADER);
-    if (files.geometry[0] != '\0') {
-        shader->addShader(files.geometry, GL_GEOMETRY_SHADER);
+    labelObject(GL_PROGRAM, shader->program, files.key);
+    const std::pair<const char*, GLenum> stages[] = {{files.vertex, GL_VERTEX_SHADER},
+                                                     {files.geometry, GL_GEOMETRY_SHADER},
+                                                     {files.fragment, GL_FRAGMENT_SHADER}};
+    for (const auto& [path, type] : stages) {
+        if (path[0] != '\0') {
+            shader->addShader(path, type);
+        }
     }
-    shader->addShader(files.fragment, GL_FRAGMENT_SHADER);
+    for (const auto& [stage, path] : {std::make_pair(shader->vertexShader, files.vertex),
+                                      std::make_pair(shader->geometryShader, files.geometry),
+                                      std::make_pair(shader->fragmentShader, files.fragment)}) {
+        if (stage != Shader::noStage && stage != 0) {
+            labelObject(GL_SHADER, stage, std::string(files.key) + " " + path);
+        }
+    }
     return shader;
 }
 

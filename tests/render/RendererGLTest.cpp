@@ -371,6 +371,10 @@ TEST_F(RendererGLTest, TargetsCarryLabelsNamingTheTargetAndTheAttachment) {
     ASSERT_FALSE(testRenderer->omnidirectionalShadowMaps.empty());
     EXPECT_EQ(objectLabel(GL_TEXTURE, testRenderer->omnidirectionalShadowMaps[0]->cubeMap),
               "cube shadow map light 0 depth");
+    Shader* lighting = ShaderManager::getShader("deferredRenderPass");
+    EXPECT_EQ(objectLabel(GL_PROGRAM, lighting->program), "deferredRenderPass");
+    EXPECT_EQ(objectLabel(GL_SHADER, lighting->fragmentShader),
+              "deferredRenderPass Shader/deferredRenderPass.frag");
 
     // A label beyond the driver's limit (a long texture path) is cut, never refused with an error.
     GLint longest = 0;
