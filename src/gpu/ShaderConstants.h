@@ -120,8 +120,13 @@ vec3 linearToSrgb(vec3 c) {
     return mix(c * 12.92, curve, step(0.0031308, c));
 }
 vec3 toneMap(vec3 radiance) {
-    vec3 x = max(radiance, 0.0) * toneMapExposure;
-    return clamp((x * (2.51 * x + 0.03)) / (x * (2.43 * x + 0.59) + 0.14), 0.0, 1.0);
+    // The curve's x = exposed radiance, with the exposure folded into its quadratic terms as a
+    // compiler folds a constant exposure: the same rounding whether it is a constant or not.
+    vec3 m = max(radiance, 0.0);
+    vec3 x = m * toneMapExposure;
+    vec3 numerator = x * (m * (2.51 * toneMapExposure) + 0.03);
+    vec3 denominator = x * (m * (2.43 * toneMapExposure) + 0.59) + 0.14;
+    return clamp(numerator / denominator, 0.0, 1.0);
 }
 vec3 inverseToneMap(vec3 y) {
     y = clamp(y, 0.0, 1.0);
