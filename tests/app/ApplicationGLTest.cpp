@@ -315,3 +315,18 @@ TEST_F(ShaderReloadGLTest, ABrokenFileKeepsThePreviousBuildUntilItIsFixed) {
     }
     EXPECT_EQ(countLiveGLObjects(), before);
 }
+
+// The loop's reload runs once per R and hands back its own time, which the loop keeps out of the
+// next frame's time so the tour does not jump by it; without a request it does nothing.
+TEST_F(ShaderReloadGLTest, TheLoopReloadsOncePerRequestAndReportsTheTimeItTook) {
+    EXPECT_EQ(captureOutput([] { EXPECT_EQ(application.followShaderReload(), 0.0); }), "");
+    RenderSettings::shaderReloadRequested = true;
+    double took = -1.0;
+    double before = glfwGetTime();
+    std::string output = captureOutput([&] { took = application.followShaderReload(); });
+    double elapsed = glfwGetTime() - before;
+    EXPECT_EQ(output, "Shaders reloaded: " + std::to_string(programCount) + "\n");
+    EXPECT_FALSE(RenderSettings::shaderReloadRequested);
+    EXPECT_GT(took, 0.0);
+    EXPECT_LE(took, elapsed);
+}
