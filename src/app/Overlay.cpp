@@ -61,7 +61,7 @@ void keepOnlyTheLeftButton() {
 } // namespace
 
 Overlay::Overlay(GLFWwindow* window, FramePipeline* pipeline)
-    : window(window), pipeline(pipeline), sliders(tunables().size()), frameMs(recentFrames, 0.0f) {
+    : window(window), pipeline(pipeline), frameMs(recentFrames, 0.0f) {
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
@@ -259,7 +259,6 @@ void Overlay::drawTunablesPanel() {
     }
     ImGui::SetNextWindowSize(ImVec2(width, 0.0f)); // height 0: fit the content
     ImGui::SetNextWindowBgAlpha(0.65f);
-    std::fill(sliders.begin(), sliders.end(), OverlayPlacement{});
     bool open = ImGui::Begin("Tunables", nullptr,
                              ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
                                  ImGuiWindowFlags_NoSavedSettings |
@@ -267,8 +266,8 @@ void Overlay::drawTunablesPanel() {
     if (open) {
         ImGui::SetWindowFontScale(scale);
         ImGui::PushItemWidth(tunableSliderWidth * scale);
-        for (size_t i = 0; i < tunables().size(); ++i) {
-            drawTunable(tunables()[i], static_cast<int>(i));
+        for (const Tunable& tunable : tunables()) {
+            drawTunable(tunable);
         }
         ImGui::PopItemWidth();
         if (ImGui::Button("Reset")) {
@@ -278,16 +277,13 @@ void Overlay::drawTunablesPanel() {
     ImGui::End();
 }
 
-void Overlay::drawTunable(const Tunable& tunable, int index) {
+void Overlay::drawTunable(const Tunable& tunable) {
     float value = tunableValue(tunable);
     // No typed input: the panel gets no keys, which all stay with the demo.
     if (ImGui::SliderFloat(tunable.name, &value, tunable.minimum, tunable.maximum, tunable.format,
                            ImGuiSliderFlags_AlwaysClamp | ImGuiSliderFlags_NoInput)) {
         setTunable(tunable, value);
     }
-    ImVec2 min = ImGui::GetItemRectMin();
-    ImVec2 size = ImGui::GetItemRectSize();
-    sliders[static_cast<size_t>(index)] = {min.x, min.y, size.x, size.y, placed.textScale, 1};
     if (ImGui::IsItemDeactivatedAfterEdit()) {
         printLine(tunableLine(tunable));
     }
@@ -307,14 +303,6 @@ void Overlay::resetTunablesWithLines() {
     for (const Tunable* tunable : changed) {
         printLine(tunableLine(*tunable));
     }
-}
-
-OverlayPlacement Overlay::sliderPlacement(int index) const {
-    return sliders.at(static_cast<size_t>(index));
-}
-
-float Overlay::panelWidth() {
-    return tunablesPanelWidth;
 }
 
 float Overlay::sliderCentreY(int index) {

@@ -51,13 +51,9 @@ public:
     void endFrame(double dt);
 
     OverlayPlacement placement() const { return placed; }
-    // Where the panel's slider of tunable `index` (Tunables.h order) was drawn in the last frame,
-    // in window pixels: left, top, width, height; all 0 while the panel is folded.
-    OverlayPlacement sliderPlacement(int index) const;
-    // The panel's place and width for a window `windowWidth` pixels wide at text scale 1, and the
-    // centre of the slider of tunable `index` at `share` (0 .. 1) of its range: where a test
-    // driving the real demo points the mouse. The panel is laid out from these numbers.
-    static float panelWidth();
+    // Where the slider of tunable `index` (Tunables.h order) lies in a window `windowWidth` pixels
+    // wide at text scale 1: its centre's height, and the point at `share` (0 .. 1) along it. A
+    // test driving the real demo points the mouse there; the panel is laid out from these numbers.
     static float sliderCentreY(int index);
     static float sliderX(int windowWidth, float share);
 
@@ -74,7 +70,7 @@ private:
     void drawSwitches();
     void drawCamera();
     void drawTunablesPanel();
-    void drawTunable(const Tunable& tunable, int index);
+    void drawTunable(const Tunable& tunable);
     void resetTunablesWithLines();
     void sectionBreak() const;
     void fitToWindow(float contentWidth, float contentHeight);
@@ -82,12 +78,11 @@ private:
     GLFWwindow* window;
     GLFWmousebuttonfun previousMouseButton = nullptr;
     FramePipeline* pipeline;
-    std::vector<OverlayPlacement> sliders; // the panel's sliders in the last frame
-    bool panelBesideStatistics = true;     // where the panel stood in the last frame
-    OverlayPlacement placed;               // this frame's layout and the window's size
-    OverlayPlacement lastLayout;           // the layout of the content this frame's size was fit to
-    float singleColumnHeight = 0.0f;       // one column's height at full size; 0 until measured
-    std::vector<float> frameMs;            // ring of the recent frames' times
+    bool panelBesideStatistics = true; // where the panel stood in the last frame
+    OverlayPlacement placed;           // this frame's layout and the window's size
+    OverlayPlacement lastLayout;       // the layout of the content this frame's size was fit to
+    float singleColumnHeight = 0.0f;   // one column's height at full size; 0 until measured
+    std::vector<float> frameMs;        // ring of the recent frames' times
     int nextFrame = 0;
     double passMs[kFramePassCount] = {};
     bool passRan[kFramePassCount] = {};

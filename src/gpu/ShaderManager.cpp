@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -54,19 +53,20 @@ const std::vector<ProgramFiles> programTable = {
 Shader* buildProgram(const ProgramFiles& files) {
     Shader* shader = new Shader();
     labelObject(GL_PROGRAM, shader->program, files.key);
-    const std::pair<const char*, GLenum> stages[] = {{files.vertex, GL_VERTEX_SHADER},
-                                                     {files.geometry, GL_GEOMETRY_SHADER},
-                                                     {files.fragment, GL_FRAGMENT_SHADER}};
-    for (const auto& [path, type] : stages) {
-        if (path[0] != '\0') {
-            shader->addShader(path, type);
+    const struct {
+        const char* path;
+        GLenum type;
+        GLuint Shader::*stage;
+    } stages[] = {{files.vertex, GL_VERTEX_SHADER, &Shader::vertexShader},
+                  {files.geometry, GL_GEOMETRY_SHADER, &Shader::geometryShader},
+                  {files.fragment, GL_FRAGMENT_SHADER, &Shader::fragmentShader}};
+    for (const auto& stage : stages) {
+        if (stage.path[0] == '\0') {
+            continue;
         }
-    }
-    for (const auto& [stage, path] : {std::make_pair(shader->vertexShader, files.vertex),
-                                      std::make_pair(shader->geometryShader, files.geometry),
-                                      std::make_pair(shader->fragmentShader, files.fragment)}) {
-        if (stage != Shader::noStage && stage != 0) {
-            labelObject(GL_SHADER, stage, std::string(files.key) + " " + path);
+        shader->addShader(stage.path, stage.type);
+        if (shader->*stage.stage != Shader::noStage) {
+            labelObject(GL_SHADER, shader->*stage.stage, std::string(files.key) + " " + stage.path);
         }
     }
     return shader;
