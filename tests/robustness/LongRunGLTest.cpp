@@ -29,14 +29,15 @@ const int totalFrames = 5000;
 // per-view buffers have reached their largest size before memory is measured.
 const float frameTime = 0.1f;
 const int warmUpFrames = 700;
-// llvmpipe's own caches still grow by several MiB after the warm-up as it meets new pipeline
-// states, and level off (measured: 5.6 to 7 MiB in all, flat from about frame 2,000 on). So the
-// whole run may grow by `allowedGrowth`, while its second half, long after the caches have
-// settled, may grow by `allowedLateGrowth` only: a loss of about 1 KiB per frame shows there.
-// Heap leaks of our own code are caught exactly by the sanitizer build's leak checker, GL
-// objects by the counts.
+// llvmpipe's own caches may still grow after the warm-up as they meet new pipeline states, in
+// steps of about 1 MiB (measured with its rasterizer on the calling thread, as ctest runs the soak:
+// 0 to 2 MiB in all; see tests/robustness/CMakeLists.txt). So the whole run may grow by
+// `allowedGrowth`, while its second half may grow by `allowedLateGrowth` only. An injected loss of
+// 2 KiB per frame grew the second half by 3.6 MiB, one of 4 KiB by 8 MiB; smaller losses are first
+// absorbed by the heap's free space. Heap leaks of our own code are caught exactly by the sanitizer
+// build's leak checker, GL objects by the counts.
 const std::size_t allowedGrowth = 12u << 20;
-const std::size_t allowedLateGrowth = 2u << 20;
+const std::size_t allowedLateGrowth = 3u << 20;
 const int midFrame = totalFrames / 2;
 
 // The frame switches of the table that the soak steps: all but anti-aliasing (F10), which stays
